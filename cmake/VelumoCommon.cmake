@@ -1,0 +1,31 @@
+# Flags and helpers shared by every target of the project.
+
+add_compile_options(-Wall -Wextra)
+
+if(VELUMO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(CMAKE_AUTOMOC ON)
+
+# velumo_add_library(NAME DIR... ) : a shared library built from every source
+# below the given folders, so adding a file needs no edit here.
+function(velumo_glob_sources out)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS
+      ${dir}/*.cpp ${dir}/*.h ${dir}/*.c)
+    list(APPEND result ${found})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Shared libraries find their siblings next to themselves.
+function(velumo_shared_library_rpath target)
+  set_target_properties(${target} PROPERTIES
+    BUILD_WITH_INSTALL_RPATH ON
+    INSTALL_RPATH "$ORIGIN"
+    CXX_VISIBILITY_PRESET default)
+  install(TARGETS ${target} LIBRARY DESTINATION lib)
+endfunction()

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+class LetsMoveWrapperInfo {
+public:
+    static QString frameworkInfoString();
+};
+
+} // namespace platform

@@ -1,0 +1,256 @@
+#include "E2EHarness.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QThread>
+
+#include <unistd.h>
+
+E2EHarness::E2EHarness() = default;
+
+E2EHarness::~E2EHarness()
+{
+    if (m_program && m_program->state() != QProcess::NotRunning) {
+        m_program->kill();
+        m_program->waitForFinished(5000);
+    }
+    if (m_xvfb && m_xvfb->state() != QProcess::NotRunning) {
+        m_xvfb->terminate();
+        if (!m_xvfb->waitForFinished(5000))
+            m_xvfb->kill();
+    }
+}
+
+QString E2EHarness::binaryPath() { return QStringLiteral(VELUMO_BINARY); }
+
+QString E2EHarness::testDataPath(const QString& relative)
+{
+    return QStringLiteral(VELUMO_TEST_DATA_DIR) + QLatin1Char('/') + relative;
+}
+
+bool E2EHarness::startServer()
+{
+    // Xvfb picks a free display itself and writes its number to the pipe.
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
+    m_xvfb = std::make_unique<QProcess>();
+    m_xvfb->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const int writeFd = fds[1];
+    m_xvfb->setChildProcessModifier([writeFd] { (void)writeFd; });
+    m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(writeFd),
+                                          QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!m_xvfb->waitForStarted(10000)) {
+        close(fds[0]);
+        close(fds[1]);
+        return false;
+    }
+    close(fds[1]);
+    QByteArray number;
+    char c;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 15000 && read(fds[0], &c, 1) == 1) {
+        if (c == '\n')
+            break;
+        number.append(c);
+    }
+    close(fds[0]);
+    if (number.isEmpty())
+        return false;
+    m_display = QStringLiteral(":") + QString::fromLatin1(number);
+    return true;
+}
+
+bool E2EHarness::launch(const QStringList& arguments)
+{
+    if (m_display.isEmpty() && !startServer())
+        return false;
+    m_program = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    env.insert(QStringLiteral("HOME"), m_work.path());
+    env.insert(QStringLiteral("QT_FONT_DPI"), QStringLiteral("96"));
+    env.remove(QStringLiteral("VELUMO_SHARE_DIR"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=1"));
+    env.insert(QStringLiteral("LSAN_OPTIONS"),
+               QStringLiteral("suppressions=%1/sanitizer/lsan.supp:print_suppressions=0").arg(QStringLiteral(VELUMO_TESTS_DIR)));
+    m_program->setProcessEnvironment(env);
+    m_program->setWorkingDirectory(m_work.path());
+    m_program->start(binaryPath(), arguments);
+    return m_program->waitForStarted(10000);
+}
+
+QString E2EHarness::run(const QString& program, const QStringList& args, int timeoutMs, int* exitCode)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        if (exitCode)
+            *exitCode = -1;
+        return {};
+    }
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+QStringList E2EHarness::visibleWindows(const QString& namePattern)
+{
+    QStringList args{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                     QString::number(m_program->processId())};
+    if (!namePattern.isEmpty())
+        args << QStringLiteral("--name") << namePattern;
+    return run(QStringLiteral("xdotool"), args, 5000).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString E2EHarness::waitForWindow(const QString& namePattern, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs && isRunning()) {
+        const QStringList ids = visibleWindows(namePattern);
+        if (!ids.isEmpty())
+            return ids.last();
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+QString E2EHarness::windowName(const QString& windowId)
+{
+    return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), windowId}).trimmed();
+}
+
+void E2EHarness::focus(const QString& windowId)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
+    QThread::msleep(150);
+}
+
+void E2EHarness::key(const QString& keys)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50"), keys});
+    QThread::msleep(150);
+}
+
+void E2EHarness::type(const QString& text)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+    QThread::msleep(150);
+}
+
+void E2EHarness::mouseMove(int x, int y, const QString& windowId)
+{
+    QStringList args{QStringLiteral("mousemove")};
+    if (!windowId.isEmpty())
+        args << QStringLiteral("--window") << windowId;
+    args << QString::number(x) << QString::number(y);
+    run(QStringLiteral("xdotool"), args);
+    QThread::msleep(30);
+}
+
+void E2EHarness::mouseDown(int button)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QString::number(button)});
+    QThread::msleep(50);
+}
+
+void E2EHarness::mouseUp(int button)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QString::number(button)});
+    QThread::msleep(50);
+}
+
+void E2EHarness::click(int button)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QString::number(button)});
+    QThread::msleep(100);
+}
+
+void E2EHarness::drag(const QPoint& from, const QPoint& to, const QString& windowId, int button, int steps)
+{
+    mouseMove(from.x(), from.y(), windowId);
+    mouseDown(button);
+    for (int i = 1; i <= steps; ++i) {
+        const int x = from.x() + (to.x() - from.x()) * i / steps;
+        const int y = from.y() + (to.y() - from.y()) * i / steps;
+        mouseMove(x, y, windowId);
+    }
+    mouseUp(button);
+}
+
+QRect E2EHarness::windowGeometry(const QString& windowId)
+{
+    const QString out = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windowId});
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QString& line : out.split(QLatin1Char('\n'))) {
+        const auto parts = line.split(QLatin1Char('='));
+        if (parts.size() != 2)
+            continue;
+        if (parts[0] == QLatin1String("X")) x = parts[1].toInt();
+        if (parts[0] == QLatin1String("Y")) y = parts[1].toInt();
+        if (parts[0] == QLatin1String("WIDTH")) w = parts[1].toInt();
+        if (parts[0] == QLatin1String("HEIGHT")) h = parts[1].toInt();
+    }
+    return {x, y, w, h};
+}
+
+QImage E2EHarness::screenshot(const QString& windowId)
+{
+    const QString file = m_work.filePath(QStringLiteral("screenshot.png"));
+    run(QStringLiteral("import"), {QStringLiteral("-window"), windowId.isEmpty() ? QStringLiteral("root") : windowId, file});
+    return QImage(file);
+}
+
+void E2EHarness::collectOutput()
+{
+    if (m_program)
+        m_stderr += QString::fromLocal8Bit(m_program->readAllStandardError());
+}
+
+bool E2EHarness::isRunning() const
+{
+    return m_program && m_program->state() != QProcess::NotRunning;
+}
+
+int E2EHarness::waitForExit(int timeoutMs)
+{
+    if (!m_program)
+        return -1;
+    const bool finished = m_program->waitForFinished(timeoutMs);
+    collectOutput();
+    if (!finished) {
+        m_program->kill();
+        m_program->waitForFinished(5000);
+        collectOutput();
+        return -1;
+    }
+    if (m_program->exitStatus() != QProcess::NormalExit)
+        return -1;
+    return m_program->exitCode();
+}
+
+bool E2EHarness::stderrHasSanitizerReport() const
+{
+    return m_stderr.contains(QLatin1String("ERROR: AddressSanitizer")) ||
+           m_stderr.contains(QLatin1String("runtime error:")) ||
+           m_stderr.contains(QLatin1String("ERROR: LeakSanitizer"));
+}
+
+QString E2EHarness::settingsFile() const
+{
+    return m_config.path() + QStringLiteral("/Velumo/Velumo.conf");
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Drives the real velumo binary on a private Xvfb server: its own display,
+// its own settings folder, input through xdotool, and a check that the
+// program exits cleanly without a sanitizer report.
+class E2EHarness {
+public:
+    E2EHarness();
+    ~E2EHarness();
+
+    bool startServer();
+    // Starts the program with the given arguments. Returns false when it
+    // could not be started.
+    bool launch(const QStringList& arguments = {});
+    // Waits until the program shows a window whose name matches the pattern
+    // (xdotool's regular expression; empty: any window). Returns its id.
+    QString waitForWindow(const QString& namePattern = QString(), int timeoutMs = 20000);
+    QStringList visibleWindows(const QString& namePattern = QString());
+    QString windowName(const QString& windowId);
+    void focus(const QString& windowId);
+    void key(const QString& keys);
+    void type(const QString& text);
+    void mouseMove(int x, int y, const QString& windowId = QString());
+    void mouseDown(int button = 1);
+    void mouseUp(int button = 1);
+    void click(int button = 1);
+    void drag(const QPoint& from, const QPoint& to, const QString& windowId, int button = 1, int steps = 10);
+    QRect windowGeometry(const QString& windowId);
+    QImage screenshot(const QString& windowId = QString());
+
+    // Waits for the program to end; returns its exit code, or -1 when it
+    // did not end in time (it is then killed) or crashed.
+    int waitForExit(int timeoutMs = 20000);
+    bool isRunning() const;
+
+    QString standardError() const { return m_stderr; }
+    bool stderrHasSanitizerReport() const;
+    QString settingsDir() const { return m_config.path(); }
+    QString settingsFile() const;
+    QString workDir() const { return m_work.path(); }
+    QString display() const { return m_display; }
+
+    // Runs a helper command (xdotool, identify, ...) on the harness display.
+    QString run(const QString& program, const QStringList& args, int timeoutMs = 20000, int* exitCode = nullptr);
+
+    static QString binaryPath();
+    static QString testDataPath(const QString& relative);
+
+private:
+    void collectOutput();
+    std::unique_ptr<QProcess> m_xvfb;
+    std::unique_ptr<QProcess> m_program;
+    QTemporaryDir m_config;
+    QTemporaryDir m_work;
+    QString m_display;
+    QString m_stderr;
+};

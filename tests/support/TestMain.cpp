@@ -1,0 +1,24 @@
+// Entry point of the unit-test binaries: a widget application on the
+// offscreen platform, with a private settings folder so no test reads or
+// writes the user's settings.
+#include "TestMain.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+QString testDataPath(const QString& relative)
+{
+    return QString::fromLocal8Bit(qgetenv("VELUMO_TEST_DATA")) + "/" + relative;
+}
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir settingsHome;
+    qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
