@@ -35,12 +35,12 @@ QSizeF sizeFromString(const QString& text)
         QStringLiteral("^\\s*\\{\\s*([-+0-9.eE]+)\\s*,\\s*([-+0-9.eE]+)\\s*\\}\\s*$"));
     const auto match = pattern.match(text);
     if (!match.hasMatch())
-        return {};
+        return QSizeF(0, 0);
     bool okW = false, okH = false;
     const double w = match.captured(1).toDouble(&okW);
     const double h = match.captured(2).toDouble(&okH);
     if (!okW || !okH)
-        return {};
+        return QSizeF(0, 0);
     return {w, h};
 }
 

@@ -26,6 +26,7 @@ E2EHarness::~E2EHarness()
 }
 
 QString E2EHarness::binaryPath() { return QStringLiteral(VELUMO_BINARY); }
+QString E2EHarness::buildDir() { return QStringLiteral(VELUMO_BUILD_DIR); }
 
 QString E2EHarness::testDataPath(const QString& relative)
 {
@@ -67,7 +68,7 @@ bool E2EHarness::startServer()
     return true;
 }
 
-bool E2EHarness::launch(const QStringList& arguments)
+bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
 {
     if (m_display.isEmpty() && !startServer())
         return false;
@@ -84,7 +85,7 @@ bool E2EHarness::launch(const QStringList& arguments)
                QStringLiteral("suppressions=%1/sanitizer/lsan.supp:print_suppressions=0").arg(QStringLiteral(VELUMO_TESTS_DIR)));
     m_program->setProcessEnvironment(env);
     m_program->setWorkingDirectory(m_work.path());
-    m_program->start(binaryPath(), arguments);
+    m_program->start(binary, arguments);
     return m_program->waitForStarted(10000);
 }
 

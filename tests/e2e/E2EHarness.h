@@ -19,7 +19,7 @@ public:
     bool startServer();
     // Starts the program with the given arguments. Returns false when it
     // could not be started.
-    bool launch(const QStringList& arguments = {});
+    bool launch(const QStringList& arguments = {}, const QString& binary = binaryPath());
     // Waits until the program shows a window whose name matches the pattern
     // (xdotool's regular expression; empty: any window). Returns its id.
     QString waitForWindow(const QString& namePattern = QString(), int timeoutMs = 20000);
@@ -52,6 +52,7 @@ public:
     QString run(const QString& program, const QStringList& args, int timeoutMs = 20000, int* exitCode = nullptr);
 
     static QString binaryPath();
+    static QString buildDir();
     static QString testDataPath(const QString& relative);
 
 private:

@@ -24,3 +24,21 @@ TEST(Startup, OpensOneWindowAndQuitsOnCtrlQ)
             EXPECT_FALSE(text.contains(key)) << key;
     }
 }
+
+TEST(Startup, RunsFromAnInstallPrefix)
+{
+    E2EHarness h;
+    const QString prefix = h.workDir() + "/prefix";
+    int code = -1;
+    h.run("cmake", {"--install", E2EHarness::buildDir(), "--prefix", prefix}, 120000, &code);
+    ASSERT_EQ(code, 0);
+    ASSERT_TRUE(QFile::exists(prefix + "/bin/velumo"));
+    ASSERT_TRUE(QFile::exists(prefix + "/lib/libVTRFoundation.so"));
+    ASSERT_TRUE(h.launch({}, prefix + "/bin/velumo"));
+    const QString window = h.waitForWindow();
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    h.focus(window);
+    h.key("ctrl+q");
+    EXPECT_EQ(h.waitForExit(), 0);
+    EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
+}
