@@ -12,37 +12,37 @@
 template <typename T>
 class PointerArray {
 public:
-    std::int64_t count() const { return static_cast<std::int64_t>(slots.size()); }
+    std::int64_t count() const { return static_cast<std::int64_t>(entries.size()); }
 
     // The object in the slot; null for an empty slot.
     T* object(std::int64_t index) const
     {
         if (!checkIndex(index, count()))
             return nullptr;
-        return slots[size_t(index)];
+        return entries[size_t(index)];
     }
 
-    void addObject(T* object) { slots.push_back(object); }
+    void addObject(T* object) { entries.push_back(object); }
 
     void insertObject(T* object, std::int64_t index)
     {
         if (checkIndex(index, count() + 1))
-            slots.insert(slots.begin() + index, object);
+            entries.insert(entries.begin() + index, object);
     }
 
     void replaceObject(std::int64_t index, T* object)
     {
         if (checkIndex(index, count()))
-            slots[size_t(index)] = object;
+            entries[size_t(index)] = object;
     }
 
     // Removes the first slot that holds this very object (identity, not
     // equality); nothing when no slot does.
     void removeObject(const T* object)
     {
-        for (auto it = slots.begin(); it != slots.end(); ++it) {
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
             if (*it == object) {
-                slots.erase(it);
+                entries.erase(it);
                 return;
             }
         }
@@ -51,11 +51,11 @@ public:
     void removeObjectAt(std::int64_t index)
     {
         if (checkIndex(index, count()))
-            slots.erase(slots.begin() + index);
+            entries.erase(entries.begin() + index);
     }
 
     // The object in the last slot; null when the array is empty or that slot is.
-    T* lastObject() const { return slots.empty() ? nullptr : slots.back(); }
+    T* lastObject() const { return entries.empty() ? nullptr : entries.back(); }
 
 private:
     static bool checkIndex(std::int64_t index, std::int64_t limit)
@@ -66,5 +66,5 @@ private:
         return false;
     }
 
-    std::vector<T*> slots;
+    std::vector<T*> entries;
 };
