@@ -8,10 +8,28 @@
 #include <QLabel>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 // The small control size's system font size.
 constexpr qreal kSmallFontPointSize = 11.0;
+
+// The user's fixed-pitch font, or failing that the generic monospace family;
+// nothing when neither resolves to a fixed-pitch face.
+std::optional<QFont> fixedPitchFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontInfo(font).fixedPitch())
+        return font;
+    for (const char* family : {"monospace", "DejaVu Sans Mono"}) {
+        font = QFont(QString::fromLatin1(family));
+        font.setStyleHint(QFont::Monospace);
+        font.setFixedPitch(true);
+        if (QFontInfo(font).fixedPitch())
+            return font;
+    }
+    return std::nullopt;
+}
 } // namespace
 
 FloatingHUDWindowController::FloatingHUDWindowController() = default;
@@ -49,10 +67,9 @@ void FloatingHUDWindowController::windowDidLoad()
     m_window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_window->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (m_textLabel) {
-        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        if (font.fixedPitch() || QFontInfo(font).fixedPitch()) {
-            font.setPointSizeF(kSmallFontPointSize);
-            m_textLabel->setFont(font);
+        if (std::optional<QFont> font = fixedPitchFont()) {
+            font->setPointSizeF(kSmallFontPointSize);
+            m_textLabel->setFont(*font);
         }
         m_textLabel->setText(QString());
     }
