@@ -268,3 +268,19 @@ TEST_F(NumericFieldTest, EndingEditingByCallCommitsTypedText)
 }
 
 } // namespace
+
+namespace {
+
+TEST(NumericFieldLifetime, FieldClosedWhileItsAlertIsUpIsLeftAlone)
+{
+    auto* field = new VTRNumericTextField;
+    int afterwards = 0;
+    const auto previous = UIUtil::setAlertPresenter([&](const UIUtil::AlertRequest&) { delete field; });
+    field->setText(QStringLiteral("abc"));
+    field->textDidEndEditing(); // must not touch the deleted field
+    ++afterwards;
+    UIUtil::setAlertPresenter(previous);
+    EXPECT_EQ(afterwards, 1);
+}
+
+} // namespace

@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QScopedValueRollback>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -174,16 +174,23 @@ void VTRNumericTextField::endEditing(const std::function<void()>& baseHandling)
         baseHandling();
         return;
     }
-    QScopedValueRollback<bool> ending(m_endingEditing, true);
+    m_endingEditing = true;
+    // The alert runs a modal loop; should the field go away meanwhile, the
+    // rest of the sequence must not touch it.
+    const QPointer<VTRNumericTextField> self(this);
 
     const QString message = checkAndCorrectTextOnControls();
     baseHandling();
     emit actionSent();
+    if (!self)
+        return;
 
     if (!message.isEmpty()) {
         if (!m_disabledCorrectUserInputsAlert) {
             QApplication::beep();
             UIUtil::showAlert(message);
+            if (!self)
+                return;
         }
     } else if (const std::optional<double> number = fetchUserInputNumber()) {
         m_lastValidValue = *number;
@@ -197,6 +204,7 @@ void VTRNumericTextField::endEditing(const std::function<void()>& baseHandling)
         VTRDebug::verify(!hasFocus(), QStringLiteral("Transfer first responder failed."), QString(),
                          QStringLiteral("VTRNumericTextField::textDidEndEditing"), __LINE__);
     }
+    m_endingEditing = false;
 }
 
 void VTRNumericTextField::focusInEvent(QFocusEvent* event)
