@@ -1,6 +1,6 @@
 #include "ControlExtensions.h"
 
-#include "VTRFloatEquals.h"
+#include "FloatComparison.h"
 #include "VTRSlider.h"
 
 #include <QAbstractSlider>
@@ -119,13 +119,13 @@ QString plainNumberText(float value) { return shortestText(value); }
 
 void setDoubleValueOnlyNeeded(QLineEdit* field, double value)
 {
-    if (field && !vtrFloatEquals(doubleValue(field), value))
+    if (field && !FloatComparison::checkEquals(doubleValue(field), value))
         field->setText(plainNumberText(value));
 }
 
 void setFloatValueOnlyNeeded(QLineEdit* field, float value)
 {
-    if (field && !vtrFloatEquals(floatValue(field), value))
+    if (field && !FloatComparison::checkEquals(floatValue(field), value))
         field->setText(plainNumberText(value));
 }
 
@@ -172,13 +172,13 @@ void setAttributedStringValueOnlyNeeded(QLabel* label, const QTextDocumentFragme
 
 void setDoubleValueOnlyNeeded(VTRSlider* slider, double value)
 {
-    if (slider && !vtrFloatEquals(slider->doubleValue(), value))
+    if (slider && !FloatComparison::checkEquals(slider->doubleValue(), value))
         slider->setDoubleValue(value);
 }
 
 void setFloatValueOnlyNeeded(VTRSlider* slider, float value)
 {
-    if (slider && !vtrFloatEquals(float(slider->doubleValue()), value))
+    if (slider && !FloatComparison::checkEquals(float(slider->doubleValue()), value))
         slider->setDoubleValue(value);
 }
 
