@@ -261,3 +261,12 @@ TEST(DOMXMLNode, XPathOnNodesWithoutElementTreeIsInvalid)
         EXPECT_EQ(error.userInfo.value("error"), "invalid node");
     }
 }
+
+TEST(DOMXMLNode, RepeatedNamesAndTextsOfADocumentShareOneString)
+{
+    auto document = DOMXMLDocument::initWithData("<r><item>x</item><item>x</item></r>", 0);
+    const DOMXMLNodeList items = document->rootElement()->children();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->name().constData(), items[1]->name().constData());
+    EXPECT_EQ(items[0]->stringValue().constData(), items[1]->stringValue().constData());
+}
