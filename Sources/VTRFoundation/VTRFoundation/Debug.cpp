@@ -58,9 +58,9 @@ QString lastPathComponent(const char* file)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
-QString functionText(const std::source_location& at)
+QString functionText(const DebugCallSite& at)
 {
-    return QString::fromUtf8(at.function_name());
+    return QString::fromUtf8(at.function);
 }
 
 } // namespace
@@ -154,30 +154,30 @@ void Debug::showFunctionEnterOrLeave(bool enter, const QString& message, const c
     output(level, head + body, "", QString(), 0);
 }
 
-void Debug::v(const QString& m, std::source_location at) { log(Level::VBO, m, at.file_name(), functionText(at), int(at.line())); }
-void Debug::i(const QString& m, std::source_location at) { log(Level::INF, m, at.file_name(), functionText(at), int(at.line())); }
-void Debug::t(const QString& m, std::source_location at) { log(Level::TRK, m, at.file_name(), functionText(at), int(at.line())); }
-void Debug::w(const QString& m, std::source_location at) { log(Level::WRN, m, at.file_name(), functionText(at), int(at.line())); }
-void Debug::e(const QString& m, std::source_location at) { output(Level::ERR, m, at.file_name(), functionText(at), int(at.line())); }
+void Debug::v(const QString& m, DebugCallSite at) { log(Level::VBO, m, at.file, functionText(at), at.line); }
+void Debug::i(const QString& m, DebugCallSite at) { log(Level::INF, m, at.file, functionText(at), at.line); }
+void Debug::t(const QString& m, DebugCallSite at) { log(Level::TRK, m, at.file, functionText(at), at.line); }
+void Debug::w(const QString& m, DebugCallSite at) { log(Level::WRN, m, at.file, functionText(at), at.line); }
+void Debug::e(const QString& m, DebugCallSite at) { output(Level::ERR, m, at.file, functionText(at), at.line); }
 
-void Debug::errorMessage(const QString& m, std::source_location at)
+void Debug::errorMessage(const QString& m, DebugCallSite at)
 {
-    output(Level::ERR, m, at.file_name(), functionText(at), int(at.line()));
+    output(Level::ERR, m, at.file, functionText(at), at.line);
 }
 
-void Debug::verify(bool condition, const QString& m, std::source_location at)
+void Debug::verify(bool condition, const QString& m, DebugCallSite at)
 {
-    verify(condition, m, at.file_name(), functionText(at), int(at.line()));
+    verify(condition, m, at.file, functionText(at), at.line);
 }
 
-void Debug::showFunctionEnter(const QString& m, std::source_location at)
+void Debug::showFunctionEnter(const QString& m, DebugCallSite at)
 {
-    showFunctionEnterOrLeave(true, m, at.file_name(), functionText(at), int(at.line()));
+    showFunctionEnterOrLeave(true, m, at.file, functionText(at), at.line);
 }
 
-void Debug::showFunctionLeave(const QString& m, std::source_location at)
+void Debug::showFunctionLeave(const QString& m, DebugCallSite at)
 {
-    showFunctionEnterOrLeave(false, m, at.file_name(), functionText(at), int(at.line()));
+    showFunctionEnterOrLeave(false, m, at.file, functionText(at), at.line);
 }
 
 void Debug::doCustomConfigOneTime(Level debugLevel, Level debugLevelOfShowLeaveFunction,

@@ -4,7 +4,20 @@
 
 #include <functional>
 #include <optional>
-#include <source_location>
+
+// Where a log call was made, filled in at the caller like a source location
+// (written with the compiler built-ins so every supported compiler takes it).
+struct DebugCallSite {
+    const char* file;
+    const char* function;
+    int line;
+    static constexpr DebugCallSite current(const char* file = __builtin_FILE(),
+                                           const char* function = __builtin_FUNCTION(),
+                                           int line = __builtin_LINE())
+    {
+        return {file, function, line};
+    }
+};
 
 // Logging and checks of the frameworks. Lines read
 // "{File.cpp function 120}:ERR message" and go to a configured output
@@ -25,19 +38,19 @@ public:
 
     // The call site is filled in by default; tests and callers by name pass
     // file, function and line themselves.
-    static void v(const QString& message, std::source_location at = std::source_location::current());
-    static void i(const QString& message, std::source_location at = std::source_location::current());
-    static void t(const QString& message, std::source_location at = std::source_location::current());
-    static void w(const QString& message, std::source_location at = std::source_location::current());
-    static void e(const QString& message, std::source_location at = std::source_location::current());
+    static void v(const QString& message, DebugCallSite at = DebugCallSite::current());
+    static void i(const QString& message, DebugCallSite at = DebugCallSite::current());
+    static void t(const QString& message, DebugCallSite at = DebugCallSite::current());
+    static void w(const QString& message, DebugCallSite at = DebugCallSite::current());
+    static void e(const QString& message, DebugCallSite at = DebugCallSite::current());
     static void errorMessage(const QString& message = QStringLiteral("*** Error Got ***"),
-                             std::source_location at = std::source_location::current());
+                             DebugCallSite at = DebugCallSite::current());
     static void verify(bool condition, const QString& message = QStringLiteral("Verify failed."),
-                       std::source_location at = std::source_location::current());
+                       DebugCallSite at = DebugCallSite::current());
     static void showFunctionEnter(const QString& message = QString(),
-                                  std::source_location at = std::source_location::current());
+                                  DebugCallSite at = DebugCallSite::current());
     static void showFunctionLeave(const QString& message = QString(),
-                                  std::source_location at = std::source_location::current());
+                                  DebugCallSite at = DebugCallSite::current());
 
     // The same with an explicit call site.
     static void log(Level level, const QString& message, const char* file, const QString& function, int line);
