@@ -31,6 +31,7 @@ namespace {
 const QString kRecordedSizeKey = QStringLiteral("SWDocumentRecordedSize");
 constexpr double kRecordedSizeLimit = 5000;
 constexpr double kDefaultJPEGQuality = 0.8;
+constexpr int kSurround = 16;
 
 bool recordableSize(const QSizeF& size)
 {
@@ -159,7 +160,8 @@ void SWDocument::setUpPaintViewAndCanvasResizer()
     m_paintView->setDataSource(m_dataSource.get());
     if (platform::DocumentWindow* w = window()) {
         // A window that shows the whole canvas, as far as the screen allows.
-        const QSize canvas = m_paintView->sizeHint();
+        // A dark surround of a few pixels frames the canvas.
+        const QSize canvas = m_paintView->sizeHint() + QSize(2 * kSurround, 2 * kSurround);
         QSize content = canvas;
         if (QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen()) {
             const QSize available = screen->availableSize() * 0.9;
