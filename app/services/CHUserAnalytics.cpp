@@ -26,9 +26,14 @@ constexpr qint64 kReviewRequestLaunchCount = -999999999;
 const QString kStoreHost = QStringLiteral("store.velumo.example");
 const QString kStoreIdentifier = QStringLiteral("1000000001");
 
+void openWithDesktop(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
+
 CHUserAnalytics::URLOpener& urlOpener()
 {
-    static CHUserAnalytics::URLOpener opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    static CHUserAnalytics::URLOpener opener = openWithDesktop;
     return opener;
 }
 
@@ -122,7 +127,7 @@ QString CHUserAnalytics::storeFormOfLink(const QString& link)
 
 void CHUserAnalytics::setURLOpener(URLOpener opener)
 {
-    urlOpener() = std::move(opener);
+    urlOpener() = opener ? std::move(opener) : URLOpener(openWithDesktop);
 }
 
 void CHUserAnalytics::handleAlertResult(bool confirmed)

@@ -30,7 +30,8 @@ public:
     static QString storePageLink();
     static QString storeFormOfLink(const QString& link);
 
-    // How links are opened (the desktop's handler unless a test sets one).
+    // How links are opened: the desktop's handler unless a test sets
+    // another (an empty one puts the desktop's back).
     using URLOpener = std::function<void(const QUrl&)>;
     static void setURLOpener(URLOpener opener);
 
