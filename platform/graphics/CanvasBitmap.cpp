@@ -54,7 +54,14 @@ QColor CanvasBitmap::colorOfPixel(std::uint32_t word)
 
 double CanvasBitmap::pixelPerPointFromDotsPerMeter(double dotsPerMeter)
 {
-    return dotsPerMeter * MetersPerInch / PointsPerInch;
+    // Files that count dots per metre cannot hold a whole number of dots per
+    // inch; the nearest count is within half a dot per metre of it. Such a
+    // count is read as the whole number it stands for (5669 as 144 dpi).
+    double dpi = dotsPerMeter * MetersPerInch;
+    const double whole = std::round(dpi);
+    if (std::abs(dpi - whole) <= 0.5 * MetersPerInch + 1e-9)
+        dpi = whole;
+    return dpi / PointsPerInch;
 }
 
 int CanvasBitmap::dotsPerMeterFromPixelPerPoint(double pixelPerPoint)
