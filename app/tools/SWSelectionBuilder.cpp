@@ -56,7 +56,9 @@ QImage SWSelectionBuilder::newRealMask()
         QImage mask(m_bitmap.size(), QImage::Format_Grayscale8);
         if (mask.isNull())
             return {};
-        mask.fill(255); // padding past the width too: nothing outside the region is 0
+        // Every byte, the row padding past the width too: nothing outside
+        // the region reads as 0.
+        std::memset(mask.bits(), 255, std::size_t(mask.sizeInBytes()));
         if (m_tolerance == 0)
             fill<true>(mask);
         else
