@@ -144,6 +144,12 @@ TEST(SWImageDataSource, RotateTurnsBothBitmaps)
     EXPECT_EQ(store->mainImage().pixelColor(0, 0), QColor(Qt::red));
     EXPECT_EQ(store->canvasSize(), QSizeF(300, 200));
 
+    // A clear buffer comes back clear in the turned size.
+    store->bufferImage().fill(0u);
+    ASSERT_TRUE(store->rotate(true));
+    EXPECT_EQ(store->bufferImage().size(), QSize(200, 300));
+    EXPECT_TRUE(allPixels(store->bufferImage(), 0));
+
     SWImageDataSource empty;
     EXPECT_FALSE(empty.rotate(true));
 }

@@ -203,12 +203,12 @@ TEST(SWSelectionBuilder, PixelEquality)
     EXPECT_FALSE(SWSelectionBuilder::pixelEquality(CanvasBitmap::pack(1, 2, 3, 4), CanvasBitmap::pack(1, 2, 3, 5)));
 }
 
-TEST(SWSelectionBuilder, StackStaysSmallOnAnOpenCanvas)
+TEST(SWSelectionBuilder, SegmentQueueStaysSmallOnAnOpenCanvas)
 {
     const QImage image = filled(512, 512, Qt::white);
     SWSelectionBuilder builder(image, QPointF(256, 256), 0.0);
     const QImage mask = builder.newRealMask();
     EXPECT_TRUE(inMask(mask, 0, 0));
     EXPECT_TRUE(inMask(mask, 511, 511));
-    EXPECT_LT(builder.peakStackBytes(), 64u * 1024u); // far below a byte per pixel
+    EXPECT_LT(builder.peakSegmentBytes(), 64u * 1024u); // far below a byte per pixel
 }

@@ -2,6 +2,7 @@
 #include "platform/graphics/CanvasBitmap.h"
 #include "platform/graphics/ColorInvert.h"
 
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using platform::CanvasBitmap;
@@ -17,6 +18,28 @@ TEST(CanvasBitmap, MadeTransparentInTheCanvasFormat)
             EXPECT_EQ(image.pixel(x, y), 0u);
     EXPECT_TRUE(CanvasBitmap::make(0, 5).isNull());
     EXPECT_TRUE(CanvasBitmap::make(-3, 5).isNull());
+}
+
+TEST(CanvasBitmap, LargeBitmapsBehaveLikeAnyOther)
+{
+    // Past the size where bitmaps get their own mapping.
+    QImage large = CanvasBitmap::make(2048, 1100);
+    ASSERT_FALSE(large.isNull());
+    EXPECT_EQ(large.format(), CanvasBitmap::Format);
+    EXPECT_EQ(large.pixel(2047, 1099), 0u);
+    large.setPixelColor(2047, 1099, Qt::red);
+    QImage copy = CanvasBitmap::copy(large);
+    ASSERT_EQ(copy, large);
+    {
+        QPainter painter(&large);
+        painter.fillRect(QRect(0, 0, 10, 10), Qt::blue);
+    }
+    EXPECT_EQ(large.pixelColor(5, 5), QColor(Qt::blue));
+    EXPECT_EQ(copy.pixel(5, 5), 0u); // the copy does not share
+    QImage shared = large;           // copy-on-write still applies
+    shared.setPixelColor(0, 0, Qt::green);
+    EXPECT_EQ(large.pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_TRUE(CanvasBitmap::copy(QImage()).isNull());
 }
 
 TEST(CanvasBitmap, PixelWordsAreInMemoryOrder)
