@@ -247,8 +247,9 @@ void SWImageDataSource::renderToContext(QPainter& painter, const QRectF& frame) 
 {
     painter.save();
     const auto drawPart = [&](const QImage& image, const QRectF& clip) {
-        // One image pixel to one canvas unit: only the part in the frame is drawn.
-        const QRectF visible = frame.intersected(clip).intersected(QRectF(QPointF(0, 0), QSizeF(image.size())));
+        // One image pixel to one canvas unit: only the whole pixels that
+        // meet the frame are drawn, so no resampling can creep in.
+        const QRect visible = frame.intersected(clip).toAlignedRect() & image.rect();
         if (visible.isEmpty())
             return;
         painter.save();

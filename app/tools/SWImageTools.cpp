@@ -133,8 +133,9 @@ void SWImageTools::clearImage(QImage& image)
     image.fill(0u);
 }
 
-void SWImageTools::clearImage(QImage& image, const QRectF& rect)
+void SWImageTools::clearImage(QImage& image, const QRectF& given)
 {
+    const QRectF rect = given.normalized();
     if (image.isNull() || !rect.isValid())
         return;
     if (!ensureCanvas(image))
