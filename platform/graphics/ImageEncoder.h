@@ -9,8 +9,9 @@ namespace platform {
 // Writes canvas bitmaps as image files. Types are the lower-case extensions
 // "bmp", "png", "jpg", "gif" and "tif"; any other type is written as PNG.
 // PNG, BMP, JPEG and TIFF go through Qt (TIFF uncompressed), GIF through
-// GifEncoder. The resolution is the pixels-per-point ratio: a ratio of 2
-// writes 144 dots per inch; 0 (no ratio) writes one pixel per point.
+// GifEncoder. BMP and JPEG keep no transparency. The resolution is the
+// pixels-per-point ratio: a ratio of 2 writes 144 dots per inch; 0 (no
+// ratio) writes one pixel per point; GIF has no field for it.
 class ImageEncoder {
 public:
     ImageEncoder() = delete;
