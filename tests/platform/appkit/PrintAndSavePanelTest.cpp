@@ -66,3 +66,33 @@ TEST(PrintOperation, PrintsThePictureToTheConfirmedPrinter)
     EXPECT_FALSE(QFileInfo::exists(cancelled));
     platform::PrintOperation::setTestConfirmer({});
 }
+
+#include "platform/appkit/Sheet.h"
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTest>
+
+TEST(Sheet, OpensAtTheTopOfTheContentBelowTheMenuAndBlocksOnlyItsWindow)
+{
+    QMainWindow window;
+    window.setMenuBar(new QMenuBar);
+    window.menuBar()->addMenu(QStringLiteral("File"));
+    window.setCentralWidget(new QWidget);
+    window.resize(500, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QDialog sheet;
+    sheet.resize(200, 100);
+    int result = -1;
+    platform::Sheet::begin(&sheet, &window, [&result](int r) { result = r; });
+    const QPoint contentTop = window.centralWidget()->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(platform::Sheet::position(&window, sheet.size()).y(), contentTop.y());
+    EXPECT_EQ(sheet.windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(platform::Sheet::isSheet(&sheet));
+    sheet.accept();
+    EXPECT_EQ(result, int(QDialog::Accepted));
+    EXPECT_TRUE(platform::Sheet::openSheets().isEmpty());
+    sheet.setParent(nullptr);
+}
