@@ -334,7 +334,7 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
         return undoManager()->canRedo();
     if (action == QLatin1String("crop:"))
         return selectedGraphicBitmap().has_value();
-    return true;
+    return platform::Document::validateMenuItem(item);
 }
 
 // ---------------------------------------------------------------- files

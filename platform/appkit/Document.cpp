@@ -4,6 +4,7 @@
 #include "Alert.h"
 #include "DocumentController.h"
 #include "DocumentWindow.h"
+#include "MenuItem.h"
 #include "SavePanel.h"
 #include "UndoManager.h"
 
@@ -184,6 +185,13 @@ bool Document::revertDocumentToSaved()
     m_undoManager->removeAllActions();
     updateChangeCount(ChangeCleared);
     documentDidRevert();
+    return true;
+}
+
+bool Document::validateMenuItem(MenuItem* item)
+{
+    if (item->actionName() == QLatin1String("revertDocumentToSaved:"))
+        return !m_filePath.isEmpty() && isDocumentEdited();
     return true;
 }
 

@@ -86,6 +86,9 @@ public:
 
     PrintInfo& printInfo() { return m_printInfo; }
 
+    // Revert needs a file and changes to throw away; the rest is enabled.
+    bool validateMenuItem(MenuItem* item) override;
+
     // Tells the user about a failure, as a sheet on the window if there is one.
     static void presentError(QWidget* window, const QString& message, const QString& information);
 

@@ -2,6 +2,7 @@
 #include "platform/appkit/Document.h"
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/DocumentWindow.h"
+#include "platform/appkit/MenuItem.h"
 #include "platform/appkit/SavePanel.h"
 #include "platform/appkit/UndoManager.h"
 
@@ -264,8 +265,15 @@ TEST_F(DocumentTest, RevertReadsTheFileAgainAndForgetsTheSteps)
     writeFile(path, "saved");
     auto* doc = static_cast<TextDocument*>(platform::DocumentController::shared().openDocument(path, false));
     ASSERT_NE(doc, nullptr);
+    platform::MenuItem revert(QStringLiteral("Revert"), QStringLiteral("revertDocumentToSaved:"));
+    EXPECT_FALSE(doc->validateMenuItem(&revert)); // nothing to throw away yet
     doc->edit("changed");
     endOfEvent();
+    EXPECT_TRUE(doc->validateMenuItem(&revert));
+    TextDocument untitled;
+    untitled.edit("x");
+    endOfEvent();
+    EXPECT_FALSE(untitled.validateMenuItem(&revert));
     answer = platform::Alert::SecondButton; // Cancel
     EXPECT_FALSE(doc->revertDocumentToSaved());
     EXPECT_EQ(doc->content, QByteArray("changed"));
