@@ -54,7 +54,11 @@ ImageDecoder::Result decodeData(const QByteArray& data)
     if (!reader.canRead())
         return failure(QStringLiteral("The file is not a picture in a format Velumo can read."));
 
-    const QSize declared = reader.size();
+    // Some readers (MNG) cannot tell the size before they decode, and
+    // allocate for it while decoding: the file's own header speaks for them.
+    QSize declared = reader.size();
+    if (!declared.isValid() && facts.declaredSize)
+        declared = *facts.declaredSize;
     if (declared.isValid() && exceedsLimit(declared))
         return failure(tooLarge(declared));
 

@@ -22,12 +22,13 @@ public:
         bool ok() const { return !image.isNull(); }
     };
 
-    // The largest picture we agree to open: 2^29 pixels (23170 x 23170),
-    // 2 GiB per canvas bitmap. A picture of 16384 x 16384 opens.
-    static constexpr qint64 MaximumPixelCount = qint64(1) << 29;
+    // The largest picture we agree to open: 16384 x 16384 pixels (or any
+    // other shape of as many), 1 GiB per canvas bitmap; a document holds two
+    // and its undo steps more.
+    static constexpr qint64 MaximumPixelCount = qint64(16384) * 16384;
     // Given to Qt's readers (megabytes): the largest picture above decoded
     // at 16 bits a sample, so our own limit is the one that speaks.
-    static constexpr int AllocationLimitMB = 4096;
+    static constexpr int AllocationLimitMB = 2048;
 
     static Result readFile(const QString& path);
     static Result decode(const QByteArray& data);

@@ -1,5 +1,6 @@
 #include "ImageFileInspector.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -202,6 +203,32 @@ ImageFileInspector::Result inspectPng(const Bytes& b)
     return r;
 }
 
+// ---- MNG ----
+
+ImageFileInspector::Result inspectMng(const Bytes& b)
+{
+    ImageFileInspector::Result r;
+    r.kind = ImageFileInspector::Kind::Mng;
+    // The frame (MHDR) and every embedded picture (IHDR, JHDR, BASI) start
+    // with their width and height; the decoder allocates for the largest.
+    std::uint64_t at = 8;
+    std::uint32_t width = 0, height = 0;
+    while (b.has(at, 16)) {
+        const std::uint64_t length = b.be32(at);
+        if (b.startsWith(at + 4, "MHDR", 4) || b.startsWith(at + 4, "IHDR", 4) || b.startsWith(at + 4, "JHDR", 4)
+            || b.startsWith(at + 4, "BASI", 4)) {
+            width = std::max(width, b.be32(at + 8));
+            height = std::max(height, b.be32(at + 12));
+        }
+        if (b.startsWith(at + 4, "MEND", 4))
+            break;
+        at += 12 + length;
+    }
+    if (width > 0 || height > 0)
+        r.declaredSize = QSize(int(std::min<std::uint32_t>(width, INT32_MAX)), int(std::min<std::uint32_t>(height, INT32_MAX)));
+    return r;
+}
+
 // ---- JPEG ----
 
 ImageFileInspector::Result inspectJpeg(const Bytes& b)
@@ -366,6 +393,8 @@ ImageFileInspector::Result ImageFileInspector::inspect(QByteArrayView data)
     const Bytes b(data);
     if (b.startsWith(0, "\x89PNG\r\n\x1a\n", 8))
         return inspectPng(b);
+    if (b.startsWith(0, "\x8aMNG\r\n\x1a\n", 8))
+        return inspectMng(b);
     if (b.u8(0) == 0xFF && b.u8(1) == 0xD8)
         return inspectJpeg(b);
     if (b.startsWith(0, "GIF87a", 6) || b.startsWith(0, "GIF89a", 6))

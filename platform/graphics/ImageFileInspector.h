@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QPointF>
+#include <QSize>
 
 #include <optional>
 
@@ -12,11 +13,12 @@ namespace platform {
 // - whether the file is cut short (some decoders fill a truncated picture
 //   with grey and report success);
 // - the resolution the file declares, and whether it declares one at all
-//   (a decoded image carries a default resolution either way).
+//   (a decoded image carries a default resolution either way);
+// - the size of pictures whose reader decodes before it knows the size.
 // Every read is bounds-checked: the input is untrusted.
 class ImageFileInspector {
 public:
-    enum class Kind { Unknown, Png, Jpeg, Gif, Bmp, Tiff };
+    enum class Kind { Unknown, Png, Jpeg, Gif, Bmp, Tiff, Mng };
 
     struct Result {
         Kind kind = Kind::Unknown;
@@ -24,6 +26,9 @@ public:
         bool complete = true;
         // Declared resolution in dots per metre (x, y), when the file has one.
         std::optional<QPointF> dotsPerMeter;
+        // The largest picture the file declares, for formats whose Qt reader
+        // cannot tell the size before decoding (MNG).
+        std::optional<QSize> declaredSize;
     };
 
     static Result inspect(QByteArrayView data);

@@ -264,6 +264,10 @@ TEST(ImageDecoderFailures, TooLargeAPictureIsRefusedBeforeDecoding)
     EXPECT_FALSE(r.ok());
     EXPECT_TRUE(r.error.contains("too large")) << r.error.toStdString();
     EXPECT_TRUE(r.error.contains("100000 x 100000")) << r.error.toStdString();
+    // A reader that learns the size only while decoding: the header is read first.
+    const ImageDecoder::Result mng = ImageDecoder::readFile(testDataPath("images/huge-dimensions.mng"));
+    EXPECT_FALSE(mng.ok());
+    EXPECT_TRUE(mng.error.contains("23554 x 16641")) << mng.error.toStdString();
 }
 
 TEST(ImageDecoderFailures, MissingAndEmptyFiles)
