@@ -110,7 +110,8 @@ QString E2EHarness::run(const QString& program, const QStringList& args, int tim
 
 QStringList E2EHarness::visibleWindows(const QString& namePattern)
 {
-    QStringList args{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+    // --all: every criterion must hold (xdotool accepts any one by default).
+    QStringList args{QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
                      QString::number(m_program->processId())};
     if (!namePattern.isEmpty())
         args << QStringLiteral("--name") << namePattern;
@@ -253,5 +254,5 @@ bool E2EHarness::stderrHasSanitizerReport() const
 
 QString E2EHarness::settingsFile() const
 {
-    return m_config.path() + QStringLiteral("/Velumo/Velumo.conf");
+    return m_config.path() + QStringLiteral("/Velumo/Velumo.ini");
 }

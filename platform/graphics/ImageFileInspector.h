@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QPointF>
+#include <QSize>
+
+#include <optional>
+
+namespace platform {
+
+// Reads the structure of an image file without decoding its pixels, for two
+// things the decoders do not tell us:
+// - whether the file is cut short (some decoders fill a truncated picture
+//   with grey and report success);
+// - the resolution the file declares, and whether it declares one at all
+//   (a decoded image carries a default resolution either way);
+// - the size of pictures whose reader decodes before it knows the size.
+// Every read is bounds-checked: the input is untrusted.
+class ImageFileInspector {
+public:
+    enum class Kind { Unknown, Png, Jpeg, Gif, Bmp, Tiff, Mng };
+
+    struct Result {
+        Kind kind = Kind::Unknown;
+        // False when the data ends before the picture's data does.
+        bool complete = true;
+        // Declared resolution in dots per metre (x, y), when the file has one.
+        std::optional<QPointF> dotsPerMeter;
+        // The largest picture the file declares, for formats whose Qt reader
+        // cannot tell the size before decoding (MNG).
+        std::optional<QSize> declaredSize;
+    };
+
+    static Result inspect(QByteArrayView data);
+};
+
+} // namespace platform
