@@ -1,9 +1,12 @@
 // Velumo: a document-based paint program.
 #include "SWAppController.h"
 
+#include "platform/appkit/Application.h"
+#include "platform/appkit/DocumentController.h"
 #include "platform/foundation/Bundle.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -13,9 +16,20 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velumo"));
     QApplication::setOrganizationName(QStringLiteral("Velumo"));
     QApplication::setApplicationVersion(platform::Bundle::shortVersion());
+    QApplication::setDesktopFileName(QStringLiteral("velumo"));
+    QApplication::setWindowIcon(QIcon(platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))));
+    platform::Application::install();
 
-    SWAppController controller;
-    controller.applicationWillFinishLaunching();
-    controller.applicationDidFinishLaunching();
-    return app.exec();
+    int result = 0;
+    {
+        SWAppController controller;
+        controller.applicationWillFinishLaunching();
+        controller.openFiles(SWAppController::filesInArguments(platform::Bundle::arguments()));
+        controller.applicationDidFinishLaunching();
+        result = app.exec();
+        // Whatever is still open goes before the application object does.
+        platform::DocumentController::shared().closeAllDocuments();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return result;
 }

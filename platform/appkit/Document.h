@@ -1,0 +1,111 @@
+#pragma once
+
+#include "DocumentWindow.h"
+#include "PrintInfo.h"
+#include "Responder.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace platform {
+
+class SavePanel;
+class UndoManager;
+
+// One open file (or an untitled one) in its own window. Subclasses read and
+// write their content; this class does the rest: the window and its title,
+// the edited state (driven by the undo manager: done and redone steps count
+// up, undone ones down, saving resets to zero), Save, Save As, Revert, the
+// save-changes question on close, printing settings.
+//
+// Answers the actions "saveDocument:", "saveDocumentAs:",
+// "revertDocumentToSaved:", "printDocument:" and "performClose:".
+class Document : public QObject, public Responder {
+    Q_OBJECT
+public:
+    enum ChangeType { ChangeDone, ChangeUndone, ChangeRedone, ChangeCleared };
+
+    Document();
+    ~Document() override;
+
+    // -- identity
+    QString filePath() const { return m_filePath; }
+    void setFilePath(const QString& path);
+    QString fileType() const { return m_fileType; }
+    void setFileType(const QString& type) { m_fileType = type; }
+    // "Untitled", "Untitled 2", ... or the file's name.
+    QString displayName() const;
+
+    // -- edited state
+    UndoManager* undoManager() const { return m_undoManager.get(); }
+    bool isDocumentEdited() const { return m_changeCount != 0; }
+    void updateChangeCount(ChangeType change);
+
+    // -- window
+    // Makes the window (once) and lets the subclass fill it.
+    void makeWindowControllers();
+    void showWindows();
+    // The document's window, or null before it is made and after closing.
+    DocumentWindow* window() const { return m_window; }
+
+    // -- reading and writing, by the subclass
+    virtual bool readFromFile(const QString& path, const QString& type, QString* error) = 0;
+    // The file's bytes; empty with an error text on failure.
+    virtual QByteArray dataOfType(const QString& type, QString* error) = 0;
+    // Called before the save panel runs; false cancels the save.
+    virtual bool prepareSavePanel(SavePanel& panel);
+    // The type chosen in the last save panel; empty: take the extension.
+    virtual QString fileTypeFromLastRunSavePanel() const { return {}; }
+
+    // Writes the document's bytes to the path without ever leaving a
+    // half-written file: the bytes go to a file beside it, which then
+    // replaces the old one. A failure leaves the old file as it was.
+    bool writeToFile(const QString& path, const QString& type, QString* error);
+
+    // -- commands (also reachable as actions)
+    virtual bool saveDocument();
+    bool saveDocumentAs();
+    bool revertDocumentToSaved();
+    virtual void printDocument() {}
+    // Asks about unsaved changes, then closes. False when the user kept
+    // the document open.
+    bool performClose();
+    // The save-changes question alone: true when closing may go on (the
+    // changes were saved or the user chose not to save them).
+    bool canClose();
+    // Closes without asking: the window goes, the controller forgets the
+    // document, and the document is deleted once control returns to the
+    // event loop.
+    virtual void close();
+    bool isClosing() const { return m_closing; }
+
+    PrintInfo& printInfo() { return m_printInfo; }
+
+    // Tells the user about a failure, as a sheet on the window if there is one.
+    static void presentError(QWidget* window, const QString& message, const QString& information);
+
+protected:
+    // The window is made: place the document's views in it.
+    virtual void windowControllerDidLoadNib(DocumentWindow* window) { (void)window; }
+    // A revert has read the file again: show the new content.
+    virtual void documentDidRevert() {}
+    void updateWindowTitle();
+
+private:
+    void hookUndoManager();
+    std::unique_ptr<UndoManager> m_undoManager;
+    QPointer<DocumentWindow> m_window;
+    QString m_filePath;
+    QString m_fileType;
+    QString m_untitledName;
+    int m_changeCount = 0;
+    bool m_closing = false;
+    PrintInfo m_printInfo;
+};
+
+} // namespace platform
