@@ -1,8 +1,13 @@
 #include "SWTool.h"
 
 #include "KZToolboxController.h"
+#include "SWDocument.h"
+
+#include "platform/foundation/DeferredPerform.h"
 
 #include "platform/foundation/Geometry.h"
+
+#include <QPointer>
 
 #include <algorithm>
 #include <cfloat>
@@ -106,5 +111,16 @@ void SWTool::handleKeyDown(QKeyEvent*)
 
 void SWTool::scheduleDocumentRefresh()
 {
-    // Wired to the document's refreshDisplay once the tool serves one.
+    if (!m_document)
+        return;
+    // Every tool of the document sees the same change; the last request
+    // replaces the others, so the document redraws once.
+    static const QString key = QStringLiteral("refreshDisplay");
+    auto& deferred = platform::DeferredPerform::shared();
+    deferred.cancel(m_document, key);
+    QPointer<SWDocument> document(m_document);
+    deferred.perform(m_document, key, [document] {
+        if (document)
+            document->refreshDisplay();
+    });
 }

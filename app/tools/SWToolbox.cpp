@@ -1,6 +1,8 @@
 #include "SWToolbox.h"
 
 #include "KZToolboxController.h"
+#include "SWDocument.h"
+#include "SWPaintView.h"
 #include "SWTool.h"
 
 #include "platform/foundation/NotificationCenter.h"
@@ -115,6 +117,14 @@ void SWToolbox::setCurrentTool(SWTool* tool)
     m_currentTool = tool;
     if (m_currentTool)
         m_currentTool->activate();
+    // The document may still be building this registry: it reaches the new
+    // tool through the paint view, which gets the registry afterwards.
+    if (!m_document)
+        return;
+    m_document->handleCursorUpdate(nullptr);
+    if (SWPaintView* paintView = m_document->paintView())
+        paintView->update();
+    m_document->clearOverlayView();
 }
 
 void SWToolbox::tieUpLooseEndsForCurrentTool()
