@@ -515,6 +515,19 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     m_overlayView->setFocus();
 }
 
+void SWDocument::setToolbox(std::unique_ptr<SWToolbox> toolbox)
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.removeObserver(this, SWToolbox::kCurrentToolDidChangedNotification);
+    m_toolbox = std::move(toolbox);
+    if (m_toolbox)
+        center.addObserver(this, SWToolbox::kCurrentToolDidChangedNotification, m_toolbox.get(),
+                           [this](const platform::Notification&) { handleCurrentToolDidChangedNotification(); });
+    if (m_paintView && m_dataSource)
+        m_paintView->preparePaintViewWithDataSource(m_dataSource.get(), m_toolbox.get());
+    handleCurrentToolDidChangedNotification();
+}
+
 void SWDocument::tieUpLooseEnds()
 {
     if (m_toolbox)

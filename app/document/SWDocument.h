@@ -64,6 +64,8 @@ public:
     KZOverlayView* overlayView() const { return m_overlayView; }
     // The tool registry; null until the window is set up.
     SWToolbox* toolbox() const { return m_toolbox.get(); }
+    // Replaces the registry (the canvas then works with the new one).
+    void setToolbox(std::unique_ptr<SWToolbox> toolbox);
     KZToolboxController* toolboxController() const { return m_toolboxController.get(); }
     // The document's window, or null.
     QWidget* documentWindow() const;

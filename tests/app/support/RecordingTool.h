@@ -47,6 +47,11 @@ public:
         return true;
     }
     void tieUpLooseEnds() override { ++tieUps; }
+    QRectF draw() override
+    {
+        ++draws;
+        return QRectF();
+    }
     void deleteKey() override { ++deletes; }
     void mouseHasMoved(const QPointF& point, QMouseEvent*) override { moves.push_back(point); }
     bool respondsToHandleKeyDown() const override { return m_handlesKeys; }
@@ -61,6 +66,7 @@ public:
     int deactivations = 0;
     int tieUps = 0;
     int deletes = 0;
+    int draws = 0;
 
 private:
     QString m_label;
