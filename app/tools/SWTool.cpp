@@ -2,6 +2,7 @@
 
 #include "KZToolboxController.h"
 #include "SWDocument.h"
+#include "SWImageDataSource.h"
 
 #include "platform/foundation/DeferredPerform.h"
 
@@ -123,4 +124,13 @@ void SWTool::scheduleDocumentRefresh()
         if (document)
             document->refreshDisplay();
     });
+}
+
+bool SWTool::pointLiesOnCanvas(const QPointF& point, const SWImageDataSource* dataSource)
+{
+    if (!dataSource)
+        return false;
+    const QRectF canvas = dataSource->drawableRect();
+    return point.x() >= canvas.left() && point.y() >= canvas.top() && point.x() < canvas.right() &&
+           point.y() < canvas.bottom();
 }

@@ -102,6 +102,11 @@ public:
     // Tools that stroke or outline a path build it here and keep it in path().
     virtual QPainterPath pathFromPoint(const QPointF& from, const QPointF& to);
 
+    // Whether a canvas point lies on a pixel of the canvas. Presses outside
+    // the canvas reach the tools too: a tool that reads or fills the pixel
+    // under the press asks this first and otherwise does nothing.
+    static bool pointLiesOnCanvas(const QPointF& point, const SWImageDataSource* dataSource);
+
     // Keys other than Escape and Delete reach a tool that answers YES here.
     virtual bool respondsToHandleKeyDown() const { return false; }
     virtual void handleKeyDown(QKeyEvent* event);

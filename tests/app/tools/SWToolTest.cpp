@@ -1,4 +1,5 @@
 #include "KZToolboxController.h"
+#include "SWImageDataSource.h"
 #include "support/RecordingTool.h"
 
 #include <gtest/gtest.h>
@@ -84,4 +85,18 @@ TEST(SWTool, StopsObservingWhenDestroyed)
     c.setLineWidth(4); // would reach a dead tool
     c.updateInfo();
     SUCCEED();
+}
+
+TEST(SWTool, PointsOnTheCanvasAreThoseOfItsPixels)
+{
+    const auto store = SWImageDataSource::create(QSizeF(40, 30), Qt::white);
+    ASSERT_NE(store, nullptr);
+    const struct {
+        QPointF p;
+        bool on;
+    } cases[] = {{{0, 0}, true},      {{39.9, 29.9}, true}, {{40, 10}, false}, {{10, 30}, false},
+                 {{-0.1, 5}, false},  {{5, -3}, false},     {{20.5, 15.5}, true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SWTool::pointLiesOnCanvas(c.p, store.get()), c.on) << c.p.x() << "," << c.p.y();
+    EXPECT_FALSE(SWTool::pointLiesOnCanvas(QPointF(1, 1), nullptr));
 }
