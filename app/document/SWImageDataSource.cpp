@@ -52,6 +52,18 @@ void stretch(const QImage& src, const QSizeF& from, QImage& dst, const QSizeF& t
     }
 }
 
+bool isClear(const QImage& image)
+{
+    const std::size_t rowBytes = std::size_t(image.width()) * sizeof(Word);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* bytes = image.constScanLine(y);
+        // Zero when the first byte is and every byte equals the one before it.
+        if (bytes[0] != 0 || std::memcmp(bytes, bytes + 1, rowBytes - 1) != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SWImageDataSource::SWImageDataSource() = default;
@@ -189,7 +201,9 @@ bool SWImageDataSource::rotate(bool clockwise)
         return false;
     QImage buffer;
     if (!m_bufferImage.isNull()) {
-        buffer = SWImageTools::rotatedImage(m_bufferImage, clockwise);
+        // The buffer is mostly clear between gestures: a clear one need not be turned.
+        buffer = isClear(m_bufferImage) ? CanvasBitmap::make(m_bufferImage.height(), m_bufferImage.width())
+                                        : SWImageTools::rotatedImage(m_bufferImage, clockwise);
         if (buffer.isNull())
             return false;
     }
@@ -203,7 +217,7 @@ QImage SWImageDataSource::copyMainImageData() const
 {
     if (m_mainImage.isNull())
         return {};
-    return m_mainImage.copy(); // a deep copy: later drawing cannot reach it
+    return CanvasBitmap::copy(m_mainImage); // a deep copy: later drawing cannot reach it
 }
 
 void SWImageDataSource::restoreMainImageFromData(const QImage& data)

@@ -46,7 +46,7 @@ bool SWSelectionBuilder::pixelEquality(std::uint32_t a, std::uint32_t b)
 
 QImage SWSelectionBuilder::newRealMask()
 {
-    m_peakStackBytes = 0;
+    m_peakSegmentBytes = 0;
     if (m_bitmap.isNull() || m_seed.x() < 0 || m_seed.y() < 0 || m_seed.x() >= m_bitmap.width()
         || m_seed.y() >= m_bitmap.height())
         return {};
@@ -56,7 +56,9 @@ QImage SWSelectionBuilder::newRealMask()
         QImage mask(m_bitmap.size(), QImage::Format_Grayscale8);
         if (mask.isNull())
             return {};
-        mask.fill(255); // padding past the width too: nothing outside the region is 0
+        // Every byte, the row padding past the width too: nothing outside
+        // the region reads as 0.
+        std::memset(mask.bits(), 255, std::size_t(mask.sizeInBytes()));
         if (m_tolerance == 0)
             fill<true>(mask);
         else
@@ -99,15 +101,25 @@ void SWSelectionBuilder::fill(QImage& mask)
     };
 
     // Segments still to expand. A segment's pixels are marked in the mask
-    // when it is pushed, so a pixel joins at most one segment and the mask
+    // when it is queued, so a pixel joins at most one segment and the mask
     // doubles as the visited map; pixels outside the region are merely
     // tested again, which costs less than remembering them.
-    std::vector<Segment> stack;
-    stack.reserve(64);
+    // Oldest first: the fill then sweeps along rows, as memory lies, where
+    // newest first would run down one-pixel corridors a row at a time.
+    std::vector<Segment> queue;
+    std::size_t head = 0;
+    queue.reserve(64);
     const auto push = [&](int left, int right, int y) {
         std::memset(maskRow(y) + left, 0, std::size_t(right - left + 1));
-        stack.push_back(Segment{left, right, y});
-        m_peakStackBytes = std::max(m_peakStackBytes, stack.capacity() * sizeof(Segment));
+        if (head == queue.size()) {
+            queue.clear();
+            head = 0;
+        } else if (head >= 4096 && head * 2 >= queue.size()) {
+            queue.erase(queue.begin(), queue.begin() + std::ptrdiff_t(head));
+            head = 0;
+        }
+        queue.push_back(Segment{left, right, y});
+        m_peakSegmentBytes = std::max(m_peakSegmentBytes, queue.capacity() * sizeof(Segment));
     };
 
     {
@@ -121,9 +133,8 @@ void SWSelectionBuilder::fill(QImage& mask)
         push(left, right, m_seed.y());
     }
 
-    while (!stack.empty()) {
-        const Segment s = stack.back();
-        stack.pop_back();
+    while (head < queue.size()) {
+        const Segment s = queue[head++];
         for (const int y : {s.row - 1, s.row + 1}) {
             if (y < 0 || y >= h)
                 continue;

@@ -20,7 +20,7 @@
 //   SWSelectionBuilder::fillMask(m, mask, c);
 // colorAtPoint and the builder both read the pixel at (floor(p.x), floor(p.y)).
 //
-// Memory: besides the mask it returns, the builder holds only a stack of
+// Memory: besides the mask it returns, the builder holds only a queue of
 // row segments that grows as the region needs it.
 class SWSelectionBuilder {
 public:
@@ -47,8 +47,8 @@ public:
 
     QPoint pickedPoint() const { return m_seed; }
     int tolerance() const { return m_tolerance; }
-    // Largest size the segment stack reached during newRealMask, in bytes.
-    std::size_t peakStackBytes() const { return m_peakStackBytes; }
+    // Largest size the segment queue reached during newRealMask, in bytes.
+    std::size_t peakSegmentBytes() const { return m_peakSegmentBytes; }
 
 private:
     struct Segment {
@@ -63,5 +63,5 @@ private:
     QImage m_bitmap;
     QPoint m_seed;
     int m_tolerance = 0;
-    std::size_t m_peakStackBytes = 0;
+    std::size_t m_peakSegmentBytes = 0;
 };

@@ -1,23 +1,84 @@
 #include "CanvasBitmap.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <new>
 
 namespace platform {
 
 namespace {
 constexpr double MetersPerInch = 0.0254;
 constexpr double PointsPerInch = 72.0;
+
+struct Mapping {
+    void* address;
+    std::size_t length;
+};
+} // namespace
+
+namespace {
+
+// From this size on a bitmap gets its own mapping.
+constexpr std::size_t MappedFrom = std::size_t(8) << 20;
+
+void unmapBitmap(void* info)
+{
+    auto* mapping = static_cast<Mapping*>(info);
+    munmap(mapping->address, mapping->length);
+    delete mapping;
+}
+
 } // namespace
 
 QImage CanvasBitmap::make(int width, int height)
 {
     if (width <= 0 || height <= 0)
         return {};
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    if (std::size_t(height) > std::numeric_limits<std::size_t>::max() / rowBytes)
+        return {};
+    const std::size_t bytes = rowBytes * std::size_t(height);
+    if (bytes >= MappedFrom) {
+        // Fresh anonymous pages read as zero: the bitmap starts transparent.
+        void* address = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (address == MAP_FAILED)
+            return {};
+        madvise(address, bytes, MADV_HUGEPAGE); // a hint; without huge pages all still works
+        auto* mapping = new (std::nothrow) Mapping{address, bytes};
+        if (!mapping) {
+            munmap(address, bytes);
+            return {};
+        }
+        QImage image(static_cast<uchar*>(address), width, height, qsizetype(rowBytes), Format, unmapBitmap, mapping);
+        if (image.isNull())
+            unmapBitmap(mapping);
+        return image;
+    }
     QImage image(width, height, Format); // null when the allocation fails
     if (!image.isNull())
         image.fill(0u);
+    return image;
+}
+
+QImage CanvasBitmap::copy(const QImage& source)
+{
+    if (source.isNull())
+        return {};
+    QImage converted = source;
+    if (!convert(converted))
+        return {};
+    QImage image = make(converted.width(), converted.height());
+    if (image.isNull())
+        return {};
+    const std::size_t rowBytes = std::size_t(converted.width()) * 4;
+    for (int y = 0; y < converted.height(); ++y)
+        std::memcpy(image.scanLine(y), converted.constScanLine(y), rowBytes);
+    image.setDotsPerMeterX(converted.dotsPerMeterX());
+    image.setDotsPerMeterY(converted.dotsPerMeterY());
     return image;
 }
 
@@ -54,7 +115,14 @@ QColor CanvasBitmap::colorOfPixel(std::uint32_t word)
 
 double CanvasBitmap::pixelPerPointFromDotsPerMeter(double dotsPerMeter)
 {
-    return dotsPerMeter * MetersPerInch / PointsPerInch;
+    // Files that count dots per metre cannot hold a whole number of dots per
+    // inch; the nearest count is within half a dot per metre of it. Such a
+    // count is read as the whole number it stands for (5669 as 144 dpi).
+    double dpi = dotsPerMeter * MetersPerInch;
+    const double whole = std::round(dpi);
+    if (std::abs(dpi - whole) <= 0.5 * MetersPerInch + 1e-9)
+        dpi = whole;
+    return dpi / PointsPerInch;
 }
 
 int CanvasBitmap::dotsPerMeterFromPixelPerPoint(double pixelPerPoint)

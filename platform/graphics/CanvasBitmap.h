@@ -22,8 +22,14 @@ public:
 
     // A transparent canvas bitmap. Null when a side is 0 or negative, or when
     // the memory cannot be had: callers must check isNull().
+    // Large bitmaps take their memory straight from the system in huge pages
+    // where it offers them: a picture-sized bitmap then costs a fraction of
+    // the page faults, which otherwise cost more than filling it.
     static QImage make(int width, int height);
     static QImage make(QSize size) { return make(size.width(), size.height()); }
+    // A canvas bitmap with the same pixels, not shared with the source (any
+    // format is converted). Null when the memory cannot be had.
+    static QImage copy(const QImage& image);
 
     static bool isCanvas(const QImage& image) { return !image.isNull() && image.format() == Format; }
 

@@ -1,0 +1,239 @@
+// The undo manager's behaviours that the document relies on.
+#include "platform/appkit/UndoManager.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using platform::UndoManager;
+
+namespace {
+
+// Records the changes the manager signals.
+struct ChangeLog {
+    std::vector<UndoManager::Change> changes;
+    explicit ChangeLog(UndoManager& undo)
+    {
+        QObject::connect(&undo, &UndoManager::changed, [this](UndoManager::Change c) { changes.push_back(c); });
+    }
+};
+
+// The document's pattern: a change registers the way back before it
+// happens, and the way back is itself such a change.
+struct Model {
+    UndoManager undo;
+    int value = 0;
+    std::vector<int> history; // every value set, in order
+
+    void set(int v)
+    {
+        const int old = value;
+        undo.registerUndo([this, old] { set(old); });
+        value = v;
+        history.push_back(v);
+    }
+};
+
+// The event loop comes round: the open group closes.
+void nextEvent()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+TEST(UndoManager, RegistrationsOfOneEventFormOneStep)
+{
+    Model m;
+    m.set(1);
+    m.set(2);
+    m.set(3);
+    nextEvent();
+    EXPECT_EQ(m.undo.undoCount(), 1);
+    m.undo.undo();
+    EXPECT_EQ(m.value, 0); // all three undone, newest first: 2, 1, then 0
+    EXPECT_EQ(m.history, (std::vector<int>{1, 2, 3, 2, 1, 0}));
+    EXPECT_FALSE(m.undo.canUndo());
+    EXPECT_TRUE(m.undo.canRedo());
+    m.undo.redo();
+    EXPECT_EQ(m.value, 3); // redone in the original order
+}
+
+TEST(UndoManager, EachEventIsItsOwnStep)
+{
+    Model m;
+    for (int v = 1; v <= 3; ++v) {
+        m.set(v);
+        nextEvent();
+    }
+    EXPECT_EQ(m.undo.undoCount(), 3);
+    m.undo.undo();
+    EXPECT_EQ(m.value, 2);
+    m.undo.undo();
+    EXPECT_EQ(m.value, 1);
+    m.undo.redo();
+    EXPECT_EQ(m.value, 2);
+    m.undo.redo();
+    EXPECT_EQ(m.value, 3);
+    EXPECT_FALSE(m.undo.canRedo());
+}
+
+TEST(UndoManager, UndoAndRedoAlternateBetweenTwoStates)
+{
+    Model m;
+    m.set(5);
+    nextEvent();
+    for (int round = 0; round < 4; ++round) {
+        m.undo.undo();
+        nextEvent();
+        EXPECT_EQ(m.value, 0);
+        EXPECT_EQ(m.undo.undoCount(), 0);
+        EXPECT_EQ(m.undo.redoCount(), 1);
+        m.undo.redo();
+        nextEvent();
+        EXPECT_EQ(m.value, 5);
+        EXPECT_EQ(m.undo.undoCount(), 1);
+        EXPECT_EQ(m.undo.redoCount(), 0);
+    }
+}
+
+TEST(UndoManager, NewRegistrationClearsRedo)
+{
+    Model m;
+    m.set(1);
+    nextEvent();
+    m.set(2);
+    nextEvent();
+    m.undo.undo();
+    ASSERT_TRUE(m.undo.canRedo());
+    m.set(7);
+    EXPECT_FALSE(m.undo.canRedo());
+    nextEvent();
+    m.undo.undo();
+    EXPECT_EQ(m.value, 1);
+    m.undo.undo();
+    EXPECT_EQ(m.value, 0);
+}
+
+TEST(UndoManager, UndoClosesTheOpenGroupFirst)
+{
+    // A tool commits its work and registers in the same event as the undo command.
+    Model m;
+    m.set(1);
+    nextEvent();
+    m.set(2);
+    EXPECT_TRUE(m.undo.canUndo());
+    m.undo.undo();
+    EXPECT_EQ(m.value, 1);
+    m.undo.undo();
+    EXPECT_EQ(m.value, 0);
+}
+
+TEST(UndoManager, LevelLimit)
+{
+    struct Case {
+        int levels;
+        int steps;
+        int undoable;
+    };
+    const Case cases[] = {{2, 3, 2}, {0, 150, 150}, {128, 130, 128}, {1, 1, 1}};
+    for (const Case& c : cases) {
+        Model m;
+        m.undo.setLevelsOfUndo(c.levels);
+        for (int v = 1; v <= c.steps; ++v) {
+            m.set(v);
+            nextEvent();
+        }
+        int undone = 0;
+        while (m.undo.canUndo()) {
+            m.undo.undo();
+            ++undone;
+        }
+        EXPECT_EQ(undone, c.undoable) << "levels " << c.levels;
+        EXPECT_EQ(m.value, c.steps - c.undoable) << "levels " << c.levels;
+    }
+}
+
+TEST(UndoManager, LoweringTheLimitDropsTheOldestSteps)
+{
+    Model m;
+    for (int v = 1; v <= 5; ++v) {
+        m.set(v);
+        nextEvent();
+    }
+    m.undo.undo(); // one redo step, value 4
+    m.undo.setLevelsOfUndo(2);
+    EXPECT_EQ(m.undo.undoCount(), 2);
+    EXPECT_EQ(m.undo.redoCount(), 1);
+    m.undo.undo();
+    m.undo.undo();
+    EXPECT_EQ(m.value, 2); // steps to 1 and 2 are gone
+    EXPECT_FALSE(m.undo.canUndo());
+    // The redo side keeps the limit too: the furthest step (to 5) went.
+    EXPECT_EQ(m.undo.redoCount(), 2);
+    m.undo.setLevelsOfUndo(0); // raising keeps what is left
+    m.undo.redo();
+    m.undo.redo();
+    EXPECT_EQ(m.value, 4);
+    EXPECT_FALSE(m.undo.canRedo());
+}
+
+TEST(UndoManager, ChangeSignalFollowsTheEditedState)
+{
+    Model m;
+    ChangeLog log(m.undo);
+    m.set(1);
+    m.set(2);
+    EXPECT_TRUE(log.changes.empty()); // the group is still open
+    nextEvent();
+    m.undo.undo();
+    nextEvent();
+    m.undo.redo();
+    nextEvent();
+    m.undo.removeAllActions();
+    const std::vector<UndoManager::Change> expected = {UndoManager::Change::Done, UndoManager::Change::Undone,
+                                                       UndoManager::Change::Redone, UndoManager::Change::Cleared};
+    EXPECT_EQ(log.changes, expected);
+    EXPECT_FALSE(m.undo.canUndo());
+    EXPECT_FALSE(m.undo.canRedo());
+}
+
+TEST(UndoManager, NothingToUndoDoesNothing)
+{
+    Model m;
+    ChangeLog log(m.undo);
+    m.undo.undo();
+    m.undo.redo();
+    nextEvent();
+    EXPECT_TRUE(log.changes.empty());
+    EXPECT_EQ(m.value, 0);
+    m.undo.registerUndo({}); // an empty action is not a step
+    nextEvent();
+    EXPECT_FALSE(m.undo.canUndo());
+}
+
+TEST(UndoManager, UndoInsideAnActionIsRefused)
+{
+    UndoManager undo;
+    int runs = 0;
+    undo.registerUndo([&] {
+        ++runs;
+        undo.undo(); // must not recurse
+    });
+    undo.registerUndo([&] { ++runs; });
+    nextEvent();
+    undo.undo();
+    EXPECT_EQ(runs, 2);
+    EXPECT_FALSE(undo.isUndoing());
+}
+
+TEST(UndoManager, DestroyedWithAnOpenGroup)
+{
+    auto undo = std::make_unique<UndoManager>();
+    undo->registerUndo([] {});
+    undo.reset(); // the pending close must not outlive the manager
+    nextEvent();
+    SUCCEED();
+}

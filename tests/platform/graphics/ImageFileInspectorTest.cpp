@@ -1,0 +1,150 @@
+// The structure checks that catch cut-short files, and the resolution read
+// from headers, on hand-built bytes.
+#include "platform/graphics/ImageFileInspector.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using platform::ImageFileInspector;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+// A minimal JPEG skeleton: SOI, optional APP0, SOS with entropy data, EOI.
+QByteArray jpeg(bool jfifDpi, bool withEoi, bool stuffedData)
+{
+    QByteArray d = bytes({0xFF, 0xD8});
+    if (jfifDpi) // JFIF, units 1 (dpi), 300 x 150
+        d += bytes({0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 1, 0x01, 0x2C, 0x00, 0x96, 0, 0});
+    d += bytes({0xFF, 0xDA, 0x00, 0x08, 1, 1, 0, 0, 63, 0}); // scan header
+    d += bytes({0x12, 0x34});
+    if (stuffedData)
+        d += bytes({0xFF, 0x00, 0xFF, 0xD3, 0x56}); // a stuffed 0xFF and a restart marker inside the scan
+    if (withEoi)
+        d += bytes({0xFF, 0xD9});
+    return d;
+}
+
+QByteArray bmp(qint64 width, qint64 height, int rowsPresent, int ppm)
+{
+    const qint64 stride = ((width * 24 + 31) / 32) * 4;
+    QByteArray d(54, 0);
+    auto le32 = [&](int at, quint32 v) {
+        for (int k = 0; k < 4; ++k)
+            d[at + k] = char((v >> (8 * k)) & 0xFF);
+    };
+    d[0] = 'B';
+    d[1] = 'M';
+    le32(10, 54);
+    le32(14, 40);
+    le32(18, quint32(width));
+    le32(22, quint32(height));
+    d[26] = 1;
+    d[28] = 24;
+    le32(38, quint32(ppm));
+    le32(42, quint32(ppm));
+    d += QByteArray(qsizetype(std::min<qint64>(stride * rowsPresent, 1 << 20)), '\x7f');
+    return d;
+}
+
+} // namespace
+
+TEST(ImageFileInspector, JpegNeedsItsEndMarker)
+{
+    EXPECT_TRUE(ImageFileInspector::inspect(jpeg(false, true, true)).complete);
+    EXPECT_FALSE(ImageFileInspector::inspect(jpeg(false, false, true)).complete);
+    // A 0xFF 0xD9 inside an earlier segment (a thumbnail) does not count.
+    QByteArray withThumbnail = bytes({0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x06, 0xFF, 0xD9, 0, 0});
+    withThumbnail += jpeg(false, false, false).mid(2);
+    EXPECT_FALSE(ImageFileInspector::inspect(withThumbnail).complete);
+}
+
+TEST(ImageFileInspector, JpegResolutionFromJfif)
+{
+    const ImageFileInspector::Result r = ImageFileInspector::inspect(jpeg(true, true, false));
+    EXPECT_EQ(r.kind, ImageFileInspector::Kind::Jpeg);
+    ASSERT_TRUE(r.dotsPerMeter.has_value());
+    EXPECT_NEAR(r.dotsPerMeter->x(), 300 / 0.0254, 1e-6);
+    EXPECT_NEAR(r.dotsPerMeter->y(), 150 / 0.0254, 1e-6);
+    EXPECT_FALSE(ImageFileInspector::inspect(jpeg(false, true, false)).dotsPerMeter.has_value());
+}
+
+TEST(ImageFileInspector, BmpRowsMustAllBeThere)
+{
+    EXPECT_TRUE(ImageFileInspector::inspect(bmp(5, 4, 4, 0)).complete);
+    EXPECT_FALSE(ImageFileInspector::inspect(bmp(5, 4, 3, 0)).complete);
+    EXPECT_FALSE(ImageFileInspector::inspect(bmp(5, 4, 4, 0).left(30)).complete);
+    // Absurd sizes do not overflow into "complete".
+    EXPECT_FALSE(ImageFileInspector::inspect(bmp(0x7FFFFFFF, 0x7FFFFFFF, 1, 0)).complete);
+    EXPECT_FALSE(ImageFileInspector::inspect(bmp(5, 4, 4, 0)).dotsPerMeter.has_value());
+    const auto r = ImageFileInspector::inspect(bmp(5, 4, 4, 5669));
+    ASSERT_TRUE(r.dotsPerMeter.has_value());
+    EXPECT_EQ(r.dotsPerMeter->x(), 5669);
+}
+
+TEST(ImageFileInspector, GifNeedsTheFirstPictureWhole)
+{
+    QByteArray gif("GIF89a", 6);
+    gif += bytes({2, 0, 2, 0, 0x80, 0, 0});                  // 2 x 2, global table of 2 colours
+    gif += bytes({0, 0, 0, 255, 255, 255});                  // the table
+    gif += bytes({0x21, 0xF9, 4, 1, 0, 0, 0, 0});            // graphic control
+    gif += bytes({0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0});         // picture descriptor
+    gif += bytes({2, 3, 0x84, 0x1D, 0x05, 0});               // code size 2, one data block, end
+    EXPECT_TRUE(ImageFileInspector::inspect(gif).complete);   // the trailer may be missing
+    EXPECT_TRUE(ImageFileInspector::inspect(gif + bytes({0x3B})).complete);
+    EXPECT_FALSE(ImageFileInspector::inspect(gif.left(gif.size() - 1)).complete);
+    EXPECT_FALSE(ImageFileInspector::inspect(gif.left(20)).complete);
+}
+
+TEST(ImageFileInspector, TiffResolutionUnits)
+{
+    // II, IFD at 8 with XResolution, YResolution, ResolutionUnit; rationals after it.
+    auto tiff = [](int unit) {
+        QByteArray d = bytes({'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0});
+        const int rationals = 8 + 2 + 3 * 12 + 4;
+        d += bytes({0x1A, 1, 5, 0, 1, 0, 0, 0, rationals, 0, 0, 0});
+        d += bytes({0x1B, 1, 5, 0, 1, 0, 0, 0, rationals + 8, 0, 0, 0});
+        d += bytes({0x28, 1, 3, 0, 1, 0, 0, 0, unit, 0, 0, 0});
+        d += bytes({0, 0, 0, 0});
+        d += bytes({144, 0, 0, 0, 1, 0, 0, 0, 72, 0, 0, 0, 1, 0, 0, 0});
+        return d;
+    };
+    const auto inches = ImageFileInspector::inspect(tiff(2));
+    ASSERT_TRUE(inches.dotsPerMeter.has_value());
+    EXPECT_NEAR(inches.dotsPerMeter->x(), 144 / 0.0254, 1e-6);
+    EXPECT_NEAR(inches.dotsPerMeter->y(), 72 / 0.0254, 1e-6);
+    const auto centimetres = ImageFileInspector::inspect(tiff(3));
+    ASSERT_TRUE(centimetres.dotsPerMeter.has_value());
+    EXPECT_NEAR(centimetres.dotsPerMeter->x(), 14400, 1e-6);
+    EXPECT_FALSE(ImageFileInspector::inspect(tiff(1)).dotsPerMeter.has_value()); // no absolute unit
+}
+
+TEST(ImageFileInspector, GarbageNeverReadsOutOfBounds)
+{
+    // Random bytes behind each signature: the inspector must stay inside the
+    // data (the sanitizer build checks every access).
+    const QByteArray signatures[] = {QByteArray("\x89PNG\r\n\x1a\n", 8), bytes({0xFF, 0xD8}), QByteArray("GIF89a"),
+                                     QByteArray("BM"), QByteArray("II*\0", 4), QByteArray("MM\0*", 4)};
+    std::mt19937 rng(7);
+    for (const QByteArray& signature : signatures) {
+        for (int round = 0; round < 300; ++round) {
+            QByteArray data = signature;
+            const int n = int(rng() % 200);
+            for (int i = 0; i < n; ++i)
+                data.append(char(rng() % 4 == 0 ? 0xFF : rng() & 0xFF));
+            const QByteArray exact(data.constData(), data.size()); // no spare capacity past the end
+            (void)ImageFileInspector::inspect(exact);
+        }
+    }
+    SUCCEED();
+}
