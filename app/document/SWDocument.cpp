@@ -1,18 +1,30 @@
 #include "SWDocument.h"
 
+#include "KZOverlayView.h"
+#include "KZStandInToolPanel.h"
+#include "KZToolboxController.h"
+#include "SWCenteringClipView.h"
 #include "SWImageDataSource.h"
 #include "SWImageTools.h"
-#include "SWPlainCanvasView.h"
+#include "SWPaintView.h"
+#include "SWPixelSelectionTarget.h"
+#include "SWScalingScrollView.h"
+#include "SWTool.h"
+#include "SWToolbox.h"
 #include "SWPrintPanelAccessoryViewController.h"
 #include "SWSavePanelAccessoryViewController.h"
 
+#include "platform/appkit/Beep.h"
 #include "platform/appkit/ColorList.h"
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/DocumentWindow.h"
 #include "platform/appkit/MenuItem.h"
+#include "platform/appkit/Pasteboard.h"
 #include "platform/appkit/PrintOperation.h"
 #include "platform/appkit/SavePanel.h"
 #include "platform/appkit/UndoManager.h"
+#include "platform/foundation/DeferredPerform.h"
+#include "platform/foundation/ExceptionGuard.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
@@ -20,10 +32,12 @@
 #include "platform/outside/MSAnalyticsProxy.h"
 
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QScreen>
-#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -46,6 +60,8 @@ SWDocument::SWDocument()
     m_dataSource = SWImageDataSource::create(recordedCanvasSize(), snowColor());
     if (m_dataSource)
         m_originCanvasSize = m_dataSource->canvasSize();
+    m_toolboxController = std::make_unique<KZToolboxController>();
+    addEditingAndZoomActions();
 
     addAction(QStringLiteral("undoOperation:"), [this](QObject*) { undoOperation(); });
     addAction(QStringLiteral("redoOperation:"), [this](QObject*) { redoOperation(); });
@@ -62,13 +78,25 @@ SWDocument::~SWDocument()
 {
     // Observers go first, so nothing calls into a half-destroyed document.
     platform::NotificationCenter::defaultCenter().removeObserver(this);
+    platform::DeferredPerform::shared().cancel(this);
+    if (m_overlayView) {
+        m_overlayView->setDelegate(nullptr);
+        m_overlayView->mouseEnteredTrackingAreaProperty().removeObserver(this);
+    }
     if (m_savePanelAccessory)
         m_savePanelAccessory->currentFileType().removeObserver(this);
     // The undo steps call back into this document: drop them before the
     // store they restore into goes.
     undoManager()->removeAllActions();
-    if (m_paintView)
-        m_paintView->setDataSource(nullptr);
+    if (m_paintView) {
+        m_paintView->preparePaintViewWithDataSource(nullptr, nullptr);
+        m_paintView->setDocument(nullptr);
+    }
+    // The tools observe the controller: they go first.
+    m_toolbox.reset();
+    if (m_toolboxController)
+        m_toolboxController->removeObserver(this);
+    m_toolboxController.reset();
 }
 
 SWDocument* SWDocument::initFromPasteboard()
@@ -115,7 +143,8 @@ QSizeF SWDocument::recordedCanvasSize()
 
 QColor SWDocument::backgroundColorForNewStore() const
 {
-    // The toolbox controller's background colour comes first once it exists.
+    if (m_toolboxController && m_toolboxController->backgroundColor().isValid())
+        return m_toolboxController->backgroundColor();
     return snowColor();
 }
 
@@ -132,45 +161,36 @@ void SWDocument::windowControllerDidLoadNib(platform::DocumentWindow* window)
     if (scale > 0 && m_dataSource && m_dataSource->pixelPerPoint() == 0)
         m_dataSource->setPixelPerPoint(scale);
 
-    m_scrollView = new QScrollArea(window);
-    m_scrollView->setAlignment(Qt::AlignCenter);
-    m_scrollView->setFrameShape(QFrame::NoFrame);
-    QPalette palette = m_scrollView->palette();
-    palette.setColor(QPalette::Window, QColor(40, 40, 40));
-    m_scrollView->setPalette(palette);
-    m_scrollView->setBackgroundRole(QPalette::Window);
-    m_scrollView->setAutoFillBackground(true);
-    m_paintView = new SWPlainCanvasView;
-    m_scrollView->setWidget(m_paintView);
-    m_scrollView->setWidgetResizable(false);
-    window->setCentralWidget(m_scrollView);
+    setUpToolsAndCanvasViews(window);
 
     if (m_dataSource)
         setUpPaintViewAndCanvasResizer();
+    handleCurrentToolDidChangedNotification();
 
     platform::NotificationCenter::defaultCenter().addObserver(
         this, QStringLiteral("UndoLevels"), nullptr,
         [this](const platform::Notification& n) { undoLevelChanged(n); });
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, SWToolbox::kCurrentToolDidChangedNotification, m_toolbox.get(),
+        [this](const platform::Notification&) { handleCurrentToolDidChangedNotification(); });
+    m_toolboxController->addObserver(this, KZToolboxController::kBackgroundColor, [this](const QVariant& value) {
+        const QColor color = value.value<QColor>();
+        if (color.isValid() && m_dataSource)
+            m_dataSource->setBackgroundColor(color);
+    });
 }
 
 void SWDocument::setUpPaintViewAndCanvasResizer()
 {
     if (!m_paintView)
         return;
-    m_paintView->setDataSource(m_dataSource.get());
+    m_paintView->preparePaintViewWithDataSource(m_dataSource.get(), m_toolbox.get());
     if (platform::DocumentWindow* w = window()) {
         // A window that shows the whole canvas, as far as the screen allows.
-        // A dark surround of a few pixels frames the canvas.
-        const QSize canvas = m_paintView->sizeHint() + QSize(2 * kSurround, 2 * kSurround);
-        QSize content = canvas;
-        if (QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen()) {
-            const QSize available = screen->availableSize() * 0.9;
-            content = content.boundedTo(available);
-        }
-        if (content.width() > 0 && content.height() > 0) {
-            const int menu = w->menuWidget() ? w->menuWidget()->sizeHint().height() : 0;
-            w->resize(content.width(), content.height() + menu);
-        }
+        const QSize content = m_paintView->calculateWindowContentSize(
+            m_paintView->widgetRectFromCanvasRect(m_paintView->frame()));
+        if (content.width() > 0 && content.height() > 0)
+            w->resize(content);
     }
     placePaintWindowAtScreenCenterIfNeeded();
 }
@@ -190,14 +210,18 @@ void SWDocument::placePaintWindowAtScreenCenterIfNeeded()
 
 void SWDocument::paintViewFrameDidChange()
 {
-    if (m_paintView)
-        m_paintView->updateFrame();
-    if (m_scrollView)
-        m_scrollView->viewport()->update();
+    if (m_paintView && m_dataSource)
+        m_paintView->setFrame(QRectF(QPointF(0, 0), m_dataSource->canvasSize()));
+    if (m_clipView)
+        m_clipView->update();
 }
 
 void SWDocument::refreshDisplay()
 {
+    if (m_paintView)
+        m_paintView->clearOverlayOnly();
+    if (SWTool* tool = m_toolbox ? m_toolbox->currentTool() : nullptr)
+        tool->draw();
     if (m_paintView)
         m_paintView->update();
     clearOverlayView();
@@ -334,6 +358,24 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
         return undoManager()->canRedo();
     if (action == QLatin1String("crop:"))
         return selectedGraphicBitmap().has_value();
+    if (action == QLatin1String("copy:") || action == QLatin1String("cut:"))
+        return selectedGraphicBitmap().has_value();
+    if (action == QLatin1String("paste:"))
+        return platform::Pasteboard::general().types().contains(platform::Pasteboard::tiffType());
+    if (action == QLatin1String("zoomIn:"))
+        return m_scrollView && m_scrollView->scaleFactor() < SWScalingScrollView::kMaximumScale;
+    if (action == QLatin1String("zoomOut:"))
+        return m_scrollView && m_scrollView->scaleFactor() > SWScalingScrollView::kMinimumScale;
+    if (action == QLatin1String("toggleGridShown:")) {
+        const bool shown = m_paintView && m_paintView->showsGrid();
+        item->setText(shown ? tr("Hide Gridlines") : tr("Show Gridlines"));
+        return true;
+    }
+    if (action == QLatin1String("selectInvert:")) {
+        const auto* selection =
+            dynamic_cast<const SWPixelSelectionTarget*>(m_toolbox ? m_toolbox->currentTool() : nullptr);
+        return selection && selection->hasSelectedImage();
+    }
     return platform::Document::validateMenuItem(item);
 }
 
@@ -356,6 +398,7 @@ bool SWDocument::readFromFile(const QString& path, const QString&, QString* erro
                 *error = reason;
             return false;
         }
+        handleCurrentToolDidChangedNotification();
     }
     m_originCanvasSize = m_dataSource->canvasSize();
     return true;
@@ -430,4 +473,462 @@ void SWDocument::close()
         m_originCanvasSize = size;
     }
     platform::Document::close();
+}
+
+// ---------------------------------------------------------------- tools and canvas views
+
+void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
+{
+    // The controls above, the zooming canvas below.
+    auto* content = new QWidget(window);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_scrollView = new SWScalingScrollView(content);
+    m_clipView = new SWCenteringClipView;
+    m_scrollView->setContentView(m_clipView);
+    m_scrollView->setDocument(this);
+    m_paintView = new SWPaintView;
+    m_paintView->setDocument(this);
+    m_scrollView->setDocumentView(m_paintView);
+    m_overlayView = new KZOverlayView(m_clipView);
+    m_overlayView->setGeometry(m_clipView->rect());
+    m_overlayView->raise();
+    m_overlayView->setDelegate(this);
+    m_overlayView->mouseEnteredTrackingAreaProperty().observe(this,
+                                                              [this](bool, bool) { handleCursorUpdate(nullptr); });
+    QObject::connect(m_scrollView, &SWScalingScrollView::viewportResized, this, [this] { didScrollViewResized(); });
+    QObject::connect(m_scrollView, &SWScalingScrollView::clipViewScrolled, this, [this] {
+        setNeedsDisplayForGraphicsAccessory(QRectF(0, 0, 3.4028234663852886e38, 3.4028234663852886e38));
+    });
+    m_scrollView->setScaleFactor(1.0, true);
+    m_paintView->setBackgroundColor(Qt::transparent);
+
+    m_toolbox = std::make_unique<SWToolbox>(this, m_toolboxController.get());
+
+    m_toolPanel = new KZStandInToolPanel(m_toolboxController.get(), m_toolbox->labels(), content);
+    m_toolboxController->setView(m_toolPanel);
+    column->addWidget(m_toolPanel);
+    column->addWidget(m_scrollView, 1);
+    window->setCentralWidget(content);
+    m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
+    m_overlayView->setFocus();
+}
+
+void SWDocument::setToolbox(std::unique_ptr<SWToolbox> toolbox)
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.removeObserver(this, SWToolbox::kCurrentToolDidChangedNotification);
+    m_toolbox = std::move(toolbox);
+    if (m_toolbox)
+        center.addObserver(this, SWToolbox::kCurrentToolDidChangedNotification, m_toolbox.get(),
+                           [this](const platform::Notification&) { handleCurrentToolDidChangedNotification(); });
+    if (m_paintView && m_dataSource)
+        m_paintView->preparePaintViewWithDataSource(m_dataSource.get(), m_toolbox.get());
+    handleCurrentToolDidChangedNotification();
+}
+
+void SWDocument::tieUpLooseEnds()
+{
+    if (m_toolbox)
+        m_toolbox->tieUpLooseEndsForCurrentTool();
+}
+
+void SWDocument::handleCurrentToolDidChangedNotification()
+{
+    if (!m_toolbox || !m_toolbox->currentTool() || !m_dataSource)
+        return;
+    // Vector tools (which show handles outside the canvas) take type 2.
+    m_dataSource->setBufferGutterSizeWithType(1);
+    handleCursorUpdate(nullptr);
+}
+
+QRectF SWDocument::canvasRectInOverlay() const
+{
+    if (!m_dataSource || !m_paintView || !m_overlayView)
+        return QRectF();
+    const QRectF inPaintView = m_paintView->widgetRectFromCanvasRect(m_dataSource->drawableRect());
+    const QPointF topLeft = m_overlayView->mapFrom(m_overlayView->window(),
+                                                   m_paintView->mapTo(m_paintView->window(), inPaintView.topLeft()));
+    return m_overlayView->rectFromWidgetRect(QRectF(topLeft, inPaintView.size()));
+}
+
+void SWDocument::clearOverlayView()
+{
+    if (m_overlayView)
+        m_overlayView->clear();
+}
+
+void SWDocument::refreshImage(SWTool* sender)
+{
+    if (m_paintView)
+        m_paintView->refreshImage(sender);
+}
+
+void SWDocument::setNeedsDisplayForGraphicsAccessory(const QRectF& canvasRect)
+{
+    platform::exceptionGuard([&] {
+        if (!m_overlayView || !m_paintView)
+            return;
+        const QRectF frame = m_overlayView->rectFromWidgetRect(m_overlayView->rect());
+        if (canvasRect.width() > frame.width() || canvasRect.height() > frame.height()) {
+            m_overlayView->update();
+            return;
+        }
+        const QRectF inPaintView = m_paintView->widgetRectFromCanvasRect(canvasRect);
+        const QPointF topLeft = m_overlayView->mapFrom(
+            m_overlayView->window(), m_paintView->mapTo(m_paintView->window(), inPaintView.topLeft()));
+        m_overlayView->update(QRectF(topLeft, inPaintView.size()).toAlignedRect().adjusted(-1, -1, 1, 1));
+    });
+}
+
+void SWDocument::handleCursorUpdate(QMouseEvent* event)
+{
+    if (m_overlayView && m_overlayView->mouseEnteredTrackingArea() && m_paintView)
+        m_paintView->cursorUpdate(event);
+    // The canvas resizer's knobs set their cursor on mouse-up once they exist.
+}
+
+bool SWDocument::mouseInPaintView(const QMouseEvent* event) const
+{
+    if (!event || !m_paintView || !m_dataSource)
+        return false;
+    return m_dataSource->drawableRect().contains(m_paintView->canvasPointFromEvent(event));
+}
+
+bool SWDocument::mouseInCanvasResizerKnobs(const QMouseEvent*) const
+{
+    // No knobs on this canvas yet.
+    return false;
+}
+
+void SWDocument::didScrollViewResized()
+{
+    if (m_overlayView && m_clipView)
+        m_overlayView->setGeometry(m_clipView->rect());
+}
+
+void SWDocument::dismissPopUpPanel()
+{
+    if (m_toolboxController)
+        m_toolboxController->dismissPopUpPanel();
+}
+
+// ---------------------------------------------------------------- overlay events
+
+void SWDocument::overlayViewDrawRect(KZOverlayView*, QPainter*, const QRectF&)
+{
+    // Element handles and the canvas knobs draw here once their tools exist.
+}
+
+void SWDocument::overlayViewMouseDown(KZOverlayView*, QMouseEvent* event)
+{
+    m_mouseDownInCanvasResizer = mouseInCanvasResizerKnobs(event);
+    if (m_mouseDownInCanvasResizer)
+        return;
+    if (m_paintView)
+        m_paintView->mouseDown(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewMouseDragged(KZOverlayView*, QMouseEvent* event)
+{
+    if (m_mouseDownInCanvasResizer)
+        return;
+    if (m_paintView)
+        m_paintView->mouseDragged(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewMouseUp(KZOverlayView*, QMouseEvent* event)
+{
+    if (m_mouseDownInCanvasResizer) {
+        m_mouseDownInCanvasResizer = false;
+        if (!mouseInCanvasResizerKnobs(event))
+            handleCursorUpdate(event);
+        return;
+    }
+    if (m_paintView)
+        m_paintView->mouseUp(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewMouseMoved(KZOverlayView*, QMouseEvent* event)
+{
+    if (mouseInCanvasResizerKnobs(event))
+        return;
+    if (m_paintView)
+        m_paintView->mouseMoved(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewRightMouseDown(KZOverlayView*, QMouseEvent* event)
+{
+    if (m_paintView)
+        m_paintView->rightMouseDown(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewRightMouseDragged(KZOverlayView*, QMouseEvent* event)
+{
+    if (m_paintView)
+        m_paintView->rightMouseDragged(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewRightMouseUp(KZOverlayView*, QMouseEvent* event)
+{
+    if (m_paintView)
+        m_paintView->rightMouseUp(event);
+    handleCursorUpdate(event);
+}
+
+void SWDocument::overlayViewKeyDown(KZOverlayView*, QKeyEvent* event)
+{
+    if (m_paintView)
+        m_paintView->keyDown(event);
+}
+
+void SWDocument::overlayViewKeyUp(KZOverlayView*, QKeyEvent*)
+{
+}
+
+void SWDocument::overlayViewMagnificationGesture(KZOverlayView*, int state, double magnification)
+{
+    if (!m_scrollView)
+        return;
+    switch (state) {
+    case 1:
+        m_magnificationInGesture = m_scrollView->scaleFactor();
+        break;
+    case 2:
+    case 3:
+        m_scrollView->setScaleFactor((magnification + 1.0) * m_magnificationInGesture, true);
+        break;
+    case 4:
+        m_magnificationInGesture = 1.0;
+        break;
+    default:
+        break;
+    }
+}
+
+void SWDocument::overlayViewSmartMagnifyWithEvent(KZOverlayView*, QNativeGestureEvent*)
+{
+    if (!m_scrollView)
+        return;
+    const double scale = m_scrollView->scaleFactor();
+    if (std::fabs(scale - 1.0) <= 1.1920928955078125e-7) {
+        if (m_savedScaleFactor > 0)
+            m_scrollView->setScaleFactor(m_savedScaleFactor, true);
+        return;
+    }
+    m_savedScaleFactor = scale;
+    m_scrollView->setScaleFactor(1.0, true);
+}
+
+// ---------------------------------------------------------------- editing
+
+void SWDocument::addEditingAndZoomActions()
+{
+    addAction(QStringLiteral("copy:"), [this](QObject*) { copy(); });
+    addAction(QStringLiteral("cut:"), [this](QObject*) { cut(); });
+    addAction(QStringLiteral("paste:"), [this](QObject*) { paste(); });
+    addAction(QStringLiteral("pasteFrom:"), [this](QObject*) { pasteFrom(); });
+    addAction(QStringLiteral("selectAll:"), [this](QObject*) { selectAll(); });
+    addAction(QStringLiteral("selectInvert:"), [this](QObject*) { selectInvert(); });
+    addAction(QStringLiteral("delete:"), [this](QObject*) { deleteCommand(); });
+    addAction(QStringLiteral("zoomIn:"), [this](QObject*) { zoomIn(); });
+    addAction(QStringLiteral("zoomOut:"), [this](QObject*) { zoomOut(); });
+    addAction(QStringLiteral("actualSize:"), [this](QObject*) { actualSize(); });
+    addAction(QStringLiteral("toggleGridShown:"), [this](QObject*) { toggleGridShown(); });
+}
+
+void SWDocument::writeImageToPasteboard()
+{
+    const std::optional<QImage> bitmap = selectedGraphicBitmap();
+    if (!bitmap)
+        return;
+    platform::Pasteboard::general().writeImage(*bitmap);
+}
+
+void SWDocument::copy()
+{
+    dismissPopUpPanel();
+    writeImageToPasteboard();
+}
+
+void SWDocument::cut()
+{
+    dismissPopUpPanel();
+    copy();
+    if (m_paintView)
+        m_paintView->clearOverlay();
+    handleCursorUpdate(nullptr);
+}
+
+bool SWDocument::paste()
+{
+    dismissPopUpPanel();
+    // The top-left corner of the visible part of the canvas.
+    QPointF point = m_scrollView ? m_scrollView->documentVisibleRect().topLeft() : QPointF();
+    point = QPointF(std::max(0.0, point.x()), std::max(0.0, point.y()));
+    const QImage image = SWImageTools::bitmapImageWithPasteboard(QGuiApplication::clipboard()->mimeData());
+    const bool pasted = pasteImage(image, point);
+    handleCursorUpdate(nullptr);
+    return pasted;
+}
+
+bool SWDocument::pasteFrom()
+{
+    QStringList patterns;
+    for (const QString& extension : readableExtensions())
+        patterns << QStringLiteral("*.") + extension;
+    const QString path = QFileDialog::getOpenFileName(
+        window(), QString(), QString(), tr("Images (%1)").arg(patterns.join(QLatin1Char(' '))));
+    if (path.isEmpty())
+        return false;
+    QPointF point = m_scrollView ? m_scrollView->documentVisibleRect().topLeft() : QPointF();
+    point = QPointF(std::max(0.0, point.x()), std::max(0.0, point.y()));
+    const QImage loaded(path);
+    return pasteImage(loaded.isNull() ? QImage() : SWImageTools::bitmapRepOfImage(loaded), point);
+}
+
+bool SWDocument::pasteImage(const QImage& image, const QPointF& point)
+{
+    if (image.isNull() || !m_dataSource) {
+        platform::Beep::play();
+        return false;
+    }
+    // Whole pixels, on the canvas: a fractional or negative corner would
+    // give a fractional canvas or cut the picture.
+    const QPointF origin(std::max(0.0, std::floor(point.x())), std::max(0.0, std::floor(point.y())));
+    const QRectF placed(origin, QSizeF(image.size()));
+    const QRectF canvas = m_dataSource->drawableRect();
+    bool stepTaken = false;
+    if (!canvas.contains(placed)) {
+        const QRectF grown = platform::unionRect(canvas, placed);
+        resizeToSize(QSizeF(std::ceil(grown.right()), std::ceil(grown.bottom())), false);
+        stepTaken = true;
+    } else {
+        tieUpLooseEnds();
+    }
+    if (m_toolboxController)
+        m_toolboxController->switchToScissors();
+    handleCursorUpdate(nullptr);
+    SWTool* tool = m_toolbox ? m_toolbox->currentTool() : nullptr;
+    if (auto* selection = dynamic_cast<SWPixelSelectionTarget*>(tool)) {
+        selection->setImageDataSource(m_dataSource.get());
+        selection->setSelectedImage(image);
+        selection->setPosition(origin + QPointF(image.width() / 2.0, image.height() / 2.0));
+    } else {
+        // Without a pixel-selection tool the picture cannot float: it goes
+        // into the canvas at once, within the same undo step.
+        if (!stepTaken)
+            handleUndoWithImageData();
+        SWImageTools::drawToImage(m_dataSource->mainImage(), image, origin, true);
+    }
+    refreshDisplay();
+    return true;
+}
+
+void SWDocument::selectAll()
+{
+    if (m_toolboxController)
+        m_toolboxController->switchToScissors();
+    SWTool* tool = m_toolbox ? m_toolbox->currentTool() : nullptr;
+    if (auto* selection = dynamic_cast<SWPixelSelectionTarget*>(tool)) {
+        selection->setImageDataSource(m_dataSource.get());
+        selection->selectAll();
+        tool->draw();
+    }
+    handleCursorUpdate(nullptr);
+    if (m_paintView)
+        m_paintView->update();
+}
+
+void SWDocument::selectInvert()
+{
+    dismissPopUpPanel();
+    SWTool* tool = m_toolbox ? m_toolbox->currentTool() : nullptr;
+    if (!dynamic_cast<SWPixelSelectionTarget*>(tool) && m_toolboxController) {
+        m_toolboxController->switchToScissors();
+        tool = m_toolbox ? m_toolbox->currentTool() : nullptr;
+    }
+    if (auto* selection = dynamic_cast<SWPixelSelectionTarget*>(tool)) {
+        selection->setImageDataSource(m_dataSource.get());
+        selection->selectInvert();
+        tool->draw();
+    }
+    handleCursorUpdate(nullptr);
+    if (m_paintView)
+        m_paintView->update();
+}
+
+void SWDocument::deleteCommand()
+{
+    if (SWTool* tool = m_toolbox ? m_toolbox->currentTool() : nullptr)
+        tool->deleteKey();
+    dismissPopUpPanel();
+    if (m_paintView)
+        m_paintView->update();
+}
+
+// ---------------------------------------------------------------- zoom
+
+void SWDocument::zoomIn(SWTool* senderTool)
+{
+    if (!m_scrollView)
+        return;
+    const double factor = m_scrollView->scaleFactor() * 2.0;
+    if (senderTool)
+        m_scrollView->setScaleFactorAtPoint(factor, senderTool->savedPoint(), true);
+    else
+        m_scrollView->setScaleFactor(factor, true);
+}
+
+void SWDocument::zoomOut(SWTool* senderTool)
+{
+    if (!m_scrollView)
+        return;
+    const double factor = m_scrollView->scaleFactor() / 2.0;
+    if (senderTool)
+        m_scrollView->setScaleFactorAtPoint(factor, senderTool->savedPoint(), true);
+    else
+        m_scrollView->setScaleFactor(factor, true);
+}
+
+void SWDocument::actualSize()
+{
+    if (m_scrollView)
+        m_scrollView->setScaleFactor(1.0, true);
+}
+
+void SWDocument::eggsZoom(int selectedSegment)
+{
+    if (selectedSegment == 1)
+        zoomOut();
+    else
+        zoomIn();
+}
+
+void SWDocument::changeZoomLevel(bool in)
+{
+    if (!m_scrollView || !m_paintView)
+        return;
+    double scale = m_scrollView->scaleFactor();
+    const QSizeF frame = m_paintView->frame().size();
+    const double shown = std::min(frame.width() * scale, frame.height() * scale);
+    if (in && shown < 5000)
+        scale *= 1.5;
+    else if (!in && shown > 32)
+        scale /= 1.5;
+    m_scrollView->setScaleFactor(scale, false);
+}
+
+void SWDocument::toggleGridShown()
+{
+    if (m_paintView)
+        m_paintView->toggleGrid();
 }

@@ -1,6 +1,10 @@
 #pragma once
 
-#include "SWPlainCanvasView.h"
+#include "KZOverlayView.h"
+#include "KZOverlayViewDelegate.h"
+#include "SWCenteringClipView.h"
+#include "SWPaintView.h"
+#include "SWScalingScrollView.h"
 
 #include "platform/appkit/Document.h"
 #include "platform/appkit/SavePanel.h"
@@ -10,14 +14,22 @@
 #include <QImage>
 #include <QPointer>
 #include <QRectF>
-#include <QScrollArea>
 #include <QSizeF>
 
 #include <memory>
 #include <optional>
 
+class KZOverlayView;
+class KZStandInToolPanel;
+class KZToolboxController;
+class QMouseEvent;
+class SWCenteringClipView;
 class SWImageDataSource;
+class SWPaintView;
 class SWSavePanelAccessoryViewController;
+class SWScalingScrollView;
+class SWTool;
+class SWToolbox;
 
 namespace platform {
 class SavePanel;
@@ -27,7 +39,7 @@ struct Notification;
 // One open picture: its image store, its window with the canvas, its
 // files, its undo steps and the whole-picture commands. Tools reach the
 // picture and take their undo steps here.
-class SWDocument : public platform::Document {
+class SWDocument : public platform::Document, public KZOverlayViewDelegate {
     Q_OBJECT
 public:
     SWDocument();
@@ -47,8 +59,14 @@ public:
 
     // -- the store and the window
     SWImageDataSource* dataSource() const { return m_dataSource.get(); }
-    SWPlainCanvasView* paintView() const { return m_paintView; }
-    QScrollArea* scrollView() const { return m_scrollView; }
+    SWPaintView* paintView() const { return m_paintView; }
+    SWScalingScrollView* scrollView() const { return m_scrollView; }
+    KZOverlayView* overlayView() const { return m_overlayView; }
+    // The tool registry; null until the window is set up.
+    SWToolbox* toolbox() const { return m_toolbox.get(); }
+    // Replaces the registry (the canvas then works with the new one).
+    void setToolbox(std::unique_ptr<SWToolbox> toolbox);
+    KZToolboxController* toolboxController() const { return m_toolboxController.get(); }
     // The document's window, or null.
     QWidget* documentWindow() const;
     QSizeF originCanvasSize() const { return m_originCanvasSize; }
@@ -58,7 +76,58 @@ public:
     // are ignored (callers pass empty ones).
     void handleUndoWithImageData(const QImage& data = {}, const QRectF& frame = {});
     void refreshDisplay();
-    void clearOverlayView() {}
+    void clearOverlayView();
+    // A tool asks for its invalid rectangle to be redrawn (a null tool:
+    // everything), for example from its timer.
+    void refreshImage(SWTool* sender);
+    // Redraws the overlay over a canvas rectangle (handles and outlines).
+    void setNeedsDisplayForGraphicsAccessory(const QRectF& canvasRect);
+    // Shows the current tool's cursor while the mouse is over the canvas;
+    // the event may be null.
+    void handleCursorUpdate(QMouseEvent* event);
+    // Whether the event's position lies on the canvas.
+    bool mouseInPaintView(const QMouseEvent* event) const;
+    bool mouseInCanvasResizerKnobs(const QMouseEvent* event) const;
+    void didScrollViewResized();
+    void dismissPopUpPanel();
+
+    // -- editing
+    void copy();
+    void cut();
+    // False (after a beep) when the clipboard holds no readable picture.
+    bool paste();
+    bool pasteFrom();
+    // Places a picture with its top-left corner at a canvas point, growing
+    // the canvas when it does not fit. False (after a beep, with nothing
+    // changed) for a null picture.
+    bool pasteImage(const QImage& image, const QPointF& point);
+    void writeImageToPasteboard();
+    void selectAll();
+    void selectInvert();
+    void deleteCommand();
+
+    // -- zoom
+    // A tool as sender zooms at its saved point.
+    void zoomIn(SWTool* senderTool = nullptr);
+    void zoomOut(SWTool* senderTool = nullptr);
+    void actualSize();
+    void eggsZoom(int selectedSegment);
+    void changeZoomLevel(bool zoomIn);
+    void toggleGridShown();
+
+    // -- overlay events
+    void overlayViewDrawRect(KZOverlayView* view, QPainter* painter, const QRectF& dirtyRect) override;
+    void overlayViewMouseDown(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewMouseDragged(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewMouseMoved(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewMouseUp(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewRightMouseDown(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewRightMouseDragged(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewRightMouseUp(KZOverlayView* view, QMouseEvent* event) override;
+    void overlayViewKeyDown(KZOverlayView* view, QKeyEvent* event) override;
+    void overlayViewKeyUp(KZOverlayView* view, QKeyEvent* event) override;
+    void overlayViewMagnificationGesture(KZOverlayView* view, int state, double magnification) override;
+    void overlayViewSmartMagnifyWithEvent(KZOverlayView* view, QNativeGestureEvent* event) override;
 
     // -- undo
     void restoreImageData(const QImage& data, const QRectF& frame);
@@ -100,9 +169,14 @@ private:
     void setUpPaintViewAndCanvasResizer();
     void placePaintWindowAtScreenCenterIfNeeded();
     void paintViewFrameDidChange();
-    // The current tool finishes its work in progress (none yet: the tool
-    // registry arrives with the tools).
-    void tieUpLooseEnds() {}
+    // The current tool finishes its work in progress.
+    void tieUpLooseEnds();
+    void setUpToolsAndCanvasViews(platform::DocumentWindow* window);
+    void handleCurrentToolDidChangedNotification();
+    void handleScaleFactorDidChanged();
+    void addEditingAndZoomActions();
+    // The canvas rectangle in overlay coordinates.
+    QRectF canvasRectInOverlay() const;
     // The placed element's pixels, when an element is placed.
     std::optional<QImage> selectedGraphicBitmap() const { return std::nullopt; }
     QColor backgroundColorForNewStore() const;
@@ -112,6 +186,14 @@ private:
     QString m_currentFileType;
     std::unique_ptr<SWSavePanelAccessoryViewController> m_savePanelAccessory;
     QPointer<platform::SavePanel> m_runningSavePanel;
-    QPointer<QScrollArea> m_scrollView;
-    QPointer<SWPlainCanvasView> m_paintView;
+    std::unique_ptr<KZToolboxController> m_toolboxController;
+    std::unique_ptr<SWToolbox> m_toolbox;
+    QPointer<SWScalingScrollView> m_scrollView;
+    QPointer<SWCenteringClipView> m_clipView;
+    QPointer<SWPaintView> m_paintView;
+    QPointer<KZOverlayView> m_overlayView;
+    QPointer<KZStandInToolPanel> m_toolPanel;
+    bool m_mouseDownInCanvasResizer = false;
+    double m_magnificationInGesture = 1.0;
+    double m_savedScaleFactor = 0.0;
 };

@@ -59,6 +59,15 @@ QMenuBar* SWMainMenu::build(QWidget* window)
                 {"&Undo", "undoOperation:", QKeySequence(Qt::CTRL | Qt::Key_Z)},
                 {"&Redo", "redoOperation:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
                 {nullptr, nullptr, {}},
+                {"Cu&t", "cut:", QKeySequence(Qt::CTRL | Qt::Key_X)},
+                {"&Copy", "copy:", QKeySequence(Qt::CTRL | Qt::Key_C)},
+                {"&Paste", "paste:", QKeySequence(Qt::CTRL | Qt::Key_V)},
+                {"Paste &From…", "pasteFrom:", {}},
+                {"&Delete", "delete:", {}},
+                {nullptr, nullptr, {}},
+                {"Select &All", "selectAll:", QKeySequence(Qt::CTRL | Qt::Key_A)},
+                {"&Invert Selection", "selectInvert:", {}},
+                {nullptr, nullptr, {}},
                 {"Pr&eferences…", "showPreferencePanel:", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
             });
     addMenu(bar, window, QStringLiteral("&Image"),
@@ -75,6 +84,16 @@ QMenuBar* SWMainMenu::build(QWidget* window)
                 {nullptr, nullptr, {}},
                 {"Show C&olors", "orderFrontColorPanel:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
             });
+    QMenu* view = addMenu(bar, window, QStringLiteral("&View"),
+                          {
+                              {"Zoom &In", "zoomIn:", QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                              {"Zoom &Out", "zoomOut:", QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+                              {"&Actual Size", "actualSize:", QKeySequence(Qt::CTRL | Qt::Key_0)},
+                              {nullptr, nullptr, {}},
+                              {"Show &Gridlines", "toggleGridShown:", {}},
+                          });
+    // Ctrl++ too, for keyboards where "+" is the key beside "=".
+    view->actions().first()->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
     addMenu(bar, window, QStringLiteral("&Help"),
             {
                 {"Send &Feedback…", "feedbackButtonDidClick:", {}},

@@ -1,0 +1,143 @@
+#include "SWToolbox.h"
+
+#include "KZToolboxController.h"
+#include "SWDocument.h"
+#include "SWPaintView.h"
+#include "SWTool.h"
+
+#include "platform/foundation/NotificationCenter.h"
+
+const QString SWToolbox::kCurrentToolDidChangedNotification = QStringLiteral("kCurrentToolDidChangedNotification");
+
+namespace {
+template <typename Tool>
+std::unique_ptr<SWTool> makeTool(KZToolboxController* controller)
+{
+    return std::make_unique<Tool>(controller);
+}
+} // namespace
+
+const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
+{
+    // Position matters: the toolbox controller's shape tags index this list.
+    // A class gets its factory (makeTool<Class>) when it is written.
+    static const std::vector<ToolClass> list = {
+        {"DabBrushTool", nullptr},
+        {"SWBrushTool", nullptr},
+        {"SWEraserTool", nullptr},
+        {"SWSelectionTool", nullptr},
+        {"SWAirbrushTool", nullptr},
+        {"SWFillTool", nullptr},
+        {"SWBombTool", nullptr},
+        {"SWEllipseTool", nullptr},
+        {"SWEyeDropperTool", nullptr},
+        {"SWZoomTool", nullptr},
+        {"KZRectangleSelectionTool", nullptr},
+        {"KZTextTool", nullptr},
+        {"KZFreeSelectionTool", nullptr},
+        {"KZArbitrarySelectionTool", nullptr},
+        {"SWLineTool", nullptr},
+        {"SWCurveTool", nullptr},
+        {"KZrectangleMessageToolE", nullptr},
+        {"KZbubbleToolE", nullptr},
+        {"KZcloudToolE", nullptr},
+        {"KZheartToolE", nullptr},
+        {"KZrightTriangleToolE", nullptr},
+        {"KZtriangleToolE", nullptr},
+        {"KZpentacleToolE", nullptr},
+        {"KZprismaticToolE", nullptr},
+        {"KZpentagonToolE", nullptr},
+        {"KZhexagonToolE", nullptr},
+        {"KZarrowRightToolE", nullptr},
+        {"KZarrowLeftToolE", nullptr},
+        {"KZarrowLeftRightToolE", nullptr},
+        {"KZarrowUpToolE", nullptr},
+        {"KZarrowDownToolE", nullptr},
+        {"KZarrowUpDownToolE", nullptr},
+        {"KZflashToolE", nullptr},
+        {"KZsmileToolE", nullptr},
+        {"KZfourPointStarToolE", nullptr},
+        {"KZhexagramToolE", nullptr},
+        {"KZrectangleToolE", nullptr},
+        {"KZcircleToolE", nullptr},
+        {"KZroundedRectangleToolE", nullptr},
+    };
+    return list;
+}
+
+SWToolbox::SWToolbox(SWDocument* document, KZToolboxController* controller, const std::vector<ToolClass>& classes)
+    : m_document(document)
+    , m_controller(controller)
+{
+    for (const ToolClass& toolClass : classes) {
+        if (!toolClass.make)
+            continue;
+        std::unique_ptr<SWTool> tool = toolClass.make(controller);
+        if (!tool)
+            continue;
+        tool->setDocument(document);
+        const QString label = tool->description();
+        if (!m_toolList.count(label))
+            m_labels.append(label);
+        m_toolList[label] = std::move(tool);
+    }
+    if (!m_controller)
+        return;
+    m_controller->addObserver(this, KZToolboxController::kCurrentTool,
+                              [this](const QVariant& value) { observeCurrentTool(value.toString()); });
+    // Gives every tool its first colours and fill style; may switch tools.
+    m_controller->updateInfo();
+    // A program built without the pencil still needs a current tool.
+    SWTool* first = toolForLabel(QStringLiteral("Brush"));
+    if (!first && !m_labels.isEmpty())
+        first = toolForLabel(m_labels.first());
+    if (first)
+        setCurrentTool(first);
+}
+
+SWToolbox::~SWToolbox()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    if (m_controller)
+        m_controller->removeObserver(this, KZToolboxController::kCurrentTool);
+    m_currentTool = nullptr;
+    m_toolList.clear();
+}
+
+SWTool* SWToolbox::toolForLabel(const QString& label) const
+{
+    const auto it = m_toolList.find(label);
+    return it == m_toolList.end() ? nullptr : it->second.get();
+}
+
+void SWToolbox::setCurrentTool(SWTool* tool)
+{
+    if (m_currentTool)
+        m_currentTool->tieUpLooseEnds();
+    m_currentTool = tool;
+    if (m_currentTool)
+        m_currentTool->activate();
+    // The document may still be building this registry: it reaches the new
+    // tool through the paint view, which gets the registry afterwards.
+    if (!m_document)
+        return;
+    m_document->handleCursorUpdate(nullptr);
+    if (SWPaintView* paintView = m_document->paintView())
+        paintView->update();
+    m_document->clearOverlayView();
+}
+
+void SWToolbox::tieUpLooseEndsForCurrentTool()
+{
+    if (m_currentTool)
+        m_currentTool->tieUpLooseEnds();
+}
+
+void SWToolbox::observeCurrentTool(const QString& label)
+{
+    SWTool* tool = toolForLabel(label);
+    if (!tool)
+        return;
+    setCurrentTool(tool);
+    platform::NotificationCenter::defaultCenter().post(kCurrentToolDidChangedNotification, this);
+}

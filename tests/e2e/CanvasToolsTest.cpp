@@ -1,0 +1,84 @@
+#include "E2EHarness.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+// The longest horizontal run of pure white (the blank canvas) in the picture.
+int longestWhiteRun(const QImage& shot)
+{
+    int best = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+    }
+    return best;
+}
+
+// The first white pixel of the row with the longest run: a point on the canvas.
+QPoint canvasPoint(const QImage& shot)
+{
+    for (int y = shot.height() / 3; y < shot.height(); ++y)
+        for (int x = 0; x + 50 < shot.width(); ++x)
+            if (shot.pixel(x, y) == qRgb(255, 255, 255) && shot.pixel(x + 50, y) == qRgb(255, 255, 255))
+                return {x + 25, y};
+    return {-1, -1};
+}
+
+struct Program {
+    Program()
+    {
+        started = h.launch();
+        if (started)
+            window = h.waitForWindow();
+        if (!window.isEmpty())
+            h.focus(window);
+    }
+    void quit()
+    {
+        h.focus(window);
+        h.key(QStringLiteral("ctrl+q"));
+    }
+    E2EHarness h;
+    bool started = false;
+    QString window;
+};
+} // namespace
+
+TEST(CanvasTools, ZoomShortcutsScaleTheCanvasOnScreen)
+{
+    Program p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    // A blank 400 x 300 canvas at 100%: one canvas pixel per screen pixel.
+    EXPECT_EQ(longestWhiteRun(p.h.screenshot(p.window)), 400);
+    p.h.key(QStringLiteral("ctrl+minus"));
+    EXPECT_EQ(longestWhiteRun(p.h.screenshot(p.window)), 200);
+    p.h.key(QStringLiteral("ctrl+minus"));
+    EXPECT_EQ(longestWhiteRun(p.h.screenshot(p.window)), 100);
+    p.h.key(QStringLiteral("ctrl+minus")); // at 25% Zoom Out is disabled: no change
+    EXPECT_EQ(longestWhiteRun(p.h.screenshot(p.window)), 100);
+    p.h.key(QStringLiteral("ctrl+0"));
+    EXPECT_EQ(longestWhiteRun(p.h.screenshot(p.window)), 400);
+    p.h.key(QStringLiteral("ctrl+equal"));
+    const int zoomed = longestWhiteRun(p.h.screenshot(p.window));
+    EXPECT_GT(zoomed, 400) << "200% shows more screen pixels (clipped by the window)";
+    EXPECT_LE(zoomed, 800);
+
+    // Drags with both buttons over the canvas travel the whole event road.
+    p.h.key(QStringLiteral("ctrl+0"));
+    const QImage shot = p.h.screenshot(p.window);
+    const QPoint on = canvasPoint(shot);
+    ASSERT_GE(on.x(), 0);
+    p.h.drag(on, on + QPoint(40, 30), p.window, 1);
+    p.h.drag(on + QPoint(10, 0), on + QPoint(60, 40), p.window, 3);
+    p.h.mouseMove(on.x() + 5, on.y() + 5, p.window);
+    p.h.key(QStringLiteral("Escape"));
+    p.h.key(QStringLiteral("Delete"));
+
+    p.quit();
+    EXPECT_EQ(p.h.waitForExit(), 0);
+    EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();
+}
