@@ -28,4 +28,19 @@ function(velumo_shared_library_rpath target)
     INSTALL_RPATH "$ORIGIN"
     CXX_VISIBILITY_PRESET default)
   install(TARGETS ${target} LIBRARY DESTINATION lib)
+  velumo_autogen_follow_sources(${target})
+endfunction()
+
+# The code generator for Qt's meta-objects only re-runs when a file it
+# already knew changes, so a newly globbed header would go unseen in an
+# existing build tree. When a target's source list changes, drop the
+# generator's time stamp so that it runs again.
+function(velumo_autogen_follow_sources target)
+  get_target_property(sources ${target} SOURCES)
+  string(SHA1 digest "${sources}")
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  if(DEFINED VELUMO_SOURCES_DIGEST_${target} AND NOT VELUMO_SOURCES_DIGEST_${target} STREQUAL digest)
+    file(REMOVE ${stamp})
+  endif()
+  set(VELUMO_SOURCES_DIGEST_${target} ${digest} CACHE INTERNAL "")
 endfunction()
