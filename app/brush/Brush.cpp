@@ -519,7 +519,8 @@ bool Brush::stroke_segment(Surface* surface, float x, float y, float pressure, f
             painted = Painted::Yes;
         else if (painted == Painted::Unknown)
             painted = Painted::No;
-        timeLeft -= stepDt;
+        // The float step can round above what is left; time never runs backwards here.
+        timeLeft = std::max(0.0, timeLeft - double(stepDt));
         dabsTodo = usableDue(count_dabs_between(x, y, pressure, float(timeLeft))) * scale;
         ++dabs;
     }
