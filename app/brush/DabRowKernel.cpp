@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) || defined(__i386__)
+#define DAB_ROW_KERNEL_X86 1
 #include <emmintrin.h>
 #endif
 
@@ -36,9 +37,8 @@ inline void pixelAmounts(int i, const DabRowShape& s, int& a8, int& e8)
     e8 = int(float(a8) * s.eraserTargetAlpha);
 }
 
-// c' = (c × (255 − a8) + C × e8) / 255 for all four bytes; with C = 255 for
-// alpha this is a × (255 − a8) / 255 + e8, which never exceeds 255 because
-// e8 ≤ a8.
+// With C = 255 for alpha the formula gives a × (255 − a8) / 255 + e8, which
+// never exceeds 255 because e8 ≤ a8.
 inline void blendPixel(const unsigned char* src, unsigned char* dst, int a8, int e8, const uint16_t* color)
 {
     const int keep = 255 - a8;
@@ -47,8 +47,6 @@ inline void blendPixel(const unsigned char* src, unsigned char* dst, int a8, int
         dst[k] = static_cast<unsigned char>(v > 255 ? 255 : v);
     }
 }
-
-} // namespace
 
 void renderScalar(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
 {
@@ -66,9 +64,52 @@ void renderScalar(const unsigned char* source, unsigned char* target, int n, con
     }
 }
 
-#if defined(__SSE2__)
+void renderInsideScalar(unsigned char* pixels, int n, const DabRowShape& shape)
+{
+    if (shape.hardAlpha == 0)
+        return;
+    for (int i = 0; i < n; ++i)
+        blendPixel(pixels + 4 * i, pixels + 4 * i, shape.hardAlpha, shape.hardErase, shape.color);
+}
 
-void render(const unsigned char* source, unsigned char* target, int n, const DabRowShape& s)
+// Continues a vector loop's remainder with the plain loop.
+void renderRest(const unsigned char* source, unsigned char* target, int done, int n, const DabRowShape& s)
+{
+    if (done >= n)
+        return;
+    DabRowShape rest = s;
+    rest.columnCos += done;
+    rest.columnSin += done;
+    renderScalar(source + 4 * done, target + 4 * done, n - done, rest);
+}
+
+#if defined(DAB_ROW_KERNEL_X86)
+
+// Exact v / 255 (truncating) for 0 <= v <= 65025, in 16-bit lanes.
+inline __m128i divide255(__m128i v)
+{
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, _mm_set1_epi16(1)), _mm_srli_epi16(v, 8)), 8);
+}
+
+// Blends 4 pixels with their 4 opacity and erase amounts (32-bit lanes).
+inline __m128i blend4(__m128i px, __m128i a8, __m128i e8, __m128i color)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i w255 = _mm_set1_epi16(255);
+    // Spread each pixel's amounts over its four 16-bit channels.
+    const __m128i a16 = _mm_unpacklo_epi16(_mm_packs_epi32(a8, a8), _mm_packs_epi32(a8, a8));
+    const __m128i e16 = _mm_unpacklo_epi16(_mm_packs_epi32(e8, e8), _mm_packs_epi32(e8, e8));
+    const __m128i keepLo = _mm_sub_epi16(w255, _mm_unpacklo_epi32(a16, a16));
+    const __m128i keepHi = _mm_sub_epi16(w255, _mm_unpackhi_epi32(a16, a16));
+    const __m128i eraseLo = _mm_unpacklo_epi32(e16, e16);
+    const __m128i eraseHi = _mm_unpackhi_epi32(e16, e16);
+    // At most 255 × 255 per product and per sum: 16 bits unsigned hold it.
+    const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), keepLo), _mm_mullo_epi16(color, eraseLo));
+    const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), keepHi), _mm_mullo_epi16(color, eraseHi));
+    return _mm_packus_epi16(divide255(lo), divide255(hi));
+}
+
+void renderSse2(const unsigned char* source, unsigned char* target, int n, const DabRowShape& s)
 {
     const __m128 rowSin = _mm_set1_ps(s.rowSin);
     const __m128 rowCos = _mm_set1_ps(s.rowCos);
@@ -83,8 +124,6 @@ void render(const unsigned char* source, unsigned char* target, int n, const Dab
     const __m128i hardAlpha = _mm_set1_epi32(s.hardAlpha);
     const __m128i hardErase = _mm_set1_epi32(s.hardErase);
     const __m128i i255 = _mm_set1_epi32(255);
-    const __m128i w255 = _mm_set1_epi16(255);
-    const __m128i w1 = _mm_set1_epi16(1);
     const __m128i zero = _mm_setzero_si128();
     const __m128i color = _mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]),
                                          short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]));
@@ -110,49 +149,108 @@ void render(const unsigned char* source, unsigned char* target, int n, const Dab
             const __m128 useInner = _mm_cmplt_ps(rr, hardness);
             const __m128 p = _mm_or_ps(_mm_and_ps(useInner, inner), _mm_andnot_ps(useInner, outer));
             __m128i amount = _mm_cvttps_epi32(_mm_mul_ps(_mm_mul_ps(p, opacity), f255));
-            // Clamp to 0..255 (SSE2 has no 32-bit min/max) and drop outside pixels.
+            // Held to 0..255 (SSE2 has no 32-bit min or max); outside pixels dropped.
             const __m128i over = _mm_cmpgt_epi32(amount, i255);
             amount = _mm_or_si128(_mm_and_si128(over, i255), _mm_andnot_si128(over, amount));
             amount = _mm_andnot_si128(_mm_cmplt_epi32(amount, zero), amount);
             a8 = _mm_and_si128(inside, amount);
             e8 = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(a8), eraserTargetAlpha));
         }
-        // Spread each pixel's amounts over its four 16-bit channels.
-        const __m128i a16 = _mm_packs_epi32(a8, a8);
-        const __m128i e16 = _mm_packs_epi32(e8, e8);
-        const __m128i a16d = _mm_unpacklo_epi16(a16, a16);
-        const __m128i e16d = _mm_unpacklo_epi16(e16, e16);
-        const __m128i keepLo = _mm_sub_epi16(w255, _mm_unpacklo_epi32(a16d, a16d));
-        const __m128i keepHi = _mm_sub_epi16(w255, _mm_unpackhi_epi32(a16d, a16d));
-        const __m128i eraseLo = _mm_unpacklo_epi32(e16d, e16d);
-        const __m128i eraseHi = _mm_unpackhi_epi32(e16d, e16d);
-
         const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i));
-        const __m128i pxLo = _mm_unpacklo_epi8(px, zero);
-        const __m128i pxHi = _mm_unpackhi_epi8(px, zero);
-        // At most 255 × 255 in each lane: fits 16 bits unsigned.
-        __m128i vLo = _mm_add_epi16(_mm_mullo_epi16(pxLo, keepLo), _mm_mullo_epi16(color, eraseLo));
-        __m128i vHi = _mm_add_epi16(_mm_mullo_epi16(pxHi, keepHi), _mm_mullo_epi16(color, eraseHi));
-        // Exact v / 255 (truncating) for 0 <= v <= 65025.
-        vLo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(vLo, w1), _mm_srli_epi16(vLo, 8)), 8);
-        vHi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(vHi, w1), _mm_srli_epi16(vHi, 8)), 8);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), _mm_packus_epi16(vLo, vHi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), blend4(px, a8, e8, color));
     }
-    if (i < n) {
-        DabRowShape rest = s;
-        rest.columnCos += i;
-        rest.columnSin += i;
-        renderScalar(source + 4 * i, target + 4 * i, n - i, rest);
-    }
+    renderRest(source, target, i, n, s);
 }
 
-#else
-
-void render(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
+void renderInsideSse2(unsigned char* pixels, int n, const DabRowShape& s)
 {
-    renderScalar(source, target, n, shape);
+    if (s.hardAlpha == 0)
+        return;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i keep = _mm_set1_epi16(short(255 - s.hardAlpha));
+    const __m128i add = _mm_setr_epi16(short(s.color[0] * s.hardErase), short(s.color[1] * s.hardErase),
+                                       short(s.color[2] * s.hardErase), short(s.color[3] * s.hardErase),
+                                       short(s.color[0] * s.hardErase), short(s.color[1] * s.hardErase),
+                                       short(s.color[2] * s.hardErase), short(s.color[3] * s.hardErase));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
+        const __m128i px = _mm_loadu_si128(p);
+        const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), keep), add);
+        const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), keep), add);
+        _mm_storeu_si128(p, _mm_packus_epi16(divide255(lo), divide255(hi)));
+    }
+    for (; i < n; ++i)
+        blendPixel(pixels + 4 * i, pixels + 4 * i, s.hardAlpha, s.hardErase, s.color);
 }
 
 #endif
+
+Path fastest()
+{
+#if defined(DAB_ROW_KERNEL_X86)
+    return Path::Sse2;
+#else
+    return Path::Scalar;
+#endif
+}
+
+} // namespace
+
+bool available(Path path)
+{
+    switch (path) {
+    case Path::Scalar:
+        return true;
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        return true;
+#else
+    default:
+        return false;
+#endif
+    }
+    return false;
+}
+
+void render(Path path, const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
+{
+    switch (path) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        renderSse2(source, target, n, shape);
+        return;
+#endif
+    default:
+        renderScalar(source, target, n, shape);
+        return;
+    }
+}
+
+void render(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
+{
+    static const Path path = fastest();
+    render(path, source, target, n, shape);
+}
+
+void renderInside(Path path, unsigned char* pixels, int n, const DabRowShape& shape)
+{
+    switch (path) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        renderInsideSse2(pixels, n, shape);
+        return;
+#endif
+    default:
+        renderInsideScalar(pixels, n, shape);
+        return;
+    }
+}
+
+void renderInside(unsigned char* pixels, int n, const DabRowShape& shape)
+{
+    static const Path path = fastest();
+    renderInside(path, pixels, n, shape);
+}
 
 } // namespace DabRowKernel

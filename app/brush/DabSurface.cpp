@@ -8,7 +8,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <numbers>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -74,10 +80,8 @@ QRectF DabSurface::imageDirtyRect() const
     return r;
 }
 
-void DabSurface::addDirtyBox(float x, float y, float ratio, float radius)
+void DabSurface::addDirtyBox(float x, float y, float ratio, float radius, int width, int height)
 {
-    if (!m_target || !m_target->hasMemory())
-        return;
     // Any box beyond this reaches past every bitmap; holding it there keeps
     // the arithmetic finite.
     double f = std::trunc(double(ratio * radius) + 2.0);
@@ -85,8 +89,8 @@ void DabSurface::addDirtyBox(float x, float y, float ratio, float radius)
         f = 4.0e9;
     const double left = std::max(0.0, double(std::trunc(x)) - f);
     const double bottom = std::max(0.0, double(std::trunc(y)) - f);
-    const double right = std::min(double(m_target->width()), double(std::trunc(x)) + f);
-    const double top = std::min(double(m_target->height()), double(std::trunc(y)) + f);
+    const double right = std::min(double(width), double(std::trunc(x)) + f);
+    const double top = std::min(double(height), double(std::trunc(y)) + f);
     if (right > left && top > bottom)
         m_dirtyRect = platform::unionRect(m_dirtyRect, QRectF(left, bottom, right - left, top - bottom));
 }
@@ -101,7 +105,11 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
         return false;
     const float ratio = aspectRatio >= 1.0f ? aspectRatio : 1.0f;
 
-    addDirtyBox(x, y, ratio, radius);
+    // Target first: taking it may detach a shared bitmap, after which the
+    // source is read from the same memory when both are one image.
+    const PixelDevice::Layout<unsigned char> target =
+        m_target ? m_target->writableLayout() : PixelDevice::Layout<unsigned char>();
+    addDirtyBox(x, y, ratio, radius, target.width, target.height);
 
     eraserTargetAlpha = clamp01(eraserTargetAlpha);
     opacity = clamp01(opacity);
@@ -117,14 +125,16 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     if (h == 0.0f || radius < 0.1f || opacity == 0.0f)
         return false;
 
-    if (!m_source || !m_target || !m_source->hasMemory() || !m_target->hasMemory())
+    if (!m_source)
+        return true;
+    const PixelDevice::Layout<const unsigned char> source = m_source->readableLayout();
+    if (!target.top || !source.top)
         return true;
 
     const float r1 = radius + 1.0f;
-    const int width = std::min(m_source->width(), m_target->width());
-    const int height = std::min(m_source->height(), m_target->height());
     int x0, x1, y0, y1;
-    if (!clippedSpan(x, r1, width, x0, x1) || !clippedSpan(y, r1, height, y0, y1))
+    if (!clippedSpan(x, r1, std::min(source.width, target.width), x0, x1)
+        || !clippedSpan(y, r1, std::min(source.height, target.height), y0, y1))
         return true;
 
     const float angleRadians = angle / 360.0f * 2.0f * std::numbers::pi_v<float>;
@@ -150,25 +160,65 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
         m_columnCos[size_t(px - x0)] = dx * cs;
         m_columnSin[size_t(px - x0)] = dx * sn;
     }
-    shape.columnCos = m_columnCos.data();
-    shape.columnSin = m_columnSin.data();
 
-    // Target first: taking its row may detach a shared bitmap, after which
-    // the source rows are read from the same memory when both are one image.
-    unsigned char* targetTop = m_target->engineRow(m_target->height() - 1);
-    const unsigned char* sourceTop = m_source->constEngineRow(m_source->height() - 1);
-    const qsizetype targetStride = m_target->bytesPerLine();
-    const qsizetype sourceStride = m_source->bytesPerLine();
-    const int targetHeight = m_target->height();
-    const int sourceHeight = m_source->height();
+    // Which columns of a row can lie inside the ellipse: the roots of
+    // rr(dx) = 1 for a slightly larger ellipse, widened by a pixel, so that
+    // rounding in the per-pixel test can never reach beyond them. For hard
+    // dabs the roots of a slightly smaller ellipse, narrowed by a pixel, give
+    // the columns that are surely inside and all take the same blend.
+    const double k2 = double(ratio) * double(ratio);
+    const double c = cs, s = sn;
+    const double quadA = c * c + k2 * s * s;
+    const double outerReach = double(radius) * 1.001 + 0.01;
+    const double innerReach = double(radius) * 0.999 - 0.01;
+    const double centre = double(x) - 0.5;
+    const bool separate = source.top != target.top;
 
     for (int row = y0; row <= y1; ++row) {
         const float dy = cellOffset(row, y);
+        unsigned char* dst = target.engineRow(row);
+        if (separate)
+            std::memcpy(dst + qsizetype(x0) * 4, source.engineRow(row) + qsizetype(x0) * 4, columns * 4);
+
+        const double quadB = 2.0 * double(dy) * c * s * (1.0 - k2);
+        const double dy2Term = double(dy) * double(dy) * (s * s + k2 * c * c);
+        const double disc = quadB * quadB - 4.0 * quadA * (dy2Term - outerReach * outerReach);
+        if (!(disc >= 0.0))
+            continue;
+        const double root = std::sqrt(disc);
+        const int first = int(std::max(double(x0), std::floor(centre + (-quadB - root) / (2.0 * quadA)) - 1.0));
+        const int last = int(std::min(double(x1), std::ceil(centre + (-quadB + root) / (2.0 * quadA)) + 1.0));
+        if (first > last)
+            continue;
+
+        int insideFirst = last + 1, insideLast = last;
+        if (shape.hard && innerReach > 0.0) {
+            const double innerDisc = quadB * quadB - 4.0 * quadA * (dy2Term - innerReach * innerReach);
+            if (innerDisc >= 0.0) {
+                const double innerRoot = std::sqrt(innerDisc);
+                const double lo = std::ceil(centre + (-quadB - innerRoot) / (2.0 * quadA)) + 1.0;
+                const double hi = std::floor(centre + (-quadB + innerRoot) / (2.0 * quadA)) - 1.0;
+                if (lo <= hi && lo > double(first) && hi < double(last)) {
+                    insideFirst = int(lo);
+                    insideLast = int(hi);
+                }
+            }
+        }
+
         shape.rowSin = dy * sn;
         shape.rowCos = dy * cs;
-        unsigned char* dst = targetTop + qsizetype(targetHeight - 1 - row) * targetStride + qsizetype(x0) * 4;
-        const unsigned char* src = sourceTop + qsizetype(sourceHeight - 1 - row) * sourceStride + qsizetype(x0) * 4;
-        DabRowKernel::render(src, dst, int(columns), shape);
+        auto edge = [&](int from, int to) {
+            if (from > to)
+                return;
+            shape.columnCos = m_columnCos.data() + (from - x0);
+            shape.columnSin = m_columnSin.data() + (from - x0);
+            unsigned char* pixels = dst + qsizetype(from) * 4;
+            DabRowKernel::render(pixels, pixels, to - from + 1, shape);
+        };
+        edge(first, insideFirst - 1);
+        if (insideFirst <= insideLast)
+            DabRowKernel::renderInside(dst + qsizetype(insideFirst) * 4, insideLast - insideFirst + 1, shape);
+        edge(insideLast + 1, last);
     }
     return true;
 }
@@ -182,12 +232,15 @@ void DabSurface::sample_color(float x, float y, float radius, float& colorR, flo
     colorA = 0.0f;
     if (!(radius >= 1.0f))
         radius = 1.0f;
-    if (!std::isfinite(x) || !std::isfinite(y) || !m_source || !m_source->hasMemory())
+    if (!std::isfinite(x) || !std::isfinite(y) || !m_source)
+        return;
+    const PixelDevice::Layout<const unsigned char> source = m_source->readableLayout();
+    if (!source.top)
         return;
 
     const float r1 = radius + 1.0f;
     int x0, x1, y0, y1;
-    if (!clippedSpan(x, r1, m_source->width(), x0, x1) || !clippedSpan(y, r1, m_source->height(), y0, y1))
+    if (!clippedSpan(x, r1, source.width, x0, x1) || !clippedSpan(y, r1, source.height, y0, y1))
         return;
     const float inverseRadius2 = 1.0f / (radius * radius);
 
@@ -197,11 +250,17 @@ void DabSurface::sample_color(float x, float y, float radius, float& colorR, flo
     for (int px = x0; px <= x1; ++px)
         m_columnDx[size_t(px - x0)] = cellOffset(px, x);
 
-    const unsigned char* sourceTop = m_source->constEngineRow(m_source->height() - 1);
-    const qsizetype stride = m_source->bytesPerLine();
-    const int height = m_source->height();
-
-    float sumWeight = 0.0f, sumR = 0.0f, sumG = 0.0f, sumB = 0.0f, sumA = 0.0f;
+    // Sums of weight and of red, green, blue and alpha, each byte × w / 255.
+    // The four channels are independent, so they are summed side by side
+    // (in the same order and arithmetic as one at a time).
+    float sumWeight = 0.0f;
+#if defined(__SSE2__)
+    __m128 sums = _mm_setzero_ps();
+    const __m128 d255 = _mm_set1_ps(255.0f);
+    const __m128i zero = _mm_setzero_si128();
+#else
+    float sums[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+#endif
     // Cell by cell, then row by row inside the cell: the order of the sums.
     for (int cellRow = y0 >> 3; cellRow <= (y1 >> 3); ++cellRow) {
         const int rowFirst = std::max(y0, cellRow * 8);
@@ -212,7 +271,7 @@ void DabSurface::sample_color(float x, float y, float radius, float& colorR, flo
             for (int row = rowFirst; row <= rowLast; ++row) {
                 const float dy = cellOffset(row, y);
                 const float dy2 = dy * dy;
-                const unsigned char* line = sourceTop + qsizetype(height - 1 - row) * stride;
+                const unsigned char* line = source.engineRow(row);
                 for (int column = columnFirst; column <= columnLast; ++column) {
                     const float dx = m_columnDx[size_t(column - x0)];
                     const float rr = (dx * dx + dy2) * inverseRadius2;
@@ -221,14 +280,26 @@ void DabSurface::sample_color(float x, float y, float radius, float& colorR, flo
                     const float w = 1.0f - rr;
                     const unsigned char* p = line + qsizetype(column) * 4;
                     sumWeight += w;
-                    sumR += float(p[0]) * w / 255.0f;
-                    sumG += float(p[1]) * w / 255.0f;
-                    sumB += float(p[2]) * w / 255.0f;
-                    sumA += float(p[3]) * w / 255.0f;
+#if defined(__SSE2__)
+                    uint32_t bytes;
+                    std::memcpy(&bytes, p, 4);
+                    const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bytes)), zero), zero);
+                    sums = _mm_add_ps(sums, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(wide), _mm_set1_ps(w)), d255));
+#else
+                    for (int k = 0; k < 4; ++k)
+                        sums[k] += float(p[k]) * w / 255.0f;
+#endif
                 }
             }
         }
     }
+#if defined(__SSE2__)
+    float channelSums[4];
+    _mm_storeu_ps(channelSums, sums);
+#else
+    const float* channelSums = sums;
+#endif
+    const float sumR = channelSums[0], sumG = channelSums[1], sumB = channelSums[2], sumA = channelSums[3];
     // Nothing weighed: the disc lies off the bitmap, which reads as transparent.
     if (!(sumWeight > 0.0f))
         return;

@@ -45,7 +45,7 @@ public:
     const unsigned char* colorBytes() const { return m_colorBytes; }
 
 private:
-    void addDirtyBox(float x, float y, float ratio, float radius);
+    void addDirtyBox(float x, float y, float ratio, float radius, int width, int height);
 
     std::unique_ptr<ColorAdapter> m_adapter;
     unsigned char m_colorBytes[4] = {0, 0, 0, 0};

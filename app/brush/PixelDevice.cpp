@@ -37,6 +37,20 @@ bool PixelDevice::rectInside(int x, int y, int w, int h) const
     return qint64(x) + w <= m_context->width() && qint64(y) + h <= m_context->height();
 }
 
+PixelDevice::Layout<unsigned char> PixelDevice::writableLayout()
+{
+    if (!hasMemory())
+        return {};
+    return {m_context->bits(), m_context->bytesPerLine(), m_context->width(), m_context->height()};
+}
+
+PixelDevice::Layout<const unsigned char> PixelDevice::readableLayout() const
+{
+    if (!hasMemory())
+        return {};
+    return {m_context->constBits(), m_context->bytesPerLine(), m_context->width(), m_context->height()};
+}
+
 const unsigned char* PixelDevice::constEngineRow(int engineRow) const
 {
     if (!hasMemory())

@@ -33,6 +33,23 @@ public:
     // The reverse copy.
     void writeBytes(const unsigned char* buffer, int x, int y, int w, int h);
 
+    // Where the pixels lie, for loops over many rows: top is scanline 0 (the
+    // highest engine row), or nullptr with all sizes 0 when there is no memory.
+    template <typename Byte>
+    struct Layout
+    {
+        Byte* top = nullptr;
+        qsizetype stride = 0;
+        int width = 0;
+        int height = 0;
+
+        Byte* engineRow(int row) const { return top + qsizetype(height - 1 - row) * stride; }
+    };
+    // Taking the writable layout may detach a shared bitmap; take it before
+    // the readable one when both name the same bitmap.
+    Layout<unsigned char> writableLayout();
+    Layout<const unsigned char> readableLayout() const;
+
     // Row access for whole-row loops. Both return nullptr without memory;
     // the engine row must lie inside the bitmap.
     const unsigned char* constEngineRow(int engineRow) const;

@@ -239,13 +239,14 @@ TEST(DabSurface, NoBitmapNoPainting)
     EXPECT_EQ(adapter->pixelSize(), 0);
 }
 
-TEST(DabSurface, VectorRowKernelMatchesThePlainLoop)
+TEST(DabSurface, VectorRowKernelsMatchThePlainLoop)
 {
+    using DabRowKernel::Path;
     QRandomGenerator rng(4242);
     auto uniform = [&](float lo, float hi) { return lo + float(rng.generateDouble()) * (hi - lo); };
     for (int trial = 0; trial < 400; ++trial) {
         const int n = 1 + int(rng.bounded(70));
-        std::vector<unsigned char> source(size_t(n) * 4), viaVector, viaScalar;
+        std::vector<unsigned char> source(size_t(n) * 4);
         for (size_t i = 0; i < source.size(); i += 4) {
             const int alpha = int(rng.bounded(256));
             source[i + 3] = uchar(alpha);
@@ -279,18 +280,93 @@ TEST(DabSurface, VectorRowKernelMatchesThePlainLoop)
         for (int k = 0; k < 3; ++k)
             shape.color[k] = uint16_t(rng.bounded(256));
 
-        viaVector = source;
-        viaScalar = source;
-        DabRowKernel::render(viaVector.data(), viaVector.data(), n, shape);
-        DabRowKernel::renderScalar(viaScalar.data(), viaScalar.data(), n, shape);
-        ASSERT_EQ(viaVector, viaScalar) << "trial " << trial;
-        // Premultiplied colour never exceeds alpha.
-        for (size_t i = 0; i < viaVector.size(); i += 4)
-            ASSERT_LE(std::max({viaVector[i], viaVector[i + 1], viaVector[i + 2]}), viaVector[i + 3]);
+        std::vector<unsigned char> expected = source;
+        DabRowKernel::render(Path::Scalar, expected.data(), expected.data(), n, shape);
+        for (size_t i = 0; i < expected.size(); i += 4)
+            ASSERT_LE(std::max({expected[i], expected[i + 1], expected[i + 2]}), expected[i + 3]); // still premultiplied
+        std::vector<unsigned char> allInside = source;
+        DabRowShape everywhere = shape;
+        everywhere.hard = true;
+        DabRowKernel::renderInside(Path::Scalar, allInside.data(), n, everywhere);
 
-        std::vector<unsigned char> copied(source.size(), 7);
-        DabRowKernel::render(source.data(), copied.data(), n, shape);
-        ASSERT_EQ(copied, viaScalar) << "separate target, trial " << trial;
+        for (Path path : {Path::Sse2}) {
+            if (!DabRowKernel::available(path))
+                continue;
+            std::vector<unsigned char> inPlace = source;
+            DabRowKernel::render(path, inPlace.data(), inPlace.data(), n, shape);
+            ASSERT_EQ(inPlace, expected) << "trial " << trial << " path " << int(path);
+            std::vector<unsigned char> separate(source.size(), 7);
+            DabRowKernel::render(path, source.data(), separate.data(), n, shape);
+            ASSERT_EQ(separate, expected) << "separate target, trial " << trial;
+            std::vector<unsigned char> inside = source;
+            DabRowKernel::renderInside(path, inside.data(), n, everywhere);
+            ASSERT_EQ(inside, allInside) << "inside, trial " << trial;
+        }
+    }
+}
+
+namespace {
+
+// The dab exactly as the renderer defines it, pixel by pixel over the whole
+// bitmap with no shortcuts: each offset measured inside the pixel's 8 × 8 cell.
+void referenceDab(QImage& image, float x, float y, float radius, const std::array<int, 3>& color, float opacity,
+                  float hardness, float eraser, float ratio, float angle)
+{
+    ratio = std::max(ratio, 1.0f);
+    const float h = std::min(hardness, 1.0f);
+    const float a = angle / 360.0f * 2.0f * float(M_PI);
+    const float cs = std::cos(a), sn = std::sin(a);
+    const float inverse = 1.0f / (radius * radius);
+    const int A = int(opacity * 255.0f), E = int(float(A) * eraser);
+    for (int row = 0; row < image.height(); ++row) {
+        uchar* line = image.scanLine(image.height() - 1 - row);
+        const float dy = float(row % 8) + 0.5f - (y - float(8 * (row / 8)));
+        for (int px = 0; px < image.width(); ++px) {
+            const float dx = float(px % 8) + 0.5f - (x - float(8 * (px / 8)));
+            const float xr = dx * cs + dy * sn;
+            const float yr = (dy * cs - dx * sn) * ratio;
+            const float rr = (xr * xr + yr * yr) * inverse;
+            if (rr > 1.0f)
+                continue;
+            int a8 = A, e8 = E;
+            if (h < 1.0f) {
+                const float p = rr < h ? rr + 1.0f - rr / h : h / (1.0f - h) * (1.0f - rr);
+                a8 = int(p * opacity * 255.0f);
+                e8 = int(float(a8) * eraser);
+            }
+            uchar* p = line + 4 * px;
+            for (int k = 0; k < 3; ++k)
+                p[k] = uchar((p[k] * (255 - a8) + color[size_t(k)] * e8) / 255);
+            p[3] = uchar(std::min(255, p[3] * (255 - a8) / 255 + e8));
+        }
+    }
+}
+
+} // namespace
+
+TEST(DabSurface, RenderingMatchesTheReferenceDab)
+{
+    QRandomGenerator rng(77);
+    auto uniform = [&](float lo, float hi) { return lo + float(rng.generateDouble()) * (hi - lo); };
+    TestCanvas canvas(83, 61);
+    QImage expected(83, 61, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 83; ++x)
+            expected.setPixelColor(x, y, QColor(x * 3, y * 4, (x * y) % 256, 128 + (x + y) % 128));
+    canvas.image = expected.copy(); // the surface paints through the devices into this very image
+    for (int dab = 0; dab < 300; ++dab) {
+        const float radius = dab % 10 == 0 ? uniform(30.0f, 60.0f) : uniform(0.2f, 14.0f);
+        const float x = uniform(-10.0f, 93.0f), y = uniform(-10.0f, 71.0f);
+        const std::array<int, 3> color {int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256))};
+        const float opacity = uniform(0.05f, 1.0f);
+        const float hardness = dab % 2 ? 1.0f : uniform(0.05f, 0.95f);
+        const float eraser = dab % 7 == 0 ? 0.0f : uniform(0.0f, 1.0f);
+        const float ratio = dab % 3 == 0 ? 1.0f : uniform(1.0f, 6.0f);
+        const float angle = uniform(0.0f, 180.0f);
+        canvas.surface->render_dab(x, y, radius, float(color[0]) / 255.0f + 0.001f, float(color[1]) / 255.0f + 0.001f,
+                                   float(color[2]) / 255.0f + 0.001f, opacity, hardness, eraser, ratio, angle);
+        referenceDab(expected, x, y, radius, color, opacity, hardness, eraser, ratio, angle);
+        ASSERT_TRUE(canvas.image == expected) << "dab " << dab << " at " << x << "," << y << " r " << radius;
     }
 }
 
