@@ -109,6 +109,15 @@ inline __m128i blend4(__m128i px, __m128i a8, __m128i e8, __m128i color)
     return _mm_packus_epi16(divide255(lo), divide255(hi));
 }
 
+// C × e8 of a hard dab for the four channels of two pixels. Up to 255 × 255,
+// which fills a 16-bit lane (the arithmetic is unsigned modulo 2^16).
+inline __m128i hardAddend(const DabRowShape& s)
+{
+    const short r = short(s.color[0] * s.hardErase), g = short(s.color[1] * s.hardErase);
+    const short b = short(s.color[2] * s.hardErase), a = short(s.color[3] * s.hardErase);
+    return _mm_setr_epi16(r, g, b, a, r, g, b, a);
+}
+
 void renderSse2(const unsigned char* source, unsigned char* target, int n, const DabRowShape& s)
 {
     const __m128 rowSin = _mm_set1_ps(s.rowSin);
@@ -121,9 +130,8 @@ void renderSse2(const unsigned char* source, unsigned char* target, int n, const
     const __m128 opacity = _mm_set1_ps(s.opacity);
     const __m128 f255 = _mm_set1_ps(255.0f);
     const __m128 eraserTargetAlpha = _mm_set1_ps(s.eraserTargetAlpha);
-    const __m128i hardAlpha = _mm_set1_epi32(s.hardAlpha);
-    const __m128i hardErase = _mm_set1_epi32(s.hardErase);
-    const __m128i i255 = _mm_set1_epi32(255);
+    const __m128i hardKeep = _mm_set1_epi16(short(255 - s.hardAlpha));
+    const __m128i hardAdd = hardAddend(s);
     const __m128i zero = _mm_setzero_si128();
     const __m128i color = _mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]),
                                          short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]));
@@ -139,24 +147,29 @@ void renderSse2(const unsigned char* source, unsigned char* target, int n, const
                 std::memcpy(target + 4 * i, source + 4 * i, 16);
             continue;
         }
-        __m128i a8, e8;
+        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i));
         if (s.hard) {
-            a8 = _mm_and_si128(inside, hardAlpha);
-            e8 = _mm_and_si128(inside, hardErase);
-        } else {
+            // One blend for the whole dab; each pixel is one 32-bit lane of
+            // the mask, so the mask picks blended or untouched pixels whole.
+            const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), hardKeep), hardAdd);
+            const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), hardKeep), hardAdd);
+            const __m128i blended = _mm_packus_epi16(divide255(lo), divide255(hi));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i),
+                             _mm_or_si128(_mm_and_si128(inside, blended), _mm_andnot_si128(inside, px)));
+            continue;
+        }
+        __m128i a8, e8;
+        {
             const __m128 inner = _mm_sub_ps(_mm_add_ps(rr, one), _mm_div_ps(rr, hardness));
             const __m128 outer = _mm_mul_ps(hardnessFactor, _mm_sub_ps(one, rr));
             const __m128 useInner = _mm_cmplt_ps(rr, hardness);
             const __m128 p = _mm_or_ps(_mm_and_ps(useInner, inner), _mm_andnot_ps(useInner, outer));
-            __m128i amount = _mm_cvttps_epi32(_mm_mul_ps(_mm_mul_ps(p, opacity), f255));
-            // Held to 0..255 (SSE2 has no 32-bit min or max); outside pixels dropped.
-            const __m128i over = _mm_cmpgt_epi32(amount, i255);
-            amount = _mm_or_si128(_mm_and_si128(over, i255), _mm_andnot_si128(over, amount));
-            amount = _mm_andnot_si128(_mm_cmplt_epi32(amount, zero), amount);
-            a8 = _mm_and_si128(inside, amount);
+            // Inside the ellipse 0 <= p <= 1 (to the last bit: p × 255 stays
+            // below 256), so only the lanes outside, dropped here, can hold
+            // anything else.
+            a8 = _mm_and_si128(inside, _mm_cvttps_epi32(_mm_mul_ps(_mm_mul_ps(p, opacity), f255)));
             e8 = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(a8), eraserTargetAlpha));
         }
-        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), blend4(px, a8, e8, color));
     }
     renderRest(source, target, i, n, s);
@@ -168,10 +181,7 @@ void renderInsideSse2(unsigned char* pixels, int n, const DabRowShape& s)
         return;
     const __m128i zero = _mm_setzero_si128();
     const __m128i keep = _mm_set1_epi16(short(255 - s.hardAlpha));
-    const __m128i add = _mm_setr_epi16(short(s.color[0] * s.hardErase), short(s.color[1] * s.hardErase),
-                                       short(s.color[2] * s.hardErase), short(s.color[3] * s.hardErase),
-                                       short(s.color[0] * s.hardErase), short(s.color[1] * s.hardErase),
-                                       short(s.color[2] * s.hardErase), short(s.color[3] * s.hardErase));
+    const __m128i add = hardAddend(s);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         __m128i* p = reinterpret_cast<__m128i*>(pixels + 4 * i);

@@ -50,6 +50,31 @@ bool clippedSpan(float centre, float reach, int limit, int& first, int& last)
     return true;
 }
 
+// Rows of at least this many pixels take the constant blend inside hard dabs.
+constexpr int kWideRow = 48;
+
+// floor(v) and ceil(v) held to [lo, hi], for values that may lie far outside
+// the int range or be NaN (which gives lo).
+inline int floorWithin(double v, int lo, int hi)
+{
+    if (!(v > double(lo)))
+        return lo;
+    if (v >= double(hi))
+        return hi;
+    const int i = int(v);
+    return double(i) > v ? i - 1 : i;
+}
+
+inline int ceilWithin(double v, int lo, int hi)
+{
+    if (!(v > double(lo)))
+        return lo;
+    if (v >= double(hi))
+        return hi;
+    const int i = int(v);
+    return double(i) < v ? i + 1 : i;
+}
+
 // Offset of a pixel centre from the dab centre, measured inside the pixel's
 // 8 × 8 cell as the renderer always has.
 inline float cellOffset(int pixel, float centre)
@@ -169,6 +194,7 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     const double k2 = double(ratio) * double(ratio);
     const double c = cs, s = sn;
     const double quadA = c * c + k2 * s * s;
+    const double halfOverA = 0.5 / quadA;
     const double outerReach = double(radius) * 1.001 + 0.01;
     const double innerReach = double(radius) * 0.999 - 0.01;
     const double centre = double(x) - 0.5;
@@ -186,21 +212,26 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
         if (!(disc >= 0.0))
             continue;
         const double root = std::sqrt(disc);
-        const int first = int(std::max(double(x0), std::floor(centre + (-quadB - root) / (2.0 * quadA)) - 1.0));
-        const int last = int(std::min(double(x1), std::ceil(centre + (-quadB + root) / (2.0 * quadA)) + 1.0));
+        const int first = floorWithin(centre + (-quadB - root) * halfOverA - 1.0, x0, x1 + 1);
+        const int last = ceilWithin(centre + (-quadB + root) * halfOverA + 1.0, x0 - 1, x1);
         if (first > last)
             continue;
 
         int insideFirst = last + 1, insideLast = last;
-        if (shape.hard && innerReach > 0.0) {
+        // Only on wide rows does the constant blend save more than it costs.
+        if (shape.hard && innerReach > 0.0 && last - first >= kWideRow) {
             const double innerDisc = quadB * quadB - 4.0 * quadA * (dy2Term - innerReach * innerReach);
             if (innerDisc >= 0.0) {
                 const double innerRoot = std::sqrt(innerDisc);
-                const double lo = std::ceil(centre + (-quadB - innerRoot) / (2.0 * quadA)) + 1.0;
-                const double hi = std::floor(centre + (-quadB + innerRoot) / (2.0 * quadA)) - 1.0;
-                if (lo <= hi && lo > double(first) && hi < double(last)) {
-                    insideFirst = int(lo);
-                    insideLast = int(hi);
+                int lo = ceilWithin(centre + (-quadB - innerRoot) * halfOverA + 1.0, first, last + 1);
+                int hi = floorWithin(centre + (-quadB + innerRoot) * halfOverA - 1.0, first - 1, last);
+                // The edges go through the vector kernel four pixels at a
+                // time; pixels of the inside taken into them blend the same.
+                lo = first + (lo - first + 3) / 4 * 4;
+                hi = last - (last - hi + 3) / 4 * 4;
+                if (lo <= hi) {
+                    insideFirst = lo;
+                    insideLast = hi;
                 }
             }
         }
