@@ -158,18 +158,15 @@ void renderSse2(const unsigned char* source, unsigned char* target, int n, const
                              _mm_or_si128(_mm_and_si128(inside, blended), _mm_andnot_si128(inside, px)));
             continue;
         }
-        __m128i a8, e8;
-        {
-            const __m128 inner = _mm_sub_ps(_mm_add_ps(rr, one), _mm_div_ps(rr, hardness));
-            const __m128 outer = _mm_mul_ps(hardnessFactor, _mm_sub_ps(one, rr));
-            const __m128 useInner = _mm_cmplt_ps(rr, hardness);
-            const __m128 p = _mm_or_ps(_mm_and_ps(useInner, inner), _mm_andnot_ps(useInner, outer));
-            // Inside the ellipse 0 <= p <= 1 (to the last bit: p × 255 stays
-            // below 256), so only the lanes outside, dropped here, can hold
-            // anything else.
-            a8 = _mm_and_si128(inside, _mm_cvttps_epi32(_mm_mul_ps(_mm_mul_ps(p, opacity), f255)));
-            e8 = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(a8), eraserTargetAlpha));
-        }
+        const __m128 inner = _mm_sub_ps(_mm_add_ps(rr, one), _mm_div_ps(rr, hardness));
+        const __m128 outer = _mm_mul_ps(hardnessFactor, _mm_sub_ps(one, rr));
+        const __m128 useInner = _mm_cmplt_ps(rr, hardness);
+        const __m128 p = _mm_or_ps(_mm_and_ps(useInner, inner), _mm_andnot_ps(useInner, outer));
+        // Inside the ellipse 0 <= p <= 1 (to the last bit: p × 255 stays
+        // below 256), so only the lanes outside, dropped here, can hold
+        // anything else.
+        const __m128i a8 = _mm_and_si128(inside, _mm_cvttps_epi32(_mm_mul_ps(_mm_mul_ps(p, opacity), f255)));
+        const __m128i e8 = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(a8), eraserTargetAlpha));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), blend4(px, a8, e8, color));
     }
     renderRest(source, target, i, n, s);
