@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KZDabBrushListViewDelegate.h"
 #include "KZOverlayView.h"
 #include "KZOverlayViewDelegate.h"
 #include "SWCenteringClipView.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+class KZDabBrushListView;
 class KZOverlayView;
 class KZStandInToolPanel;
 class KZToolboxController;
@@ -39,7 +41,7 @@ struct Notification;
 // One open picture: its image store, its window with the canvas, its
 // files, its undo steps and the whole-picture commands. Tools reach the
 // picture and take their undo steps here.
-class SWDocument : public platform::Document, public KZOverlayViewDelegate {
+class SWDocument : public platform::Document, public KZOverlayViewDelegate, public KZDabBrushListViewDelegate {
     Q_OBJECT
 public:
     SWDocument();
@@ -67,6 +69,8 @@ public:
     // Replaces the registry (the canvas then works with the new one).
     void setToolbox(std::unique_ptr<SWToolbox> toolbox);
     KZToolboxController* toolboxController() const { return m_toolboxController.get(); }
+    // The brush chooser beside the canvas; null until the window is set up.
+    KZDabBrushListView* brushListView() const;
     // The document's window, or null.
     QWidget* documentWindow() const;
     QSizeF originCanvasSize() const { return m_originCanvasSize; }
@@ -129,6 +133,11 @@ public:
     void overlayViewMagnificationGesture(KZOverlayView* view, int state, double magnification) override;
     void overlayViewSmartMagnifyWithEvent(KZOverlayView* view, QNativeGestureEvent* event) override;
 
+    // -- the brush chooser
+    // Loads the chosen brush into the "Brushes" tool; false when the tool
+    // did not take it.
+    bool dabBrushListView(KZDabBrushListView* listView, KZDabBrushListButton* item) override;
+
     // -- undo
     void restoreImageData(const QImage& data, const QRectF& frame);
     void undoOperation();
@@ -172,6 +181,8 @@ private:
     // The current tool finishes its work in progress.
     void tieUpLooseEnds();
     void setUpToolsAndCanvasViews(platform::DocumentWindow* window);
+    // The chooser's first brush goes into the "Brushes" tool.
+    void loadDefaultBrush();
     void handleCurrentToolDidChangedNotification();
     void handleScaleFactorDidChanged();
     void addEditingAndZoomActions();
@@ -193,6 +204,7 @@ private:
     QPointer<SWPaintView> m_paintView;
     QPointer<KZOverlayView> m_overlayView;
     QPointer<KZStandInToolPanel> m_toolPanel;
+    QPointer<KZDabBrushListView> m_brushListView;
     bool m_mouseDownInCanvasResizer = false;
     double m_magnificationInGesture = 1.0;
     double m_savedScaleFactor = 0.0;
