@@ -139,7 +139,8 @@ void SWResizeWindowController::beginSheet(QWidget* documentWindow, std::function
 
 bool SWResizeWindowController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window && event->type() == QEvent::Show)
+    // The type first: while the sheet is being destroyed it is no dialog any more.
+    if (event->type() == QEvent::Show && watched == m_window.data())
         windowDidBecomeKey();
     return QObject::eventFilter(watched, event);
 }

@@ -17,7 +17,6 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace {
 const QString kHorizontalSizeKey = QStringLiteral("HorizontalSize");
@@ -167,15 +166,15 @@ void SWSizeWindowController::validateSizeButton()
 void SWSizeWindowController::changeSizeButton(int item)
 {
     if (item == FromPasteboardItem) {
-        double pixelPerPoint = 0;
-        const QImage picture =
-            SWImageTools::readImageFromPasteboard(QGuiApplication::clipboard()->mimeData(), &pixelPerPoint);
+        const QImage picture = SWImageTools::readImageFromPasteboard(QGuiApplication::clipboard()->mimeData());
         if (picture.isNull())
             return;
-        // The picture's size in points, as the new canvas keeps its points.
-        const double ratio = pixelPerPoint > 0 ? pixelPerPoint : 1.0;
-        setWidth(int(std::trunc(picture.width() / ratio)));
-        setHeight(int(std::trunc(picture.height() / ratio)));
+        // Pixels, so the picture fits the new canvas exactly: sizes in points
+        // would follow whatever resolution the copying program stamped on it
+        // (96 dots per inch for most, which would leave a canvas a quarter
+        // too small).
+        setWidth(picture.width());
+        setHeight(picture.height());
         return;
     }
     const QSize preset = presetSize(item);
