@@ -126,6 +126,7 @@ void SWPreferenceController::awakeFromNib()
     placeContentView(m_generalPrefsView);
     m_window->setWindowTitle(localized(QStringLiteral("General")));
     m_currentViewTag = GeneralTag;
+    m_fileTypeButton->setFocus();
 }
 
 void SWPreferenceController::windowDidLoad()
@@ -222,6 +223,10 @@ void SWPreferenceController::selectPrefPane(QAction* item)
     m_window->setGeometry(frame);
     placeContentView(view);
     item->setChecked(true);
+    // Typing goes on in the pane now shown.
+    QWidget* first = tag == AdvancedTag ? static_cast<QWidget*>(m_undoTextField) : m_fileTypeButton;
+    if (first)
+        first->setFocus(Qt::TabFocusReason);
 }
 
 void SWPreferenceController::changeFileType()

@@ -89,6 +89,11 @@ void SWResizeWindowController::loadWindow()
         changeUnits();
     });
 
+    QWidget::setTabOrder(m_widthFieldNew, m_heightFieldNew);
+    QWidget::setTabOrder(m_heightFieldNew, m_unitButton);
+    QWidget::setTabOrder(m_unitButton, m_cancelButton);
+    QWidget::setTabOrder(m_cancelButton, m_okButton);
+
     m_window = dialog;
     dialog->installEventFilter(this);
     {

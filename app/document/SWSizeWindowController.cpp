@@ -105,6 +105,11 @@ void SWSizeWindowController::loadWindow()
     connect(m_okButton, &QPushButton::clicked, this, [this] { endSheet(1); });
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { endSheet(0); });
 
+    QWidget::setTabOrder(m_widthField, m_heightField);
+    QWidget::setTabOrder(m_heightField, m_sizeButton);
+    QWidget::setTabOrder(m_sizeButton, m_cancelButton);
+    QWidget::setTabOrder(m_cancelButton, m_okButton);
+
     m_window = dialog;
     windowDidLoad();
 }
