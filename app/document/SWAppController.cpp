@@ -2,9 +2,9 @@
 
 #include "CHServerConfig.h"
 #include "CHUserAnalytics.h"
+#include "PrivacyPolicyWindowController.h"
 #include "SWDocument.h"
 #include "SWImageTools.h"
-#include "PrivacyPolicyWindowController.h"
 #include "SWMainMenu.h"
 #include "SWPreferenceController.h"
 

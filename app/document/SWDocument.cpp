@@ -26,7 +26,6 @@
 #include "platform/appkit/Pasteboard.h"
 #include "platform/appkit/PrintOperation.h"
 #include "platform/appkit/SavePanel.h"
-#include "platform/appkit/Sheet.h"
 #include "platform/appkit/UndoManager.h"
 #include "platform/foundation/DeferredPerform.h"
 #include "platform/foundation/ExceptionGuard.h"
@@ -743,8 +742,8 @@ QRectF SWDocument::canvasRectFromOverlayRect(const QRectF& overlayRect) const
     if (!m_overlayView || !m_paintView)
         return overlayRect;
     const QRectF inOverlayWidget = m_overlayView->widgetRectFromRect(overlayRect);
-    const QPointF topLeft = m_paintView->mapFrom(m_paintView->window(),
-                                                 m_overlayView->mapTo(m_overlayView->window(), inOverlayWidget.topLeft()));
+    const QPointF inWindow = m_overlayView->mapTo(m_overlayView->window(), inOverlayWidget.topLeft());
+    const QPointF topLeft = m_paintView->mapFrom(m_paintView->window(), inWindow);
     return m_paintView->canvasRectFromWidgetRect(QRectF(topLeft, inOverlayWidget.size()));
 }
 

@@ -37,8 +37,8 @@ bool waitForNoWindow(E2EHarness& h, const QString& pattern, int timeoutMs = 1000
 QString identify(E2EHarness& h, const QString& path)
 {
     int code = -1;
-    const QString out = h.run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path},
-                              20000, &code);
+    const QStringList args{QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path};
+    const QString out = h.run(QStringLiteral("identify"), args, 20000, &code);
     return code == 0 ? out.split(QLatin1Char('\n')).first().trimmed() : QString();
 }
 

@@ -26,7 +26,8 @@ protected:
         platform::NotificationCenter::defaultCenter().addObserver(
             this, QStringLiteral("UndoLevels"), nullptr,
             [this](const platform::Notification& n) { posted.push_back(n.object.toInt()); });
-        previousPresenter = UIUtil::setAlertPresenter([this](const UIUtil::AlertRequest& r) { alerts << r.messageText; });
+        previousPresenter =
+            UIUtil::setAlertPresenter([this](const UIUtil::AlertRequest& r) { alerts << r.messageText; });
     }
     void TearDown() override
     {
