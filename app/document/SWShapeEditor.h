@@ -1,18 +1,5 @@
 #pragma once
 
-#include <QRectF>
+#include "SWEmptyEditor.h"
 
-class QKeyEvent;
-class QMouseEvent;
-class QPainter;
-
-// An editor for shapes that nothing makes: it draws nothing and takes no
-// event (each handler answers false).
-class SWShapeEditor {
-public:
-    void renderToContext(QPainter& painter, const QRectF& frame);
-    bool handleMouseDown(QMouseEvent* event);
-    bool handleMouseUp(QMouseEvent* event);
-    bool handleMouseDragged(QMouseEvent* event);
-    bool handleKeyDown(QKeyEvent* event);
-};
+class SWShapeEditor : public SWEmptyEditor {};
