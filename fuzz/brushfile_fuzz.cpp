@@ -2,18 +2,7 @@
 // a brush that loads is then made to paint a short stroke on a small canvas,
 // so that whatever values a file can set are driven through the engine too.
 //
-//   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DVELUMO_FUZZ=ON
-//         -DVELUMO_SANITIZE=ON -DVELUMO_TESTS=OFF -DVELUMO_BENCH=OFF   (one line)
-//   cmake --build build/fuzz --target brushfile_fuzz
-//   build/fuzz/fuzz/brushfile_fuzz fuzz/corpus/brushfile_fuzz -max_total_time=600
-//
-// The reader needs nothing but the brush folder, Qt Gui and one geometry
-// helper, so it also builds on its own (handy where a compiler cannot build
-// the whole tree):
-//   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined
-//       -I app/brush -I . $(pkg-config --cflags Qt6Gui) fuzz/brushfile_fuzz.cpp
-//       app/brush/*.cpp platform/foundation/Geometry.cpp $(pkg-config --libs Qt6Gui)
-//       -o brushfile_fuzz   (one line)
+// Run it with: fuzz/run.sh 600 brushfile_fuzz
 #include "DabBrushResource.h"
 #include "DabSurface.h"
 #include "DevicePainter.h"
