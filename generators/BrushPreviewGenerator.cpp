@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <memory>
 
@@ -51,8 +52,8 @@ QPointF strokePoint(int i)
     const double t = double(i) / (kStrokeEvents - 1);
     const double margin = 10.0;
     const double x = margin + t * (kPreviewSize - 2 * margin);
-    const double y = kPreviewSize / 2.0 + std::sin(t * 2.0 * M_PI) * (kPreviewSize / 2.0 - margin - 4.0) * -1.0 +
-                     (0.5 - t) * 12.0;
+    const double swing = kPreviewSize / 2.0 - margin - 4.0;
+    const double y = kPreviewSize / 2.0 - std::sin(t * 2.0 * std::numbers::pi) * swing + (0.5 - t) * 12.0;
     return {x, y};
 }
 
