@@ -1,6 +1,9 @@
 #include "SWDocument.h"
 
+#include "DabBrushTool.h"
 #include "KZCanvasResizer.h"
+#include "KZDabBrushListButton.h"
+#include "KZDabBrushListView.h"
 #include "KZOverlayView.h"
 #include "KZStandInToolPanel.h"
 #include "KZToolboxController.h"
@@ -38,6 +41,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QScreen>
@@ -87,6 +91,8 @@ SWDocument::~SWDocument()
     // Observers go first, so nothing calls into a half-destroyed document.
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     platform::DeferredPerform::shared().cancel(this);
+    if (m_brushListView)
+        m_brushListView->setDelegate(nullptr);
     if (m_overlayView) {
         m_overlayView->setDelegate(nullptr);
         m_overlayView->mouseEnteredTrackingAreaProperty().removeObserver(this);
@@ -627,10 +633,42 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     m_toolPanel = new KZStandInToolPanel(m_toolboxController.get(), m_toolbox->labels(), content);
     m_toolboxController->setView(m_toolPanel);
     column->addWidget(m_toolPanel);
-    column->addWidget(m_scrollView, 1);
+    // The brush chooser stands beside the canvas until the ribbon raises it.
+    m_brushListView = new KZDabBrushListView(content);
+    m_brushListView->setFixedWidth(KZDabBrushListView::kWidth);
+    auto* canvasRow = new QHBoxLayout;
+    canvasRow->setContentsMargins(0, 0, 0, 0);
+    canvasRow->setSpacing(0);
+    canvasRow->addWidget(m_scrollView, 1);
+    canvasRow->addWidget(m_brushListView);
+    column->addLayout(canvasRow, 1);
+    loadDefaultBrush();
     window->setCentralWidget(content);
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
+}
+
+KZDabBrushListView* SWDocument::brushListView() const
+{
+    return m_brushListView;
+}
+
+void SWDocument::loadDefaultBrush()
+{
+    auto* tool = m_toolbox ? dynamic_cast<DabBrushTool*>(m_toolbox->toolForLabel(QStringLiteral("Brushes"))) : nullptr;
+    if (!tool || !m_brushListView)
+        return;
+    m_brushListView->setDelegate(this);
+    tool->loadBrushWithFilePath(m_brushListView->brushFilePathFromTag(1));
+    m_brushListView->selectBrushListItemWithTag(1);
+}
+
+bool SWDocument::dabBrushListView(KZDabBrushListView* listView, KZDabBrushListButton* item)
+{
+    auto* tool = m_toolbox ? dynamic_cast<DabBrushTool*>(m_toolbox->toolForLabel(QStringLiteral("Brushes"))) : nullptr;
+    if (!tool || !listView || !item)
+        return false;
+    return tool->loadBrushWithFilePath(listView->brushFilePathFromTag(item->tag()));
 }
 
 void SWDocument::setToolbox(std::unique_ptr<SWToolbox> toolbox)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KZCanvasResizerDelegate.h"
+#include "KZDabBrushListViewDelegate.h"
 #include "KZOverlayView.h"
 #include "KZOverlayViewDelegate.h"
 #include "SWCenteringClipView.h"
@@ -21,6 +22,7 @@
 #include <optional>
 
 class KZCanvasResizer;
+class KZDabBrushListView;
 class KZOverlayView;
 class KZStandInToolPanel;
 class KZToolboxController;
@@ -43,7 +45,10 @@ struct Notification;
 // One open picture: its image store, its window with the canvas, its
 // files, its undo steps and the whole-picture commands. Tools reach the
 // picture and take their undo steps here.
-class SWDocument : public platform::Document, public KZOverlayViewDelegate, public KZCanvasResizerDelegate {
+class SWDocument : public platform::Document,
+                   public KZOverlayViewDelegate,
+                   public KZCanvasResizerDelegate,
+                   public KZDabBrushListViewDelegate {
     Q_OBJECT
 public:
     SWDocument();
@@ -71,6 +76,8 @@ public:
     // Replaces the registry (the canvas then works with the new one).
     void setToolbox(std::unique_ptr<SWToolbox> toolbox);
     KZToolboxController* toolboxController() const { return m_toolboxController.get(); }
+    // The brush chooser beside the canvas; null until the window is set up.
+    KZDabBrushListView* brushListView() const;
     // The document's window, or null.
     QWidget* documentWindow() const;
     QSizeF originCanvasSize() const { return m_originCanvasSize; }
@@ -147,6 +154,11 @@ public:
     void resizeSheetDidEnd(int returnCode);
     void canvasResizerDidResizeTo(KZCanvasResizer* resizer, const QRectF& rect) override;
 
+    // -- the brush chooser
+    // Loads the chosen brush into the "Brushes" tool; false when the tool
+    // did not take it.
+    bool dabBrushListView(KZDabBrushListView* listView, KZDabBrushListButton* item) override;
+
     // -- undo
     void restoreImageData(const QImage& data, const QRectF& frame);
     void undoOperation();
@@ -195,6 +207,8 @@ private:
     // The current tool finishes its work in progress.
     void tieUpLooseEnds();
     void setUpToolsAndCanvasViews(platform::DocumentWindow* window);
+    // The chooser's first brush goes into the "Brushes" tool.
+    void loadDefaultBrush();
     void handleCurrentToolDidChangedNotification();
     void handleScaleFactorDidChanged();
     void registerUndoStep(const QImage& data, const QRectF& frame);
@@ -225,6 +239,7 @@ private:
     QPointer<SWPaintView> m_paintView;
     QPointer<KZOverlayView> m_overlayView;
     QPointer<KZStandInToolPanel> m_toolPanel;
+    QPointer<KZDabBrushListView> m_brushListView;
     bool m_mouseDownInCanvasResizer = false;
     double m_magnificationInGesture = 1.0;
     double m_savedScaleFactor = 0.0;

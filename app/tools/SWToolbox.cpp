@@ -1,5 +1,7 @@
 #include "SWToolbox.h"
 
+#include "DabBrushTool.h"
+
 #include "KZToolboxController.h"
 #include "SWDocument.h"
 #include "SWPaintView.h"
@@ -22,7 +24,7 @@ const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
     // Position matters: the toolbox controller's shape tags index this list.
     // A class gets its factory (makeTool<Class>) when it is written.
     static const std::vector<ToolClass> list = {
-        {"DabBrushTool", nullptr},
+        {"DabBrushTool", makeTool<DabBrushTool>},
         {"SWBrushTool", nullptr},
         {"SWEraserTool", nullptr},
         {"SWSelectionTool", nullptr},

@@ -1,0 +1,257 @@
+// The brush chooser: reading the list file, tags, file paths, the grid and
+// the choice.
+#include "BrushTestSupport.h"
+#include "KZDabBrushListButton.h"
+#include "KZDabBrushListView.h"
+#include "KZDabBrushListViewDelegate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using Groups = KZDabBrushListView::BrushGroups;
+
+namespace {
+
+// A brush folder of its own: a list file, brush files and one preview.
+struct BrushFolder {
+    BrushFolder()
+    {
+        write(QStringLiteral("order.conf"), "# our own list\n"
+                                            "stray/before\n"
+                                            "Group: Basic\n"
+                                            "basic/round\n"
+                                            "\n"
+                                            "basic/second\n"
+                                            "Group: my favorites\n"
+                                            "basic/round\n"
+                                            "Group:Ink\n"
+                                            "ink/pen\n"
+                                            "# kept as an entry\n");
+        copy(QStringLiteral("solid_round.myb"), QStringLiteral("basic/round.myb"));
+        copy(QStringLiteral("version3.myb"), QStringLiteral("basic/second.myb"));
+        copy(QStringLiteral("plain_v2.myb"), QStringLiteral("ink/pen.myb"));
+        copy(QStringLiteral("plain_v2.myb"), QStringLiteral("Basic.myb"));
+        QImage preview(16, 16, QImage::Format_ARGB32);
+        preview.fill(Qt::red);
+        preview.save(dir.filePath(QStringLiteral("basic/round_prev.png")));
+    }
+    void write(const QString& name, const QByteArray& text)
+    {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    void copy(const QString& fixture, const QString& name)
+    {
+        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
+        ASSERT_TRUE(QFile::copy(brushFixture(fixture), dir.filePath(name)));
+    }
+    QString path(const QString& name) const { return QDir::cleanPath(dir.filePath(name)); }
+
+    QTemporaryDir dir;
+};
+
+struct RecordingDelegate : KZDabBrushListViewDelegate {
+    bool dabBrushListView(KZDabBrushListView* view, KZDabBrushListButton* item) override
+    {
+        calls.push_back({view, item});
+        return answer;
+    }
+    std::vector<std::pair<KZDabBrushListView*, KZDabBrushListButton*>> calls;
+    bool answer = true;
+};
+
+} // namespace
+
+TEST(KZDabBrushListView, ReadsGroupsAsTheListIsWritten)
+{
+    const struct {
+        const char* what;
+        const char* text;
+        Groups groups;
+    } cases[] = {
+        {"two groups around a favourites group",
+         "Group: Basic\nbasic/a\nbasic/b\nGroup: my favorites\nbasic/a\nGroup: Ink\nink/c\n",
+         {{"Basic", "basic/a", "basic/b"}, {"Ink", "ink/c"}}},
+        {"lines before the first group, empty lines and a comment inside",
+         "# list\nloose/entry\n\nGroup:   Sketch  \n\nsketch/a\n# not a comment here\n\n",
+         {{"Sketch", "sketch/a", "# not a comment here"}}},
+        {"a group without entries stays", "Group: Empty\nGroup: Full\nfull/x", {{"Empty"}, {"Full", "full/x"}}},
+        {"every Group: is taken out of the name", "Group: Group: Twice\nx\n", {{"Twice", "x"}}},
+        {"a commented header opens nothing", "#Group: Hidden\nx\nGroup: Seen\ny\n", {{"Seen", "y"}}},
+        {"carriage returns stay part of the entries", "Group: Basic\r\nbasic/a\r\n", {{"Basic", "basic/a\r"}}},
+        {"no text", "", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KZDabBrushListView::brushesOrderFromText(QString::fromUtf8(c.text)), c.groups) << c.what;
+}
+
+TEST(KZDabBrushListView, TagsAndGridGeometry)
+{
+    EXPECT_EQ(KZDabBrushListView::tagForEntry(0, 1), 1);
+    EXPECT_EQ(KZDabBrushListView::tagForEntry(0, 2), 2);
+    EXPECT_EQ(KZDabBrushListView::tagForEntry(1, 1), 65537);
+    EXPECT_EQ(KZDabBrushListView::tagForEntry(3, 0x1FFFF), (3 << 16) | 0xFFFF);
+
+    // A 330-pixel tab has 5 columns; 7 entries take 2 rows and entry 6 opens row 1.
+    EXPECT_EQ(KZDabBrushListView::columnsForWidth(330), 5);
+    EXPECT_EQ(KZDabBrushListView::documentHeight(8, 5), 128);
+    EXPECT_EQ(KZDabBrushListView::cellFrame(6, 5), QRect(0, 64, 64, 64));
+    EXPECT_EQ(KZDabBrushListView::cellFrame(5, 5), QRect(256, 0, 64, 64));
+    EXPECT_EQ(KZDabBrushListView::cellFrame(7, 5), QRect(64, 64, 64, 64));
+    EXPECT_EQ(KZDabBrushListView::documentHeight(6, 5), 64) << "5 entries: one full row";
+    EXPECT_EQ(KZDabBrushListView::documentHeight(1, 5), 64) << "no entries: one row";
+    // Narrower than one cell: still one column.
+    for (double width : {63.0, 1.0, 0.0, -20.0, std::nan("")})
+        EXPECT_EQ(KZDabBrushListView::columnsForWidth(width), 1) << width;
+    EXPECT_EQ(KZDabBrushListView::documentHeight(4, 1), 192);
+    EXPECT_EQ(KZDabBrushListView::cellFrame(3, 1), QRect(0, 128, 64, 64));
+    EXPECT_EQ(KZDabBrushListView::cellFrame(3, 0), QRect(0, 128, 64, 64));
+}
+
+TEST(KZDabBrushListView, BuildsTabsButtonsAndFilePathsFromItsFolder)
+{
+    BrushFolder folder;
+    KZDabBrushListView chooser(nullptr, QPoint(5, 7), folder.dir.path());
+    EXPECT_EQ(chooser.geometry(), QRect(5, 7, 338, 300));
+    ASSERT_EQ(chooser.tabView()->count(), 2);
+    EXPECT_EQ(chooser.tabView()->tabText(0), QStringLiteral("Basic"));
+    EXPECT_EQ(chooser.tabView()->tabText(1), QStringLiteral("Ink"));
+    EXPECT_EQ(chooser.tabView()->currentIndex(), 0);
+    EXPECT_EQ(chooser.selectedItem(), nullptr) << "nothing chosen until someone chooses";
+
+    for (int tag : {1, 2, 65537, 65538}) {
+        KZDabBrushListButton* button = chooser.brushListItemWithTag(tag);
+        ASSERT_NE(button, nullptr) << tag;
+        EXPECT_EQ(button->tag(), tag);
+        EXPECT_EQ(button->size(), QSize(60, 60));
+        EXPECT_TRUE(button->identifier().endsWith(QLatin1String("_btn_brush")));
+    }
+    EXPECT_NE(chooser.brushListItemWithTag(1)->identifier(), chooser.brushListItemWithTag(2)->identifier());
+    EXPECT_EQ(chooser.brushListItemWithTag(3), nullptr);
+    EXPECT_EQ(chooser.brushListItemWithTag(1)->iconImage().size(), QSize(16, 16));
+    EXPECT_TRUE(chooser.brushListItemWithTag(2)->iconImage().isNull()) << "no preview, no icon";
+
+    const struct {
+        int tag;
+        QString path;
+    } paths[] = {
+        {1, folder.path("basic/round.myb")}, {2, folder.path("basic/second.myb")},
+        {65537, folder.path("ink/pen.myb")}, {65538, QString()},             // "# kept as an entry": no file
+        {0, folder.path("Basic.myb")},        {3, QString()},                // past the group's end
+        {0x20001, QString()},                 {-1, QString()},               // no third group
+        {0x10000, QString()},                                                // "Ink": no such brush
+    };
+    for (const auto& p : paths)
+        EXPECT_EQ(chooser.brushFilePathFromTag(p.tag), p.path) << p.tag;
+}
+
+TEST(KZDabBrushListView, AMissingListGivesNoGroups)
+{
+    QTemporaryDir empty;
+    KZDabBrushListView chooser(nullptr, QPoint(), empty.path());
+    EXPECT_TRUE(chooser.brushesOrderArray().isEmpty());
+    EXPECT_EQ(chooser.tabView()->count(), 0);
+    EXPECT_EQ(chooser.brushFilePathFromTag(1), QString());
+    chooser.selectBrushListItemWithTag(1); // nothing to choose
+    EXPECT_EQ(chooser.selectedItem(), nullptr);
+}
+
+TEST(KZDabBrushListView, GridFollowsTheWidthWithAtLeastOneColumn)
+{
+    BrushFolder folder;
+    QString list = QStringLiteral("Group: Many\n");
+    for (int i = 0; i < 7; ++i)
+        list += QStringLiteral("basic/round\n");
+    folder.write(QStringLiteral("order.conf"), list.toUtf8());
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    chooser.show();
+    QApplication::processEvents();
+
+    QScrollArea* scroll = chooser.scrollViewForGroup(0);
+    ASSERT_NE(scroll, nullptr);
+    const auto checkGrid = [&](int expectedColumns) {
+        const int width = scroll->viewport()->width();
+        EXPECT_EQ(KZDabBrushListView::columnsForWidth(width), expectedColumns) << width;
+        EXPECT_EQ(scroll->widget()->height(), KZDabBrushListView::documentHeight(8, expectedColumns));
+        for (int k = 1; k <= 7; ++k) {
+            KZDabBrushListButton* button = chooser.brushListItemWithTag(k);
+            EXPECT_EQ(button->parentWidget()->geometry(), KZDabBrushListView::cellFrame(k, expectedColumns)) << k;
+            EXPECT_EQ(button->geometry(), QRect(2, 2, 60, 60));
+        }
+    };
+    const int wide = scroll->viewport()->width();
+    ASSERT_GE(wide, 64 * 4) << "a 338-pixel chooser holds four cells or more";
+    checkGrid(wide / 64);
+
+    // Narrower than a cell: one column, a row per brush, and a scroller.
+    scroll->viewport()->resize(40, scroll->viewport()->height());
+    checkGrid(1);
+}
+
+TEST(KZDabBrushListView, ClicksChooseAndTellTheDelegate)
+{
+    BrushFolder folder;
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    RecordingDelegate delegate;
+    chooser.setDelegate(&delegate);
+    std::vector<KZDabBrushListButton*> heard;
+    chooser.selectedItemProperty().observe(&heard, [&](KZDabBrushListButton*, KZDabBrushListButton* now) {
+        heard.push_back(now);
+    });
+    KZDabBrushListButton* first = chooser.brushListItemWithTag(1);
+    KZDabBrushListButton* ink = chooser.brushListItemWithTag(65537);
+
+    // Chosen in code: the delegate is not told.
+    chooser.selectBrushListItemWithTag(1);
+    EXPECT_EQ(chooser.selectedItem(), first);
+    EXPECT_TRUE(first->isSelected() && first->active());
+    EXPECT_TRUE(delegate.calls.empty());
+
+    ink->click();
+    ASSERT_EQ(delegate.calls.size(), 1u);
+    EXPECT_EQ(delegate.calls[0], std::make_pair(&chooser, ink));
+    EXPECT_EQ(chooser.selectedItem(), ink);
+    EXPECT_TRUE(ink->isSelected() && ink->active());
+    EXPECT_FALSE(first->isSelected() || first->active());
+
+    // The chosen button again: still chosen, and the delegate hears of it.
+    ink->click();
+    EXPECT_EQ(delegate.calls.size(), 2u);
+    EXPECT_EQ(chooser.selectedItem(), ink);
+    EXPECT_TRUE(ink->isSelected() && ink->active());
+
+    // A brush the delegate does not take: the choice goes back.
+    delegate.answer = false;
+    first->click();
+    EXPECT_EQ(delegate.calls.size(), 3u);
+    EXPECT_EQ(chooser.selectedItem(), ink);
+    EXPECT_TRUE(ink->isSelected() && ink->active());
+    EXPECT_FALSE(first->isSelected() || first->active());
+    EXPECT_EQ(heard, (std::vector<KZDabBrushListButton*>{first, ink, ink, first, ink}));
+
+    // Senders that are no brush buttons are ignored.
+    chooser.brushListButtonClicked(nullptr);
+    chooser.brushListButtonClicked(&chooser);
+    EXPECT_EQ(delegate.calls.size(), 3u);
+    chooser.selectedItemProperty().removeObserver(&heard);
+}
+
+TEST(KZDabBrushListView, ARefusedFirstChoiceLeavesNothingChosen)
+{
+    BrushFolder folder;
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    RecordingDelegate delegate;
+    delegate.answer = false;
+    chooser.setDelegate(&delegate);
+    KZDabBrushListButton* second = chooser.brushListItemWithTag(2);
+    second->click();
+    EXPECT_EQ(chooser.selectedItem(), nullptr);
+    EXPECT_FALSE(second->isSelected() || second->active());
+}

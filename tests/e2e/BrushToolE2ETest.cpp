@@ -1,0 +1,213 @@
+// The brush tool on the real program: mouse drags paint dabs along their
+// path, one undo takes a stroke back, a right-button drag paints the back
+// colour, and a brush chosen in the chooser paints a different stroke.
+// Every check reads a saved picture back through ImageMagick.
+#include "E2EHarness.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool waitForFile(const QString& path, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (QFileInfo(path).size() > 0) {
+            QThread::msleep(300); // let the rename settle
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+// The saved picture, pixel by pixel as ImageMagick reads it.
+QImage readBack(E2EHarness& h, const QString& path)
+{
+    int code = -1;
+    const QString text = h.run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"),
+                                                           QStringLiteral("txt:-")},
+                               60000, &code);
+    if (code != 0)
+        return {};
+    static const QRegularExpression header(QStringLiteral("^# ImageMagick pixel enumeration: (\\d+),(\\d+),"));
+    static const QRegularExpression pixel(QStringLiteral("^(\\d+),(\\d+): \\((\\d+),(\\d+),(\\d+)"));
+    QImage image;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (image.isNull()) {
+            const auto m = header.match(line);
+            if (m.hasMatch()) {
+                image = QImage(m.captured(1).toInt(), m.captured(2).toInt(), QImage::Format_RGB32);
+                image.fill(Qt::magenta);
+            }
+            continue;
+        }
+        const auto m = pixel.match(line);
+        if (m.hasMatch())
+            image.setPixel(m.captured(1).toInt(), m.captured(2).toInt(),
+                           qRgb(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(5).toInt()));
+    }
+    return image;
+}
+
+// Where the blank 400 x 300 canvas starts in a screenshot of the window.
+QPoint canvasOrigin(const QImage& shot)
+{
+    for (int y = 0; y < shot.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
+            if (run == 400)
+                return {x - 399, y};
+        }
+    }
+    return {-1, -1};
+}
+
+// The first brush button of the chooser: the top-left of its dark grid.
+QPoint firstChooserCell(const QImage& shot)
+{
+    const QRgb dark = qRgb(40, 40, 40);
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = shot.width() / 2; x < shot.width(); ++x)
+            if (shot.pixel(x, y) == dark)
+                return {x, y};
+    return {-1, -1};
+}
+
+// The centre of the stand-in panel's first tool button ("Brushes"): the
+// first two dark frame rows at the panel's left edge, below the menu bar.
+QPoint firstToolButton(const QImage& shot)
+{
+    const int x = 6;
+    std::vector<int> frames;
+    for (int y = 0; y < std::min(120, shot.height()) && frames.size() < 2; ++y) {
+        if (qGray(shot.pixel(x, y)) < 200)
+            frames.push_back(y);
+    }
+    if (frames.size() < 2)
+        return {-1, -1};
+    return {60, (frames[0] + frames[1]) / 2};
+}
+
+// Paint taken off white within a box: 0 for a blank box.
+long inkIn(const QImage& picture, const QRect& box)
+{
+    long ink = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            ink += 255 - qGray(picture.pixel(x, y));
+    return ink;
+}
+
+struct BrushProgram {
+    BrushProgram()
+    {
+        if (!h.launch())
+            return;
+        window = h.waitForWindow(QStringLiteral("Untitled"));
+        if (window.isEmpty())
+            return;
+        h.focus(window);
+        const QImage shot = h.screenshot(window);
+        canvas = canvasOrigin(shot);
+        chooser = firstChooserCell(shot);
+        toolButton = firstToolButton(shot);
+    }
+    bool ready() const { return !window.isEmpty() && canvas.x() >= 0 && chooser.x() >= 0 && toolButton.x() >= 0; }
+
+    void click(const QPoint& at)
+    {
+        h.mouseMove(at.x(), at.y(), window);
+        h.click(1);
+    }
+    void dragOnCanvas(const QPoint& from, const QPoint& to, int button = 1)
+    {
+        h.drag(canvas + from, canvas + to, window, button, 15);
+        QThread::msleep(100);
+    }
+    // Save As through the keyboard, then the saved picture.
+    QImage saveAs(const QString& name)
+    {
+        h.focus(window);
+        h.key(QStringLiteral("ctrl+shift+s"));
+        const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
+        if (panel.isEmpty())
+            return {};
+        h.focus(panel);
+        h.key(QStringLiteral("ctrl+a"));
+        const QString path = h.workDir() + QLatin1Char('/') + name;
+        h.type(path);
+        h.key(QStringLiteral("Return"));
+        if (!waitForFile(path + QStringLiteral(".png")))
+            return {};
+        h.focus(window);
+        return readBack(h, path + QStringLiteral(".png"));
+    }
+    void quit()
+    {
+        h.focus(window);
+        h.key(QStringLiteral("ctrl+q"));
+        EXPECT_EQ(h.waitForExit(), 0);
+        EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
+        EXPECT_FALSE(h.standardError().contains(QLatin1String("Brush file refused")));
+    }
+
+    E2EHarness h;
+    QString window;
+    QPoint canvas{-1, -1};
+    QPoint chooser{-1, -1};
+    QPoint toolButton{-1, -1};
+};
+
+} // namespace
+
+TEST(BrushToolE2E, DragsPaintUndoTakesBackRightDragPaintsBackColourAndTheChooserChangesTheStroke)
+{
+    BrushProgram p;
+    ASSERT_TRUE(p.ready()) << p.h.standardError().toStdString();
+    p.click(p.toolButton); // the "Brushes" tool; its first brush is loaded at start
+
+    // A drag paints dabs all along its path, and nothing elsewhere.
+    p.dragOnCanvas({40, 100}, {360, 100});
+    const QImage stroked = p.saveAs(QStringLiteral("stroke"));
+    ASSERT_EQ(stroked.size(), QSize(400, 300)) << p.h.standardError().toStdString();
+    for (int x : {60, 120, 200, 280, 340})
+        EXPECT_GT(inkIn(stroked, QRect(x - 2, 95, 5, 11)), 5 * 11 * 40) << "paint at x " << x;
+    EXPECT_EQ(inkIn(stroked, QRect(0, 0, 400, 85)), 0);
+    EXPECT_EQ(inkIn(stroked, QRect(0, 115, 400, 185)), 0);
+
+    // One undo takes the whole stroke back.
+    p.h.key(QStringLiteral("ctrl+z"));
+    const QImage undone = p.saveAs(QStringLiteral("undone"));
+    ASSERT_FALSE(undone.isNull());
+    EXPECT_EQ(inkIn(undone, undone.rect()), 0);
+
+    // The back colour (white): a right drag across a black stroke clears it there.
+    p.dragOnCanvas({40, 200}, {360, 200});
+    p.dragOnCanvas({200, 150}, {200, 260}, 3);
+    const QImage crossed = p.saveAs(QStringLiteral("crossed"));
+    ASSERT_FALSE(crossed.isNull());
+    const long blackStroke = inkIn(crossed, QRect(118, 195, 5, 11));
+    const long crossing = inkIn(crossed, QRect(198, 195, 5, 11));
+    EXPECT_GT(blackStroke, 5 * 11 * 40);
+    EXPECT_LT(crossing, blackStroke * 7 / 10) << "white paint over the black stroke";
+    EXPECT_EQ(inkIn(crossed, QRect(190, 150, 21, 40)), 0) << "white on white leaves no mark";
+
+    // Another brush of the chooser (the second of the first group) paints a different stroke.
+    p.click(p.chooser + QPoint(64 + 32, 32));
+    p.dragOnCanvas({40, 50}, {360, 50});
+    const QImage chosen = p.saveAs(QStringLiteral("chosen"));
+    ASSERT_FALSE(chosen.isNull());
+    const long first = inkIn(chosen, QRect(60, 185, 280, 31));
+    const long second = inkIn(chosen, QRect(60, 35, 280, 31));
+    EXPECT_GT(second, 280 * 20) << "the new brush paints";
+    EXPECT_TRUE(second < first * 3 / 4 || second > first * 4 / 3) << first << " vs " << second;
+    p.quit();
+}
