@@ -138,6 +138,14 @@ void SWAirbrushTool::endSpray()
     }
 }
 
+QRectF SWAirbrushTool::draw()
+{
+    if (!m_isSpraying || !m_bufferImage || !m_mainImage)
+        return {};
+    SWImageTools::drawToImage(*m_bufferImage, *m_mainImage, false);
+    return QRectF(QPointF(0, 0), QSizeF(m_mainImage->size()));
+}
+
 void SWAirbrushTool::tieUpLooseEnds()
 {
     if (m_isSpraying)

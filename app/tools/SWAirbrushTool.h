@@ -30,6 +30,10 @@ public:
     // sets the redraw rectangle to the spray disc's box.
     QPainterPath pathFromPoint(const QPointF& from, const QPointF& to) override;
     void tieUpLooseEnds() override;
+    // After the document cleared the buffer while spraying: the picture goes
+    // back under the spray (the dots so far are gone), so that the release
+    // does not copy an empty preview over the picture.
+    QRectF draw() override;
 
     // One tick of the timer: sprays one round of dots into the buffer.
     void spray();

@@ -31,7 +31,7 @@ QPainterPath SWBrushTool::pathFromPoint(const QPointF& a, const QPointF& b)
     }
     const QLineF segment(a + QPointF(0.5, 0.5), b + QPointF(0.5, 0.5));
     m_path.moveTo(segment.p1());
-    m_path.lineTo(segment.p2());
+    SWDrawingSupport::lineToLeavingDot(m_path, segment.p2());
     m_segments.push_back(segment);
     return m_path;
 }
@@ -46,8 +46,9 @@ void SWBrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSo
     }
     if (phase == MouseDown || phase == MouseDragged) {
         pathFromPoint(m_savedPoint, q);
-        if (dataSource)
-            drawStroke(dataSource->bufferImage(), SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor));
+        m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
+        if (m_bufferImage)
+            drawStroke(*m_bufferImage, SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor));
         m_savedPoint = q;
         return;
     }
@@ -63,12 +64,29 @@ void SWBrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSo
     endStroke();
 }
 
+void SWBrushTool::tieUpLooseEnds()
+{
+    endStroke();
+    SWTool::tieUpLooseEnds();
+}
+
+QRectF SWBrushTool::draw()
+{
+    if (!m_hasPath || !m_bufferImage || m_segments.empty())
+        return {};
+    // The colour and the width the stroke had.
+    m_drawnSegments = 0;
+    drawStroke(*m_bufferImage, m_drawnColor.isValid() ? m_drawnColor : m_frontColor);
+    return m_drawn.area();
+}
+
 void SWBrushTool::endStroke()
 {
     m_path = QPainterPath();
     m_hasPath = false;
     m_segments.clear();
     m_drawnSegments = 0;
+    m_bufferImage = nullptr;
 }
 
 QRectF SWBrushTool::reach(const QLineF& segment) const
@@ -112,7 +130,7 @@ void SWBrushTool::drawSegments(QImage& buffer, const QColor& color, bool antiali
         if (!everything && !r.intersects(QRectF(clip)))
             continue;
         part.moveTo(segment.p1());
-        part.lineTo(segment.p2());
+        SWDrawingSupport::lineToLeavingDot(part, segment.p2());
         drawn = drawn.united(r);
     }
     if (part.isEmpty())

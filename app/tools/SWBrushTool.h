@@ -31,6 +31,13 @@ public:
     // stroke, which keeps the line width it was started with.
     QPainterPath pathFromPoint(const QPointF& from, const QPointF& to) override;
 
+    // A stroke cut short (Escape, or a command in mid-drag) is dropped: it
+    // never reached the picture and must not come back.
+    void tieUpLooseEnds() override;
+    // Draws the stroke in progress again (after the document cleared the
+    // buffer), so that the release still commits all of it.
+    QRectF draw() override;
+
     // The line width the current stroke was started with.
     double pathWidth() const { return m_pathWidth; }
 

@@ -62,23 +62,33 @@ void SWCurveTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSo
     default:
         break;
     }
-    QRectF bounds;
-    if (m_bufferImage && !m_bufferImage->isNull()) {
-        m_bufferRecord.clear(*m_bufferImage);
-        const QPainterPath curve = pathFromPoint(m_beginPoint, m_endPoint);
-        {
-            QPainter painter(m_bufferImage);
-            painter.setRenderHint(QPainter::Antialiasing, SWDrawingSupport::antialiasByDefault());
-            QPen pen(m_primaryColor, m_pathWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-            pen.setMiterLimit(10.0);
-            painter.strokePath(curve, pen);
-        }
-        // A mitred cusp may reach a few widths out.
-        const double grow = 5 * m_pathWidth + 2;
-        m_bufferRecord.add(*m_bufferImage, curve.boundingRect().adjusted(-grow, -grow, grow, grow));
-        bounds = curve.boundingRect().adjusted(-m_pathWidth, -m_pathWidth, m_pathWidth, m_pathWidth);
+    addRectToRedrawRect(drawPreview());
+}
+
+QRectF SWCurveTool::drawPreview()
+{
+    if (!m_bufferImage || m_bufferImage->isNull())
+        return {};
+    m_bufferRecord.clear(*m_bufferImage);
+    const QPainterPath curve = pathFromPoint(m_beginPoint, m_endPoint);
+    {
+        QPainter painter(m_bufferImage);
+        painter.setRenderHint(QPainter::Antialiasing, SWDrawingSupport::antialiasByDefault());
+        QPen pen(m_primaryColor, m_pathWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setMiterLimit(10.0);
+        painter.strokePath(curve, pen);
     }
-    addRectToRedrawRect(bounds);
+    // A mitred cusp may reach a few widths out.
+    const double grow = 5 * m_pathWidth + 2;
+    m_bufferRecord.add(*m_bufferImage, curve.boundingRect().adjusted(-grow, -grow, grow, grow));
+    return curve.boundingRect().adjusted(-m_pathWidth, -m_pathWidth, m_pathWidth, m_pathWidth);
+}
+
+QRectF SWCurveTool::draw()
+{
+    if (m_numberOfClicks <= 0)
+        return {};
+    return drawPreview();
 }
 
 void SWCurveTool::tieUpLooseEnds()

@@ -21,6 +21,9 @@ public:
     QString description() const override { return QStringLiteral("Curve"); }
     QPainterPath pathFromPoint(const QPointF& from, const QPointF& to) override;
     void tieUpLooseEnds() override;
+    // Draws the curve in progress again (after the document cleared the
+    // buffer), so that the commit finds it there.
+    QRectF draw() override;
 
     int64_t numberOfClicks() const { return m_numberOfClicks; }
     void setNumberOfClicks(int64_t clicks) { m_numberOfClicks = clicks; }
@@ -31,6 +34,8 @@ public:
     QPointF controlPoint2() const { return m_cp2; }
 
 private:
+    QRectF drawPreview();
+
     int64_t m_numberOfClicks = 0;
     QColor m_primaryColor;
     QPointF m_cp1;

@@ -67,49 +67,22 @@ QPointF SWDrawingSupport::constrainedOffset(double dx, double dy)
     return {dx, 0.0};
 }
 
+void SWDrawingSupport::lineToLeavingDot(QPainterPath& path, const QPointF& point)
+{
+    constexpr double dot = 1.0 / 1024;
+    if (path.elementCount() > 0 && path.currentPosition() == point)
+        path.lineTo(point + QPointF(dot, 0));
+    else
+        path.lineTo(point);
+}
+
 QPainterPath SWDrawingSupport::roundStrokeOutline(const QPainterPath& path, double width, Qt::PenJoinStyle join)
 {
-    // A subpath whose points all coincide becomes a line far shorter than a
-    // pixel, whose two round caps make the dot.
-    constexpr double dot = 1.0 / 1024;
-    QPainterPath source;
-    const int count = path.elementCount();
-    int start = 0;
-    while (start < count) {
-        int end = start + 1;
-        while (end < count && path.elementAt(end).type != QPainterPath::MoveToElement)
-            ++end;
-        const QPainterPath::Element first = path.elementAt(start);
-        bool moves = false;
-        for (int i = start + 1; i < end && !moves; ++i) {
-            const QPainterPath::Element e = path.elementAt(i);
-            moves = e.x != first.x || e.y != first.y;
-        }
-        if (moves) {
-            for (int i = start; i < end; ++i) {
-                const QPainterPath::Element e = path.elementAt(i);
-                if (e.type == QPainterPath::MoveToElement) {
-                    source.moveTo(e.x, e.y);
-                } else if (e.type == QPainterPath::LineToElement) {
-                    source.lineTo(e.x, e.y);
-                } else if (e.type == QPainterPath::CurveToElement && i + 2 < end) {
-                    const QPainterPath::Element c2 = path.elementAt(i + 1);
-                    const QPainterPath::Element to = path.elementAt(i + 2);
-                    source.cubicTo(e.x, e.y, c2.x, c2.y, to.x, to.y);
-                    i += 2;
-                }
-            }
-        } else if (end - start > 1) {
-            source.moveTo(first.x, first.y);
-            source.lineTo(first.x + dot, first.y);
-        }
-        start = end;
-    }
     QPainterPathStroker stroker;
     stroker.setWidth(width);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(join);
-    QPainterPath outline = stroker.createStroke(source);
+    QPainterPath outline = stroker.createStroke(path);
     outline.setFillRule(Qt::WindingFill);
     return outline;
 }

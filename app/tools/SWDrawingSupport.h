@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // Small rules the raster tools share: which colour a gesture paints with,
-// whether drawing is anti-aliased, and how Shift constrains a drag.
+// whether drawing is anti-aliased, how Shift constrains a drag, and strokes
+// with round caps.
 class SWDrawingSupport {
 public:
     SWDrawingSupport() = delete;
@@ -37,8 +38,12 @@ public:
     // the whole parts of |dx| and |dy|.
     static QPointF constrainedOffset(double dx, double dy);
 
-    // The area a stroke with round caps covers, as a path to fill (non-zero
-    // winding). A subpath that does not move leaves a dot of the line width,
-    // as a click without a drag should; Qt's stroker drops such subpaths.
+    // Appends a line to a point. A line to the current point itself becomes
+    // one far shorter than a pixel: stroked with round caps it leaves a dot
+    // of the line width, as a click without a drag should, where Qt would
+    // drop the line and draw nothing.
+    static void lineToLeavingDot(QPainterPath& path, const QPointF& point);
+    // The area a stroke with round caps covers, as a path to fill once
+    // (non-zero winding).
     static QPainterPath roundStrokeOutline(const QPainterPath& path, double width, Qt::PenJoinStyle join);
 };

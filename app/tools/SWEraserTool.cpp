@@ -49,13 +49,13 @@ void SWEraserTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataS
             document()->handleUndoWithImageData();
         m_path = QPainterPath();
         m_path.moveTo(q);
-        m_path.lineTo(q);
+        SWDrawingSupport::lineToLeavingDot(m_path, q);
         r = draw(main);
         break;
     case MouseDragged:
         if (m_path.elementCount() == 0)
             m_path.moveTo(q);
-        m_path.lineTo(q);
+        SWDrawingSupport::lineToLeavingDot(m_path, q);
         r = draw(main);
         m_savedPoint = q;
         break;
