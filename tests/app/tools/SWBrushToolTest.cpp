@@ -31,8 +31,8 @@ TEST(SWBrushTool, DragPreviewsInTheBufferAndTheReleaseCommitsOneUndoStep)
     const QImage before = f.mainImage().copy();
     f.press({10, 10});
     f.dragTo({50, 10});
-    f.document->refreshDisplay(); // clears the buffer; the stroke draws itself again
     f.dragTo({50, 40});
+    f.document->refreshDisplay(); // clears the buffer; the stroke draws itself again
     // Preview only: the picture is untouched, the stroke is in the buffer.
     EXPECT_TRUE(sameImage(f.mainImage(), before));
     EXPECT_EQ(pixelAt(f.buffer(), 30, 10), QColor(Qt::black));
