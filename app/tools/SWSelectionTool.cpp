@@ -165,6 +165,9 @@ void SWSelectionTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* da
     m_clippingRect = QRectF(std::floor(std::min(q.x(), m_savedPoint.x())), std::floor(std::min(q.y(), m_savedPoint.y())),
                             double(std::abs(whole(q.x() - m_savedPoint.x()))),
                             double(std::abs(whole(q.y() - m_savedPoint.y()))));
+    // A drag that began beside the canvas selects the part on it.
+    if (m_mainImage)
+        m_clippingRect = m_clippingRect.intersected(QRectF(QPointF(0, 0), QSizeF(m_mainImage->size())));
     if (phase == MouseUp) {
         if (m_clippingRect.width() >= 1 && m_clippingRect.height() >= 1 && m_mainImage && !m_mainImage->isNull()) {
             m_originalImageCopy = SWImageTools::cloneImage(*m_mainImage);
