@@ -3,7 +3,8 @@
 //   against clearing the buffer and stroking the whole path again (the
 //   output is the same pixels);
 // - one bomb tick, averaged over whole explosions ("worst_ms": the slowest);
-// - one tick of a floating selection's marching border.
+// - one tick of a floating selection's marching border (side 0: the whole
+//   canvas), against redrawing the floating image and its border whole.
 #include "KZToolboxController.h"
 #include "SWBombTool.h"
 #include "SWBrushTool.h"
@@ -111,20 +112,27 @@ void bombTick(benchmark::State& state)
     state.counters["worst_ms"] = worst;
 }
 
-// range(0): side of the floating selection.
+// range(0): side of the floating selection, 0 for the whole canvas;
+// range(1): 1 when the buffer is touched before every tick, which forces the
+// whole redraw (clear, floating image, border) instead of the border's strip.
 void borderTick(benchmark::State& state)
 {
     const int side = int(state.range(0));
+    const bool whole = state.range(1) != 0;
     auto store = canvas();
     KZToolboxController controller;
     SWSelectionTool selection(&controller);
     selection.setBackColor(Qt::white);
-    const QPointF from((W - side) / 2.0, (H - side) / 2.0);
+    const QPointF from = side ? QPointF((W - side) / 2.0, (H - side) / 2.0) : QPointF(0, 0);
+    const QPointF to = side ? from + QPointF(side, side) : QPointF(W, H);
     selection.setSavedPoint(from);
     selection.performDrawAtPoint(from, store.get(), SWTool::MouseDown, nullptr);
-    selection.performDrawAtPoint(from + QPointF(side, side), store.get(), SWTool::MouseUp, nullptr);
-    for (auto _ : state)
+    selection.performDrawAtPoint(to, store.get(), SWTool::MouseUp, nullptr);
+    for (auto _ : state) {
+        if (whole)
+            store->bufferImage().scanLine(0);
         selection.drawNewBorder();
+    }
     state.counters["floating"] = selection.isSelected() ? 1 : 0;
 }
 
@@ -139,7 +147,12 @@ BENCHMARK(pencilEvent)
     ->Iterations(200)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(bombTick)->Name("BombTick4000x3000")->Iterations(500)->Unit(benchmark::kMillisecond);
-BENCHMARK(borderTick)->Name("SelectionBorderTick/side")->Arg(400)->Arg(2990)->Unit(benchmark::kMillisecond);
+BENCHMARK(borderTick)
+    ->Name("SelectionBorderTick/side/wholeRedraw")
+    ->Args({400, 0})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

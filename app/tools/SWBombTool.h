@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SWDrawnArea.h"
 #include "SWTool.h"
 
 #include <QColor>
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // The bomb ("Bomb"): a click starts a filled circle of the back colour (the
 // front colour with Option) that grows from the click point 60 times a
@@ -25,7 +27,7 @@ public:
                             QMouseEvent* event) override;
     QCursor cursor() override;
     QString description() const override { return QStringLiteral("Bomb"); }
-    QPainterPath pathFromPoint(const QPointF&, const QPointF&) override { return {}; }
+    QPainterPath pathFromPoint(const QPointF&, const QPointF&) override { return QPainterPath(); }
     void tieUpLooseEnds() override;
 
     // One tick of the timer: the next circle, or the end.
@@ -41,7 +43,18 @@ public:
     QRectF circleRect() const { return m_rect; }
 
 private:
+    struct Run {
+        int left = 0;
+        int right = 0; // exclusive
+    };
+    // Fills the disc inscribed in m_rect with the bomb colour, replacing
+    // the pixels (anti-aliased at its rim when asked). Pixels the previous,
+    // smaller disc covered in full already hold the colour and are skipped,
+    // while the picture is as that disc left it (its cache key).
     void fillCircle(QImage& image);
+    // Each row's run of pixels the last disc covered in full; null when the
+    // picture may have changed since.
+    const std::vector<Run>* filledRuns(const QImage& image) const;
 
     std::optional<QCursor> m_cursor;
     QRectF m_rect;
@@ -52,9 +65,9 @@ private:
     QPointF m_p;
     QTimer m_bombTimer;
     QColor m_bombColor;
-    // The circle the picture already holds in full, while nothing else has
-    // changed the picture since (its cache key): the next, larger circle
-    // only needs the ring outside it.
-    double m_filledRadius = -1;
+    std::vector<Run> m_filledRuns;
     qint64 m_filledKey = 0;
+    bool m_filledValid = false;
+    // The buffer, cleared at the press: the bomb never draws there.
+    SWDrawnArea m_bufferRecord;
 };

@@ -264,6 +264,14 @@ void SWSelectionTool::drawNewBorder()
         document()->refreshImage(this);
 }
 
+QRectF SWSelectionTool::draw()
+{
+    if (!m_isSelected)
+        return {};
+    drawNewBorder();
+    return m_clippingRect;
+}
+
 void SWSelectionTool::deleteKey()
 {
     m_selectedImage = QImage();

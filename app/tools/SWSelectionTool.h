@@ -41,6 +41,9 @@ public:
 
     // One step of the border animation (the timer's tick).
     void drawNewBorder();
+    // Shows the floating selection again after the document cleared the
+    // buffer (the border may be standing still).
+    QRectF draw() override;
     // Drops the floating image: its place keeps the back colour.
     void deleteKey() override;
     // Pastes the floating image where it is.

@@ -1,7 +1,7 @@
 #include "RasterToolFixture.h"
 #include "SWBombTool.h"
 
-#include <QPainter>
+#include "KZToolboxController.h"
 #include <gtest/gtest.h>
 
 using platform::ModifierFlags::Option;
@@ -42,34 +42,71 @@ TEST(SWBombTool, FillsTheWholePictureAtTick21OrWithShift501)
     }
 }
 
-// The ticks after the first draw only the ring the last circle did not
-// cover: the picture must be what drawing each whole circle gives.
-TEST(SWBombTool, EachTickLeavesWhatTheWholeCircleWouldLeave)
+// The ticks after the first draw only the ring the last disc did not
+// cover in full: the picture must be what drawing each whole disc gives.
+TEST(SWBombTool, EachTickLeavesWhatTheWholeDiscWouldLeave)
 {
     for (const bool antialias : {false, true}) {
         SCOPED_TRACE(antialias);
         RasterToolFixture f({300, 200}, antialias);
-        f.controller()->setBackgroundColor(QColor(20, 40, 200, 150));
+        const QColor colour(20, 40, 200, 150);
+        f.controller()->setBackgroundColor(colour);
         auto* bomb = dynamic_cast<SWBombTool*>(f.choose("Bomb"));
-        f.press({120.5, 80.25}, Shift);
-        QImage expected = f.mainImage().copy();
-        for (int tick = 0; tick < 150 && bomb->isExploding(); ++tick) {
-            if (tick == 40)
-                f.document->flipHorizontal(); // the picture changes behind the bomb's back
-            if (tick == 40)
-                SWImageTools::flipImageHorizontal(expected);
-            const QRectF circle(120.5 - bomb->radius(), 80.25 - bomb->radius(), 2.0 * bomb->radius(),
-                                2.0 * bomb->radius());
-            bomb->drawNewCircle();
-            if (!circle.isEmpty()) {
-                QPainter painter(&expected);
-                painter.setRenderHint(QPainter::Antialiasing, antialias);
-                painter.setCompositionMode(QPainter::CompositionMode_Source);
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(QColor(20, 40, 200, 150));
-                painter.drawEllipse(circle);
+        // The same explosion on a copy, whose picture is touched before every
+        // tick so that each disc is drawn whole.
+        auto store = SWImageDataSource::create(QSizeF(300, 200), Qt::white);
+        KZToolboxController controller;
+        SWBombTool whole(&controller);
+        whole.setBackColor(colour);
+        for (SWTool* tool : {static_cast<SWTool*>(bomb), static_cast<SWTool*>(&whole)}) {
+            tool->setSavedPoint({120.5, 80.25});
+            tool->setFlags(Shift);
+            tool->performDrawAtPoint({120.5, 80.25}, tool == bomb ? f.store() : store.get(), SWTool::MouseDown,
+                                     nullptr);
+        }
+        for (int tick = 0; bomb->isExploding(); ++tick) {
+            if (tick == 40) {
+                // The picture changes behind the bomb's back.
+                f.document->flipHorizontal();
+                SWImageTools::flipImageHorizontal(store->mainImage());
             }
-            ASSERT_TRUE(expected == f.mainImage()) << "tick " << tick;
+            store->mainImage().scanLine(0);
+            bomb->drawNewCircle();
+            whole.drawNewCircle();
+            ASSERT_TRUE(store->mainImage() == f.mainImage()) << "tick " << tick;
+        }
+        QImage filled = f.mainImage().copy();
+        filled.fill(colour);
+        EXPECT_TRUE(filled == f.mainImage());
+    }
+}
+
+TEST(SWBombTool, TheDiscTakesThePixelsInsideItsCircle)
+{
+    for (const bool antialias : {false, true}) {
+        SCOPED_TRACE(antialias);
+        RasterToolFixture f({200, 150}, antialias);
+        auto* bomb = dynamic_cast<SWBombTool*>(f.choose("Bomb"));
+        f.controller()->setBackgroundColor(Qt::black);
+        f.gesture({{90.3, 70.6}});
+        for (int tick = 0; tick < 2; ++tick)
+            bomb->drawNewCircle(); // radius 50
+        const QPointF c(90.3, 70.6);
+        for (int y = 0; y < 150; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                const QColor pixel = pixelAt(f.mainImage(), x, y);
+                const double centre = QLineF(c, QPointF(x + 0.5, y + 0.5)).length();
+                if (!antialias) {
+                    ASSERT_EQ(pixel, centre < 50 ? QColor(Qt::black) : QColor(Qt::white)) << x << "," << y;
+                } else if (centre < 50 - 0.75) {
+                    ASSERT_EQ(pixel, QColor(Qt::black)) << x << "," << y;
+                } else if (centre > 50 + 0.75) {
+                    ASSERT_EQ(pixel, QColor(Qt::white)) << x << "," << y;
+                } else if (std::fabs(centre - 50) < 0.1) {
+                    ASSERT_GT(pixel.red(), 40) << x << "," << y; // about half covered
+                    ASSERT_LT(pixel.red(), 215) << x << "," << y;
+                }
+            }
         }
         bomb->endExplosion();
     }

@@ -155,6 +155,9 @@ TEST(SWSelectionTool, AClickInsideWithoutMovingStopsTheBorderUntilTheNextMove)
     f.gesture({{30, 30}});
     EXPECT_TRUE(selection->isSelected());
     EXPECT_FALSE(selection->isAnimating());
+    // Standing still, it still shows after the document redraws the canvas.
+    f.document->refreshDisplay();
+    EXPECT_EQ(pixelAt(f.buffer(), 40, 30), QColor(Qt::white));
     f.gesture({{30, 30}, {35, 30}});
     EXPECT_TRUE(selection->isAnimating());
 }
