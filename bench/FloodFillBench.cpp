@@ -3,6 +3,7 @@
 // measured in the same run ("x_memcpy"), the peak size of the segment queue
 // ("queue_KiB") and the mask the fill returns ("mask_MiB"), which is its
 // only other memory.
+#include "support/MemcpyBaseline.h"
 #include "SWSelectionBuilder.h"
 #include "platform/graphics/CanvasBitmap.h"
 
@@ -66,24 +67,9 @@ QImage checkerboard()
     return image;
 }
 
-double memcpySeconds()
-{
-    const std::size_t bytes = std::size_t(Side) * Side * 4;
-    std::vector<char> from(bytes, 1), to(bytes, 0);
-    double best = 1e9;
-    for (int i = 0; i < 7; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
-}
-
 void runFill(benchmark::State& state, const QImage& image, QPointF seed)
 {
-    const double copy = memcpySeconds();
+    const double copy = memcpySeconds(std::size_t(Side) * Side * 4);
     double total = 0;
     std::size_t queue = 0;
     std::size_t pixels = 0;

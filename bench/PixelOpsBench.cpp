@@ -1,6 +1,7 @@
 // Whole-picture operations on a 4000 x 3000 canvas, each reported with its
 // ratio to one memcpy of the same picture measured in the same run
 // (counter "x_memcpy").
+#include "support/MemcpyBaseline.h"
 #include "SWImageDataSource.h"
 #include "SWImageTools.h"
 #include "platform/graphics/CanvasBitmap.h"
@@ -34,21 +35,6 @@ QImage noise(bool mixedAlpha, unsigned seed)
         }
     }
     return image;
-}
-
-// Seconds for one memcpy of the picture's bytes between warm buffers.
-double memcpySeconds(std::size_t bytes)
-{
-    std::vector<char> from(bytes, 1), to(bytes, 0);
-    double best = 1e9;
-    for (int i = 0; i < 7; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
 }
 
 void runTimed(benchmark::State& state, const std::function<void()>& op)

@@ -2,9 +2,11 @@
 
 #include "CHServerConfig.h"
 #include "CHUserAnalytics.h"
+#include "PrivacyPolicyWindowController.h"
 #include "SWDocument.h"
 #include "SWImageTools.h"
 #include "SWMainMenu.h"
+#include "SWPreferenceController.h"
 
 #include "platform/appkit/ActionRouter.h"
 #include "platform/appkit/Alert.h"
@@ -31,11 +33,11 @@
 
 #include "VTRFoundationInfo.h"
 #include "VTRUIInfo.h"
+#include "ZIDAboutWindowController.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
-#include <QMessageBox>
 
 namespace {
 const QString kOpeningURLNotification = QStringLiteral("VantrellNotificationOpeningURL");
@@ -76,6 +78,7 @@ SWAppController::SWAppController()
     router.addApplicationResponder(this);
     router.addApplicationResponder(&documents);
 
+    addAction(QStringLiteral("newDocument:"), [this](QObject*) { newDocument(); });
     addAction(QStringLiteral("newFromClipboard:"), [this](QObject*) { newFromClipboard(); });
     addAction(QStringLiteral("showPreferencePanel:"), [this](QObject*) { showPreferencePanel(); });
     addAction(QStringLiteral("showToolboxPanel:"), [this](QObject*) { showToolboxPanel(); });
@@ -100,6 +103,10 @@ SWAppController::~SWAppController()
         m_updater->setDelegate(nullptr);
     if (CHServerConfig* config = CHServerConfig::sharedCHServerConfigIfMade(); config && config->delegate() == this)
         config->setDelegate(nullptr);
+    if (m_aboutWindowController)
+        m_aboutWindowController->setAboutDelegate(nullptr);
+    m_aboutWindowController.reset();
+    m_preferenceController.reset();
 }
 
 void SWAppController::applicationWillFinishLaunching()
@@ -179,6 +186,13 @@ void SWAppController::handleOpeningURLNotification(const platform::Notification&
         platform::MSAnalyticsProxy::trackEvent(QStringLiteral("Opening URL"), {{QStringLiteral("URL"), text}});
 }
 
+void SWAppController::newDocument()
+{
+    platform::Document* document = platform::DocumentController::shared().openUntitledDocumentAndDisplay(true);
+    if (auto* picture = qobject_cast<SWDocument*>(document))
+        picture->raiseSizeSheet();
+}
+
 void SWAppController::newFromClipboard()
 {
     SWDocument* document = SWDocument::initFromPasteboard();
@@ -197,7 +211,9 @@ void SWAppController::newFromClipboard()
 
 void SWAppController::showPreferencePanel()
 {
-    // The preferences window comes with the preferences work.
+    if (!m_preferenceController)
+        m_preferenceController = std::make_unique<SWPreferenceController>();
+    m_preferenceController->showWindow();
 }
 
 void SWAppController::killTheSheet()
@@ -221,9 +237,35 @@ void SWAppController::aboutMenuItemDidClick()
         showDebuggingInfoWindow();
         return;
     }
-    // A plain about box until the program's own about window arrives.
-    QMessageBox::about(QApplication::activeWindow(), QStringLiteral("About %1").arg(platform::Bundle::name()),
-                       QStringLiteral("%1 %2").arg(platform::Bundle::name(), platform::Bundle::shortVersion()));
+    if (!m_aboutWindowController) {
+        m_aboutWindowController = ZIDAboutWindowController::createInstance();
+        m_aboutWindowController->setAboutDelegate(this);
+        // No website button: the program has no page of its own to visit.
+        m_aboutWindowController->setVisitWebsiteTitle(QString());
+        m_aboutWindowController->setAppCopyright(copyright());
+    }
+    m_aboutWindowController->showWindow();
+}
+
+QString SWAppController::copyright()
+{
+    return QStringLiteral("Copyright © 2026 Vantrell. All rights reserved.");
+}
+
+unsigned SWAppController::respondedMethods() const
+{
+    return ZIDAboutWindowControllerDelegate::FeedbackMethod | ZIDAboutWindowControllerDelegate::PrivacyPolicyMethod;
+}
+
+void SWAppController::aboutWindowControllerPrivacyPolicyButtonDidClick(ZIDAboutWindowController*)
+{
+    if (PrivacyPolicyWindowController* policy = PrivacyPolicyWindowController::sharedPrivacyPolicyWindowController())
+        policy->showWindow();
+}
+
+void SWAppController::aboutWindowControllerFeedbackButtonDidClick(ZIDAboutWindowController*)
+{
+    showFeedbackDialog();
 }
 
 void SWAppController::feedbackButtonDidClick()

@@ -1,12 +1,18 @@
 #pragma once
 
 #include "CHServerConfigDelegate.h"
+#include "ZIDAboutWindowControllerDelegate.h"
 
 #include "platform/appkit/Responder.h"
 #include "platform/outside/DMUpdater.h"
 
 #include <QObject>
 #include <QStringList>
+
+#include <memory>
+
+class SWPreferenceController;
+class ZIDAboutWindowController;
 
 namespace platform {
 class DocumentWindow;
@@ -21,7 +27,8 @@ struct Notification;
 class SWAppController : public QObject,
                         public platform::Responder,
                         public platform::DMUpdaterDelegate,
-                        public CHServerConfigDelegate {
+                        public CHServerConfigDelegate,
+                        public ZIDAboutWindowControllerDelegate {
     Q_OBJECT
 public:
     SWAppController();
@@ -51,6 +58,8 @@ public:
     void handleOpeningURLNotification(const platform::Notification& notification);
 
     // -- menu actions
+    // A new untitled picture whose size the user chooses in its size sheet.
+    void newDocument();
     void newFromClipboard();
     void showPreferencePanel();
     void showToolboxPanel() {}
@@ -67,6 +76,17 @@ public:
     QString debuggingInformation() const;
     void showDebuggingInfoWindow();
 
+    // -- about window delegate: feedback and privacy policy are ours
+    unsigned respondedMethods() const override;
+    void aboutWindowControllerPrivacyPolicyButtonDidClick(ZIDAboutWindowController* controller) override;
+    void aboutWindowControllerFeedbackButtonDidClick(ZIDAboutWindowController* controller) override;
+
+    // Made on first use and kept; null until then.
+    ZIDAboutWindowController* aboutWindowController() const { return m_aboutWindowController.get(); }
+    SWPreferenceController* preferenceController() const { return m_preferenceController.get(); }
+    // The line under the version in the about window.
+    static QString copyright();
+
     // "App Build Info:[name - version] buid on [date time]".
     static QString buildLine();
     static QString applicationSecret();
@@ -74,4 +94,6 @@ public:
 private:
     void installMenuBar(platform::Document* document, platform::DocumentWindow* window);
     platform::DMUpdater* m_updater; // not owned
+    std::unique_ptr<ZIDAboutWindowController> m_aboutWindowController;
+    std::unique_ptr<SWPreferenceController> m_preferenceController;
 };

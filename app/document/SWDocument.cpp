@@ -1,14 +1,18 @@
 #include "SWDocument.h"
 
+#include "KZCanvasResizer.h"
 #include "KZOverlayView.h"
 #include "KZStandInToolPanel.h"
 #include "KZToolboxController.h"
+#include "SWCanvasSizeLimit.h"
 #include "SWCenteringClipView.h"
 #include "SWImageDataSource.h"
 #include "SWImageTools.h"
 #include "SWPaintView.h"
 #include "SWPixelSelectionTarget.h"
+#include "SWResizeWindowController.h"
 #include "SWScalingScrollView.h"
+#include "SWSizeWindowController.h"
 #include "SWTool.h"
 #include "SWToolbox.h"
 #include "SWPrintPanelAccessoryViewController.h"
@@ -57,10 +61,12 @@ bool recordableSize(const QSizeF& size)
 SWDocument::SWDocument()
 {
     undoManager()->setLevelsOfUndo(platform::UserDefaults::standard().integer(QStringLiteral("UndoLevels")));
+    m_toolboxController = std::make_unique<KZToolboxController>();
+    m_canvasResizer = std::make_unique<KZCanvasResizer>();
+    m_canvasResizer->setDelegate(this);
     m_dataSource = SWImageDataSource::create(recordedCanvasSize(), snowColor());
     if (m_dataSource)
         m_originCanvasSize = m_dataSource->canvasSize();
-    m_toolboxController = std::make_unique<KZToolboxController>();
     addEditingAndZoomActions();
 
     addAction(QStringLiteral("undoOperation:"), [this](QObject*) { undoOperation(); });
@@ -72,6 +78,8 @@ SWDocument::SWDocument()
     addAction(QStringLiteral("rotate180:"), [this](QObject*) { rotate180(); });
     addAction(QStringLiteral("crop:"), [this](QObject*) { crop(); });
     addAction(QStringLiteral("invertColors:"), [this](QObject*) { invertColors(); });
+    addAction(QStringLiteral("raiseSizeSheet:"), [this](QObject*) { raiseSizeSheet(); });
+    addAction(QStringLiteral("raiseResizeSheet:"), [this](QObject* sender) { raiseResizeSheet(sender); });
 }
 
 SWDocument::~SWDocument()
@@ -97,6 +105,11 @@ SWDocument::~SWDocument()
     if (m_toolboxController)
         m_toolboxController->removeObserver(this);
     m_toolboxController.reset();
+    m_sizeController.reset();
+    m_resizeController.reset();
+    if (m_canvasResizer)
+        m_canvasResizer->setDelegate(nullptr);
+    m_canvasResizer.reset();
 }
 
 SWDocument* SWDocument::initFromPasteboard()
@@ -162,11 +175,18 @@ void SWDocument::windowControllerDidLoadNib(platform::DocumentWindow* window)
         m_dataSource->setPixelPerPoint(scale);
 
     setUpToolsAndCanvasViews(window);
+    if (!m_sizeController)
+        m_sizeController = std::make_unique<SWSizeWindowController>();
+    if (!m_resizeController)
+        m_resizeController = std::make_unique<SWResizeWindowController>();
 
     if (m_dataSource)
         setUpPaintViewAndCanvasResizer();
     handleCurrentToolDidChangedNotification();
 
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, SWScalingScrollView::kScaleFactorDidChanged, m_scrollView.data(),
+        [this](const platform::Notification&) { handleScaleFactorDidChanged(); });
     platform::NotificationCenter::defaultCenter().addObserver(
         this, QStringLiteral("UndoLevels"), nullptr,
         [this](const platform::Notification& n) { undoLevelChanged(n); });
@@ -193,6 +213,14 @@ void SWDocument::setUpPaintViewAndCanvasResizer()
             w->resize(content);
     }
     placePaintWindowAtScreenCenterIfNeeded();
+    if (m_scrollView && m_canvasResizer)
+        m_canvasResizer->setScaleFactor(m_scrollView->actualMagnification());
+}
+
+void SWDocument::handleScaleFactorDidChanged()
+{
+    if (m_scrollView && m_canvasResizer)
+        m_canvasResizer->setScaleFactor(m_scrollView->actualMagnification());
 }
 
 void SWDocument::placePaintWindowAtScreenCenterIfNeeded()
@@ -239,6 +267,11 @@ void SWDocument::handleUndoWithImageData(const QImage&, const QRectF&)
 {
     const QRectF frame = m_dataSource ? QRectF(QPointF(0, 0), m_dataSource->drawableRect().size()) : QRectF();
     const QImage data = m_dataSource ? m_dataSource->copyMainImageData() : QImage();
+    registerUndoStep(data, frame);
+}
+
+void SWDocument::registerUndoStep(const QImage& data, const QRectF& frame)
+{
     undoManager()->registerUndo([this, data, frame] { restoreImageData(data, frame); });
 }
 
@@ -271,14 +304,96 @@ void SWDocument::undoLevelChanged(const platform::Notification& notification)
 
 // ---------------------------------------------------------------- commands
 
-void SWDocument::resizeToSize(const QSizeF& size, bool scaleImage)
+bool SWDocument::resizeToSize(const QSizeF& size, bool scaleImage)
 {
-    if (!m_dataSource || size == m_dataSource->drawableRect().size())
-        return;
+    if (!m_dataSource)
+        return false;
+    if (size == m_dataSource->drawableRect().size())
+        return true;
+    if (!SWCanvasSizeLimit::allows(size))
+        return false;
     tieUpLooseEnds();
-    handleUndoWithImageData();
-    m_dataSource->resizeToSize(size, scaleImage);
+    // The step holds the picture of before; it is registered only once the
+    // new bitmaps exist, so a resize that runs out of memory leaves no step
+    // that would "undo" nothing.
+    const QRectF frame(QPointF(0, 0), m_dataSource->drawableRect().size());
+    const QImage before = m_dataSource->copyMainImageData();
+    if (!m_dataSource->resizeToSize(size, scaleImage))
+        return false;
+    registerUndoStep(before, frame);
     paintViewFrameDidChange();
+    return true;
+}
+
+bool SWDocument::resizeToSize(const QSizeF& size)
+{
+    return resizeToSize(size, m_resizeController && m_resizeController->scales());
+}
+
+// ---------------------------------------------------------------- sheets
+
+void SWDocument::raiseSizeSheet()
+{
+    if (!m_sizeController || !window())
+        return;
+    m_sizeController->beginSheet(window(), [this](int code) { sizeSheetDidEnd(code); });
+}
+
+void SWDocument::sizeSheetDidEnd(int returnCode)
+{
+    if (returnCode != 1) {
+        if (platform::DocumentWindow* w = window())
+            w->close();
+        return;
+    }
+    const QSizeF size(m_sizeController->width(), m_sizeController->height());
+    const QColor background = backgroundColorForNewStore();
+    // The same store object takes the new canvas, so everything that holds
+    // it (the canvas view, the tools) sees the new picture.
+    const bool made = m_dataSource ? m_dataSource->customInit(size, background)
+                                   : bool(m_dataSource = SWImageDataSource::create(size, background));
+    if (!made) {
+        platform::Beep::play();
+        return;
+    }
+    setUpPaintViewAndCanvasResizer();
+    handleCurrentToolDidChangedNotification();
+    clearOverlayView();
+}
+
+void SWDocument::raiseResizeSheet(QObject* sender)
+{
+    if (!m_resizeController || !m_dataSource || !window())
+        return;
+    if (auto* item = qobject_cast<platform::MenuItem*>(sender))
+        m_resizeController->setScales(item->tag() != 0);
+    m_resizeController->setCurrentSize(m_dataSource->canvasSize());
+    m_resizeController->beginSheet(window(), [this](int code) { resizeSheetDidEnd(code); });
+}
+
+void SWDocument::resizeSheetDidEnd(int returnCode)
+{
+    if (returnCode != 1 || !m_dataSource)
+        return;
+    const QSizeF size(m_resizeController->width(), m_resizeController->height());
+    if (size == m_dataSource->canvasSize())
+        return;
+    if (!resizeToSize(size))
+        platform::Beep::play();
+    clearOverlayView();
+}
+
+void SWDocument::canvasResizerDidResizeTo(KZCanvasResizer*, const QRectF& rect)
+{
+    const QRectF inCanvas = canvasRectFromOverlayRect(rect);
+    const QSizeF size(std::round(inCanvas.width()), std::round(inCanvas.height()));
+    if (m_dataSource && size == m_dataSource->drawableRect().size())
+        return;
+    // A drag ending a fraction past the opposite edge, or far beyond what a
+    // canvas may hold, is refused rather than attempted.
+    if (!resizeToSize(size, false))
+        platform::Beep::play();
+    clearOverlayView();
 }
 
 void SWDocument::flipHorizontal()
@@ -358,6 +473,8 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
         return undoManager()->canRedo();
     if (action == QLatin1String("crop:"))
         return selectedGraphicBitmap().has_value();
+    if (action == QLatin1String("raiseResizeSheet:") || action == QLatin1String("raiseSizeSheet:"))
+        return m_dataSource != nullptr && window() != nullptr;
     if (action == QLatin1String("copy:") || action == QLatin1String("cut:"))
         return selectedGraphicBitmap().has_value();
     if (action == QLatin1String("paste:"))
@@ -589,7 +706,9 @@ void SWDocument::handleCursorUpdate(QMouseEvent* event)
 {
     if (m_overlayView && m_overlayView->mouseEnteredTrackingArea() && m_paintView)
         m_paintView->cursorUpdate(event);
-    // The canvas resizer's knobs set their cursor on mouse-up once they exist.
+    if (event && m_overlayView && m_paintView && m_dataSource && m_canvasResizer &&
+        event->type() == QEvent::MouseButtonRelease)
+        m_canvasResizer->cursorUpdate(overlayPointFromEvent(event), canvasRectInOverlay(), m_overlayView);
 }
 
 bool SWDocument::mouseInPaintView(const QMouseEvent* event) const
@@ -599,10 +718,35 @@ bool SWDocument::mouseInPaintView(const QMouseEvent* event) const
     return m_dataSource->drawableRect().contains(m_paintView->canvasPointFromEvent(event));
 }
 
-bool SWDocument::mouseInCanvasResizerKnobs(const QMouseEvent*) const
+bool SWDocument::mouseInCanvasResizerKnobs(const QMouseEvent* event) const
 {
-    // No knobs on this canvas yet.
-    return false;
+    if (!event || !m_canvasResizer || !m_overlayView || hasPlacedElement())
+        return false;
+    return m_canvasResizer->pointInKnobs(overlayPointFromEvent(event), canvasRectInOverlay());
+}
+
+bool SWDocument::hasPlacedElement() const
+{
+    const auto* selection =
+        dynamic_cast<const SWPixelSelectionTarget*>(m_toolbox ? m_toolbox->currentTool() : nullptr);
+    return selection && selection->hasSelectedImage();
+}
+
+QPointF SWDocument::overlayPointFromEvent(const QMouseEvent* event) const
+{
+    if (!event || !m_overlayView)
+        return QPointF();
+    return m_overlayView->pointFromWidget(m_overlayView->mapFrom(m_overlayView->window(), event->scenePosition()));
+}
+
+QRectF SWDocument::canvasRectFromOverlayRect(const QRectF& overlayRect) const
+{
+    if (!m_overlayView || !m_paintView)
+        return overlayRect;
+    const QRectF inOverlayWidget = m_overlayView->widgetRectFromRect(overlayRect);
+    const QPointF inWindow = m_overlayView->mapTo(m_overlayView->window(), inOverlayWidget.topLeft());
+    const QPointF topLeft = m_paintView->mapFrom(m_paintView->window(), inWindow);
+    return m_paintView->canvasRectFromWidgetRect(QRectF(topLeft, inOverlayWidget.size()));
 }
 
 void SWDocument::didScrollViewResized()
@@ -619,33 +763,42 @@ void SWDocument::dismissPopUpPanel()
 
 // ---------------------------------------------------------------- overlay events
 
-void SWDocument::overlayViewDrawRect(KZOverlayView*, QPainter*, const QRectF&)
+void SWDocument::overlayViewDrawRect(KZOverlayView*, QPainter* painter, const QRectF&)
 {
-    // Element handles and the canvas knobs draw here once their tools exist.
+    // Element handles draw here once vector tools place elements; the knobs
+    // rest while one is placed.
+    if (!painter || hasPlacedElement() || !m_canvasResizer)
+        return;
+    m_canvasResizer->renderToContext(*painter, canvasRectInOverlay());
 }
 
-void SWDocument::overlayViewMouseDown(KZOverlayView*, QMouseEvent* event)
+void SWDocument::overlayViewMouseDown(KZOverlayView* view, QMouseEvent* event)
 {
     m_mouseDownInCanvasResizer = mouseInCanvasResizerKnobs(event);
-    if (m_mouseDownInCanvasResizer)
+    if (m_mouseDownInCanvasResizer) {
+        m_canvasResizer->overlayViewMouseDown(view, event, canvasRectInOverlay());
         return;
+    }
     if (m_paintView)
         m_paintView->mouseDown(event);
     handleCursorUpdate(event);
 }
 
-void SWDocument::overlayViewMouseDragged(KZOverlayView*, QMouseEvent* event)
+void SWDocument::overlayViewMouseDragged(KZOverlayView* view, QMouseEvent* event)
 {
-    if (m_mouseDownInCanvasResizer)
+    if (m_mouseDownInCanvasResizer) {
+        m_canvasResizer->overlayViewMouseDragged(view, event);
         return;
+    }
     if (m_paintView)
         m_paintView->mouseDragged(event);
     handleCursorUpdate(event);
 }
 
-void SWDocument::overlayViewMouseUp(KZOverlayView*, QMouseEvent* event)
+void SWDocument::overlayViewMouseUp(KZOverlayView* view, QMouseEvent* event)
 {
     if (m_mouseDownInCanvasResizer) {
+        m_canvasResizer->overlayViewMouseUp(view, event);
         m_mouseDownInCanvasResizer = false;
         if (!mouseInCanvasResizerKnobs(event))
             handleCursorUpdate(event);
@@ -658,8 +811,10 @@ void SWDocument::overlayViewMouseUp(KZOverlayView*, QMouseEvent* event)
 
 void SWDocument::overlayViewMouseMoved(KZOverlayView*, QMouseEvent* event)
 {
-    if (mouseInCanvasResizerKnobs(event))
+    if (mouseInCanvasResizerKnobs(event)) {
+        m_canvasResizer->cursorUpdate(overlayPointFromEvent(event), canvasRectInOverlay(), m_overlayView);
         return;
+    }
     if (m_paintView)
         m_paintView->mouseMoved(event);
     handleCursorUpdate(event);
@@ -811,7 +966,11 @@ bool SWDocument::pasteImage(const QImage& image, const QPointF& point)
     bool stepTaken = false;
     if (!canvas.contains(placed)) {
         const QRectF grown = platform::unionRect(canvas, placed);
-        resizeToSize(QSizeF(std::ceil(grown.right()), std::ceil(grown.bottom())), false);
+        if (!resizeToSize(QSizeF(std::ceil(grown.right()), std::ceil(grown.bottom())), false)) {
+            // The canvas cannot grow that far: nothing is placed.
+            platform::Beep::play();
+            return false;
+        }
         stepTaken = true;
     } else {
         tieUpLooseEnds();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KZCanvasResizerDelegate.h"
 #include "KZOverlayView.h"
 #include "KZOverlayViewDelegate.h"
 #include "SWCenteringClipView.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+class KZCanvasResizer;
 class KZOverlayView;
 class KZStandInToolPanel;
 class KZToolboxController;
@@ -26,8 +28,10 @@ class QMouseEvent;
 class SWCenteringClipView;
 class SWImageDataSource;
 class SWPaintView;
+class SWResizeWindowController;
 class SWSavePanelAccessoryViewController;
 class SWScalingScrollView;
+class SWSizeWindowController;
 class SWTool;
 class SWToolbox;
 
@@ -39,7 +43,7 @@ struct Notification;
 // One open picture: its image store, its window with the canvas, its
 // files, its undo steps and the whole-picture commands. Tools reach the
 // picture and take their undo steps here.
-class SWDocument : public platform::Document, public KZOverlayViewDelegate {
+class SWDocument : public platform::Document, public KZOverlayViewDelegate, public KZCanvasResizerDelegate {
     Q_OBJECT
 public:
     SWDocument();
@@ -129,6 +133,20 @@ public:
     void overlayViewMagnificationGesture(KZOverlayView* view, int state, double magnification) override;
     void overlayViewSmartMagnifyWithEvent(KZOverlayView* view, QNativeGestureEvent* event) override;
 
+    // -- sheets and the canvas resizer
+    KZCanvasResizer* canvasResizer() const { return m_canvasResizer.get(); }
+    // Null until the window is set up.
+    SWSizeWindowController* sizeController() const { return m_sizeController.get(); }
+    SWResizeWindowController* resizeController() const { return m_resizeController.get(); }
+    // Asks for the size of a new picture; Cancel closes the window.
+    void raiseSizeSheet();
+    void sizeSheetDidEnd(int returnCode);
+    // A menu item as sender sets whether the picture is scaled (tag other
+    // than 0) or the canvas resized (tag 0).
+    void raiseResizeSheet(QObject* sender);
+    void resizeSheetDidEnd(int returnCode);
+    void canvasResizerDidResizeTo(KZCanvasResizer* resizer, const QRectF& rect) override;
+
     // -- undo
     void restoreImageData(const QImage& data, const QRectF& frame);
     void undoOperation();
@@ -136,7 +154,12 @@ public:
     void undoLevelChanged(const platform::Notification& notification);
 
     // -- picture commands
-    void resizeToSize(const QSizeF& size, bool scaleImage);
+    // The picture at a new size, in one undo step. True when the canvas has
+    // that size afterwards; false (nothing changed, no step) for a size the
+    // canvas cannot take or memory that cannot be had.
+    bool resizeToSize(const QSizeF& size, bool scaleImage);
+    // The same, scaled or not as the resize sheet was last asked.
+    bool resizeToSize(const QSizeF& size);
     void flipHorizontal();
     void flipVertical();
     void rotateGraphic(double degrees);
@@ -174,6 +197,12 @@ private:
     void setUpToolsAndCanvasViews(platform::DocumentWindow* window);
     void handleCurrentToolDidChangedNotification();
     void handleScaleFactorDidChanged();
+    void registerUndoStep(const QImage& data, const QRectF& frame);
+    // Whether an element is placed over the canvas (its knobs rest then).
+    bool hasPlacedElement() const;
+    // A rectangle of the overlay in canvas coordinates.
+    QRectF canvasRectFromOverlayRect(const QRectF& overlayRect) const;
+    QPointF overlayPointFromEvent(const QMouseEvent* event) const;
     void addEditingAndZoomActions();
     // The canvas rectangle in overlay coordinates.
     QRectF canvasRectInOverlay() const;
@@ -181,8 +210,11 @@ private:
     std::optional<QImage> selectedGraphicBitmap() const { return std::nullopt; }
     QColor backgroundColorForNewStore() const;
 
+    std::unique_ptr<KZCanvasResizer> m_canvasResizer;
     std::unique_ptr<SWImageDataSource> m_dataSource;
     QSizeF m_originCanvasSize;
+    std::unique_ptr<SWSizeWindowController> m_sizeController;
+    std::unique_ptr<SWResizeWindowController> m_resizeController;
     QString m_currentFileType;
     std::unique_ptr<SWSavePanelAccessoryViewController> m_savePanelAccessory;
     QPointer<platform::SavePanel> m_runningSavePanel;

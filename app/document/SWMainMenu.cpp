@@ -82,6 +82,9 @@ QMenuBar* SWMainMenu::build(QWidget* window)
                 {"&Crop", "crop:", {}},
                 {"&Invert Colors", "invertColors:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
                 {nullptr, nullptr, {}},
+                {"Re&size…", "raiseResizeSheet:", QKeySequence(Qt::CTRL | Qt::Key_E), 1},
+                {"Canvas Si&ze…", "raiseResizeSheet:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), 0},
+                {nullptr, nullptr, {}},
                 {"Show C&olors", "orderFrontColorPanel:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
             });
     QMenu* view = addMenu(bar, window, QStringLiteral("&View"),

@@ -1,5 +1,7 @@
 #include "SWPrintPanelAccessoryViewController.h"
 
+#include "CHStringsTable.h"
+
 #include "platform/appkit/PrintInfo.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -57,4 +59,16 @@ QWidget* SWPrintPanelAccessoryViewController::view()
         QObject::connect(m_scaleSwitch, &QCheckBox::toggled, m_view, [this](bool) { changeScaling(); });
     }
     return m_view;
+}
+
+QList<QPair<QString, QString>> SWPrintPanelAccessoryViewController::localizedSummaryItems() const
+{
+    const CHStringsTable& strings = CHStringsTable::named(QStringLiteral("Localizable"));
+    return {{strings.localizedString(QStringLiteral("Scaling")),
+             strings.localizedString(scaling() ? QStringLiteral("On") : QStringLiteral("Off"))}};
+}
+
+QSet<QString> SWPrintPanelAccessoryViewController::keyPathsForValuesAffectingPreview()
+{
+    return {QStringLiteral("scaling")};
 }

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QList>
+#include <QPair>
 #include <QPointer>
+#include <QSet>
+#include <QString>
 #include <QWidget>
 
 class QCheckBox;
@@ -28,6 +32,12 @@ public:
     void changeScaling();
 
     QWidget* view();
+
+    // What the print dialog's summary lists for this accessory: one item,
+    // "Scaling" with "On" or "Off" (name, description).
+    QList<QPair<QString, QString>> localizedSummaryItems() const;
+    // The properties whose change redraws the print preview.
+    static QSet<QString> keyPathsForValuesAffectingPreview();
 
 private:
     platform::PrintInfo* m_printInfo = nullptr; // not owned

@@ -1,35 +1,14 @@
 #include "VNDataCompressor.h"
 
+#include "VNCompressionSupport.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
-namespace {
-
-constexpr qint64 FileChunkSize = 262144; // 256 KiB
-constexpr qsizetype MinimumWindow = 16 * 1024;
-constexpr qsizetype MaximumWindow = 256 * 1024;
-constexpr qsizetype MaximumPiece = qsizetype(1) << 30; // zlib counts input in uInt
-
-VNError compressionError(const QString& message, const QFileDevice* device = nullptr)
-{
-    VNError error = VNError::make(QString::fromLatin1(VNHTTPRequestErrorDomain), VNCompressionErrorType, message);
-    if (device)
-        error.underlyingError = std::make_shared<const VNError>(
-            VNError::make(QStringLiteral("QFileDevice"), static_cast<int>(device->error()), device->errorString()));
-    return error;
-}
-
-bool sameFile(const QString& first, const QString& second)
-{
-    const QString a = QFileInfo(first).canonicalFilePath();
-    return !a.isEmpty() && a == QFileInfo(second).canonicalFilePath();
-}
-
-} // namespace
+using namespace VNCompressionSupport;
 
 VNDataCompressor::VNDataCompressor() = default;
 
@@ -76,7 +55,7 @@ std::optional<VNError> VNDataCompressor::closeStream()
 
 VNError VNDataCompressor::deflateErrorWithCode(int code)
 {
-    return compressionError(QStringLiteral("Compression of data failed with code %1").arg(code));
+    return VNCompressionSupport::error(QStringLiteral("Compression of data failed with code %1").arg(code));
 }
 
 std::optional<VNError> VNDataCompressor::deflateInto(const char* bytes, qsizetype length, bool finish, const Sink& sink)
@@ -159,12 +138,12 @@ bool VNDataCompressor::compressDataFromFile(const QString& sourcePath, const QSt
     // same file.
     QFile destination(destinationPath);
     if (sameFile(sourcePath, destinationPath) || !destination.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        VNError::report(error, compressionError(
+        VNError::report(error, VNCompressionSupport::error(
             QStringLiteral("Compression of %1 failed because we were to create a file at %2").arg(sourcePath, destinationPath)));
         return false;
     }
     if (!QFileInfo::exists(sourcePath)) {
-        VNError::report(error, compressionError(QStringLiteral("Compression of %1 failed the file does not exist").arg(sourcePath)));
+        VNError::report(error, VNCompressionSupport::error(QStringLiteral("Compression of %1 failed the file does not exist").arg(sourcePath)));
         return false;
     }
 
@@ -173,7 +152,7 @@ bool VNDataCompressor::compressDataFromFile(const QString& sourcePath, const QSt
     const bool sourceOpen = source.open(QIODevice::ReadOnly);
     const auto readFailure = [&] {
         compressor->closeStream();
-        VNError::report(error, compressionError(
+        VNError::report(error, VNCompressionSupport::error(
             QStringLiteral("Compression of %1 failed because we were unable to read from the source data file").arg(sourcePath),
             &source));
         return false;
@@ -182,7 +161,7 @@ bool VNDataCompressor::compressDataFromFile(const QString& sourcePath, const QSt
         return readFailure();
 
     const auto writeFailure = [&] {
-        return compressionError(
+        return VNCompressionSupport::error(
             QStringLiteral("Compression of %1 failed because we were unable to write to the destination data file at %2")
                 .arg(sourcePath, destinationPath),
             &destination);

@@ -1,34 +1,14 @@
 #include "VNDataDecompressor.h"
 
+#include "VNCompressionSupport.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-constexpr qint64 FileChunkSize = 262144; // 256 KiB
-constexpr qsizetype MinimumWindow = 16 * 1024;
-constexpr qsizetype MaximumWindow = 256 * 1024;
-constexpr qsizetype MaximumPiece = qsizetype(1) << 30; // zlib counts input in uInt
-
-VNError decompressionError(const QString& message, const QFileDevice* device = nullptr)
-{
-    VNError error = VNError::make(QString::fromLatin1(VNHTTPRequestErrorDomain), VNCompressionErrorType, message);
-    if (device)
-        error.underlyingError = std::make_shared<const VNError>(
-            VNError::make(QStringLiteral("QFileDevice"), static_cast<int>(device->error()), device->errorString()));
-    return error;
-}
-
-bool sameFile(const QString& first, const QString& second)
-{
-    const QString a = QFileInfo(first).canonicalFilePath();
-    return !a.isEmpty() && a == QFileInfo(second).canonicalFilePath();
-}
-
-} // namespace
+using namespace VNCompressionSupport;
 
 VNDataDecompressor::VNDataDecompressor() = default;
 
@@ -75,7 +55,7 @@ std::optional<VNError> VNDataDecompressor::closeStream()
 
 VNError VNDataDecompressor::inflateErrorWithCode(int code)
 {
-    return decompressionError(QStringLiteral("Decompression of data failed with code %1").arg(code));
+    return VNCompressionSupport::error(QStringLiteral("Decompression of data failed with code %1").arg(code));
 }
 
 std::optional<VNError> VNDataDecompressor::inflateInto(const char* bytes, qsizetype length, const Sink& sink)
@@ -100,7 +80,7 @@ std::optional<VNError> VNDataDecompressor::inflateInto(const char* bytes, qsizet
         const qsizetype produced = window - static_cast<qsizetype>(zStream_.avail_out);
         if (produced > 0 && (status == Z_OK || status == Z_STREAM_END || status == Z_BUF_ERROR)) {
             if (maximumOutputLength_ > 0 && zStream_.total_out > maximumOutputLength_)
-                return decompressionError(
+                return VNCompressionSupport::error(
                     QStringLiteral("Decompression of data failed because the output exceeds %1 bytes").arg(maximumOutputLength_));
             if (auto failure = sink(reinterpret_cast<const char*>(output.data()), produced))
                 return failure;
@@ -166,12 +146,12 @@ bool VNDataDecompressor::uncompressDataFromFile(const QString& sourcePath, const
     // same file.
     QFile destination(destinationPath);
     if (sameFile(sourcePath, destinationPath) || !destination.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        VNError::report(error, decompressionError(
+        VNError::report(error, VNCompressionSupport::error(
             QStringLiteral("Decompression of %1 failed because we were to create a file at %2").arg(sourcePath, destinationPath)));
         return false;
     }
     if (!QFileInfo::exists(sourcePath)) {
-        VNError::report(error, decompressionError(QStringLiteral("Decompression of %1 failed the file does not exist").arg(sourcePath)));
+        VNError::report(error, VNCompressionSupport::error(QStringLiteral("Decompression of %1 failed the file does not exist").arg(sourcePath)));
         return false;
     }
 
@@ -181,7 +161,7 @@ bool VNDataDecompressor::uncompressDataFromFile(const QString& sourcePath, const
     const bool sourceOpen = source.open(QIODevice::ReadOnly);
     const auto readFailure = [&] {
         decompressor->closeStream();
-        VNError::report(error, decompressionError(
+        VNError::report(error, VNCompressionSupport::error(
             QStringLiteral("Decompression of %1 failed because we were unable to read from the source data file").arg(sourcePath),
             &source));
         return false;
@@ -190,7 +170,7 @@ bool VNDataDecompressor::uncompressDataFromFile(const QString& sourcePath, const
         return readFailure();
 
     const auto writeFailure = [&] {
-        return decompressionError(
+        return VNCompressionSupport::error(
             QStringLiteral("Decompression of %1 failed because we were unable to write to the destination data file at %2")
                 .arg(sourcePath, destinationPath),
             &destination);

@@ -1,0 +1,263 @@
+#include "DabRowKernel.h"
+
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define DAB_ROW_KERNEL_X86 1
+#include <emmintrin.h>
+#endif
+
+namespace DabRowKernel {
+
+namespace {
+
+// Opacity and erase amount (0..255) of one pixel; both 0 outside the ellipse.
+inline void pixelAmounts(int i, const DabRowShape& s, int& a8, int& e8)
+{
+    const float xr = s.columnCos[i] + s.rowSin;
+    const float yr = (s.rowCos - s.columnSin[i]) * s.ratio;
+    const float rr = (xr * xr + yr * yr) * s.inverseRadius2;
+    a8 = 0;
+    e8 = 0;
+    if (!(rr <= 1.0f))
+        return;
+    if (s.hard) {
+        a8 = s.hardAlpha;
+        e8 = s.hardErase;
+        return;
+    }
+    float p;
+    if (rr < s.hardness)
+        p = rr + 1.0f - rr / s.hardness;
+    else
+        p = s.hardnessFactor * (1.0f - rr);
+    a8 = int(p * s.opacity * 255.0f);
+    if (a8 > 255)
+        a8 = 255;
+    e8 = int(float(a8) * s.eraserTargetAlpha);
+}
+
+// With C = 255 for alpha the formula gives a × (255 − a8) / 255 + e8, which
+// never exceeds 255 because e8 ≤ a8.
+inline void blendPixel(const unsigned char* src, unsigned char* dst, int a8, int e8, const uint16_t* color)
+{
+    const int keep = 255 - a8;
+    for (int k = 0; k < 4; ++k) {
+        const int v = (int(src[k]) * keep + int(color[k]) * e8) / 255;
+        dst[k] = static_cast<unsigned char>(v > 255 ? 255 : v);
+    }
+}
+
+void renderScalar(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
+{
+    for (int i = 0; i < n; ++i) {
+        int a8, e8;
+        pixelAmounts(i, shape, a8, e8);
+        const unsigned char* src = source + 4 * i;
+        unsigned char* dst = target + 4 * i;
+        if (a8 == 0) {
+            if (src != dst)
+                std::memcpy(dst, src, 4);
+            continue;
+        }
+        blendPixel(src, dst, a8, e8, shape.color);
+    }
+}
+
+void renderInsideScalar(unsigned char* pixels, int n, const DabRowShape& shape)
+{
+    if (shape.hardAlpha == 0)
+        return;
+    for (int i = 0; i < n; ++i)
+        blendPixel(pixels + 4 * i, pixels + 4 * i, shape.hardAlpha, shape.hardErase, shape.color);
+}
+
+// Continues a vector loop's remainder with the plain loop.
+void renderRest(const unsigned char* source, unsigned char* target, int done, int n, const DabRowShape& s)
+{
+    if (done >= n)
+        return;
+    DabRowShape rest = s;
+    rest.columnCos += done;
+    rest.columnSin += done;
+    renderScalar(source + 4 * done, target + 4 * done, n - done, rest);
+}
+
+#if defined(DAB_ROW_KERNEL_X86)
+
+// Exact v / 255 (truncating) for 0 <= v <= 65025, in 16-bit lanes.
+inline __m128i divide255(__m128i v)
+{
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, _mm_set1_epi16(1)), _mm_srli_epi16(v, 8)), 8);
+}
+
+// Blends 4 pixels with their 4 opacity and erase amounts (32-bit lanes).
+inline __m128i blend4(__m128i px, __m128i a8, __m128i e8, __m128i color)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i w255 = _mm_set1_epi16(255);
+    // Spread each pixel's amounts over its four 16-bit channels.
+    const __m128i a16 = _mm_unpacklo_epi16(_mm_packs_epi32(a8, a8), _mm_packs_epi32(a8, a8));
+    const __m128i e16 = _mm_unpacklo_epi16(_mm_packs_epi32(e8, e8), _mm_packs_epi32(e8, e8));
+    const __m128i keepLo = _mm_sub_epi16(w255, _mm_unpacklo_epi32(a16, a16));
+    const __m128i keepHi = _mm_sub_epi16(w255, _mm_unpackhi_epi32(a16, a16));
+    const __m128i eraseLo = _mm_unpacklo_epi32(e16, e16);
+    const __m128i eraseHi = _mm_unpackhi_epi32(e16, e16);
+    // At most 255 × 255 per product and per sum: 16 bits unsigned hold it.
+    const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), keepLo), _mm_mullo_epi16(color, eraseLo));
+    const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), keepHi), _mm_mullo_epi16(color, eraseHi));
+    return _mm_packus_epi16(divide255(lo), divide255(hi));
+}
+
+// C × e8 of a hard dab for the four channels of two pixels. Up to 255 × 255,
+// which fills a 16-bit lane (the arithmetic is unsigned modulo 2^16).
+inline __m128i hardAddend(const DabRowShape& s)
+{
+    const short r = short(s.color[0] * s.hardErase), g = short(s.color[1] * s.hardErase);
+    const short b = short(s.color[2] * s.hardErase), a = short(s.color[3] * s.hardErase);
+    return _mm_setr_epi16(r, g, b, a, r, g, b, a);
+}
+
+void renderSse2(const unsigned char* source, unsigned char* target, int n, const DabRowShape& s)
+{
+    const __m128 rowSin = _mm_set1_ps(s.rowSin);
+    const __m128 rowCos = _mm_set1_ps(s.rowCos);
+    const __m128 ratio = _mm_set1_ps(s.ratio);
+    const __m128 inverseRadius2 = _mm_set1_ps(s.inverseRadius2);
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 hardness = _mm_set1_ps(s.hardness);
+    const __m128 hardnessFactor = _mm_set1_ps(s.hardnessFactor);
+    const __m128 opacity = _mm_set1_ps(s.opacity);
+    const __m128 f255 = _mm_set1_ps(255.0f);
+    const __m128 eraserTargetAlpha = _mm_set1_ps(s.eraserTargetAlpha);
+    const __m128i hardKeep = _mm_set1_epi16(short(255 - s.hardAlpha));
+    const __m128i hardAdd = hardAddend(s);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i color = _mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]),
+                                         short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]));
+
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 xr = _mm_add_ps(_mm_loadu_ps(s.columnCos + i), rowSin);
+        const __m128 yr = _mm_mul_ps(_mm_sub_ps(rowCos, _mm_loadu_ps(s.columnSin + i)), ratio);
+        const __m128 rr = _mm_mul_ps(_mm_add_ps(_mm_mul_ps(xr, xr), _mm_mul_ps(yr, yr)), inverseRadius2);
+        const __m128i inside = _mm_castps_si128(_mm_cmple_ps(rr, one));
+        if (_mm_movemask_epi8(inside) == 0) {
+            if (source != target)
+                std::memcpy(target + 4 * i, source + 4 * i, 16);
+            continue;
+        }
+        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i));
+        if (s.hard) {
+            // One blend for the whole dab; each pixel is one 32-bit lane of
+            // the mask, so the mask picks blended or untouched pixels whole.
+            const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), hardKeep), hardAdd);
+            const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), hardKeep), hardAdd);
+            const __m128i blended = _mm_packus_epi16(divide255(lo), divide255(hi));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i),
+                             _mm_or_si128(_mm_and_si128(inside, blended), _mm_andnot_si128(inside, px)));
+            continue;
+        }
+        const __m128 inner = _mm_sub_ps(_mm_add_ps(rr, one), _mm_div_ps(rr, hardness));
+        const __m128 outer = _mm_mul_ps(hardnessFactor, _mm_sub_ps(one, rr));
+        const __m128 useInner = _mm_cmplt_ps(rr, hardness);
+        const __m128 p = _mm_or_ps(_mm_and_ps(useInner, inner), _mm_andnot_ps(useInner, outer));
+        // Inside the ellipse 0 <= p <= 1 (to the last bit: p × 255 stays
+        // below 256), so only the lanes outside, dropped here, can hold
+        // anything else.
+        const __m128i a8 = _mm_and_si128(inside, _mm_cvttps_epi32(_mm_mul_ps(_mm_mul_ps(p, opacity), f255)));
+        const __m128i e8 = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(a8), eraserTargetAlpha));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), blend4(px, a8, e8, color));
+    }
+    renderRest(source, target, i, n, s);
+}
+
+void renderInsideSse2(unsigned char* pixels, int n, const DabRowShape& s)
+{
+    if (s.hardAlpha == 0)
+        return;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i keep = _mm_set1_epi16(short(255 - s.hardAlpha));
+    const __m128i add = hardAddend(s);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
+        const __m128i px = _mm_loadu_si128(p);
+        const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), keep), add);
+        const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), keep), add);
+        _mm_storeu_si128(p, _mm_packus_epi16(divide255(lo), divide255(hi)));
+    }
+    for (; i < n; ++i)
+        blendPixel(pixels + 4 * i, pixels + 4 * i, s.hardAlpha, s.hardErase, s.color);
+}
+
+#endif
+
+Path fastest()
+{
+#if defined(DAB_ROW_KERNEL_X86)
+    return Path::Sse2;
+#else
+    return Path::Scalar;
+#endif
+}
+
+} // namespace
+
+bool available(Path path)
+{
+    switch (path) {
+    case Path::Scalar:
+        return true;
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        return true;
+#else
+    default:
+        return false;
+#endif
+    }
+    return false;
+}
+
+void render(Path path, const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
+{
+    switch (path) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        renderSse2(source, target, n, shape);
+        return;
+#endif
+    default:
+        renderScalar(source, target, n, shape);
+        return;
+    }
+}
+
+void render(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
+{
+    static const Path path = fastest();
+    render(path, source, target, n, shape);
+}
+
+void renderInside(Path path, unsigned char* pixels, int n, const DabRowShape& shape)
+{
+    switch (path) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        renderInsideSse2(pixels, n, shape);
+        return;
+#endif
+    default:
+        renderInsideScalar(pixels, n, shape);
+        return;
+    }
+}
+
+void renderInside(unsigned char* pixels, int n, const DabRowShape& shape)
+{
+    static const Path path = fastest();
+    renderInside(path, pixels, n, shape);
+}
+
+} // namespace DabRowKernel

@@ -1,0 +1,362 @@
+#include "DabSurface.h"
+
+#include "BrushLog.h"
+#include "ColorAdapterRegistry.h"
+#include "DabRowKernel.h"
+
+#include "platform/foundation/Geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <numbers>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+float clamp01(float v)
+{
+    if (!(v > 0.0f))
+        return 0.0f;
+    return v < 1.0f ? v : 1.0f;
+}
+
+int colorByte(float component)
+{
+    // Truncating, as the blend expects; out-of-range and NaN values are held
+    // to 0..255 before any integer conversion.
+    const float scaled = component * 255.0f;
+    if (!(scaled > 0.0f))
+        return 0;
+    if (scaled >= 255.0f)
+        return 255;
+    return int(scaled);
+}
+
+// Columns or rows [first, last] of a box around centre with half-size reach,
+// held to [0, limit). Returns false when nothing remains.
+bool clippedSpan(float centre, float reach, int limit, int& first, int& last)
+{
+    const double lo = std::max(0.0, double(std::floor(centre - reach)));
+    const double hi = std::min(double(limit) - 1.0, double(std::ceil(centre + reach)));
+    if (!(lo <= hi))
+        return false;
+    first = int(lo);
+    last = int(hi);
+    return true;
+}
+
+// Rows of at least this many pixels take the constant blend inside hard dabs.
+constexpr int kWideRow = 48;
+
+// floor(v) and ceil(v) held to [lo, hi], for values that may lie far outside
+// the int range or be NaN (which gives lo).
+inline int floorWithin(double v, int lo, int hi)
+{
+    if (!(v > double(lo)))
+        return lo;
+    if (v >= double(hi))
+        return hi;
+    const int i = int(v);
+    return double(i) > v ? i - 1 : i;
+}
+
+inline int ceilWithin(double v, int lo, int hi)
+{
+    if (!(v > double(lo)))
+        return lo;
+    if (v >= double(hi))
+        return hi;
+    const int i = int(v);
+    return double(i) < v ? i + 1 : i;
+}
+
+// Offset of a pixel centre from the dab centre, measured inside the pixel's
+// 8 × 8 cell as the renderer always has.
+inline float cellOffset(int pixel, float centre)
+{
+    const int cell = pixel >> 3;
+    const float centreInCell = centre - float(8 * cell);
+    return (float(pixel & 7) + 0.5f) - centreInCell;
+}
+
+} // namespace
+
+DabSurface::DabSurface(QImage* bitmapContext, PixelDevice* source, DevicePainter* painter)
+    : m_adapter(ColorAdapterRegistry::instance()->colorSpaceForContext(bitmapContext))
+    , m_source(source)
+    , m_target(painter ? painter->device() : nullptr)
+    , m_context(bitmapContext)
+{
+}
+
+DabSurface::~DabSurface() = default;
+
+QRectF DabSurface::imageDirtyRect() const
+{
+    if (platform::isEmptyRect(m_dirtyRect) || !m_target)
+        return m_dirtyRect;
+    QRectF r = m_dirtyRect;
+    r.moveTop(m_target->height() - r.y() - r.height());
+    return r;
+}
+
+void DabSurface::addDirtyBox(float x, float y, float ratio, float radius, int width, int height)
+{
+    // Any box beyond this reaches past every bitmap; holding it there keeps
+    // the arithmetic finite.
+    double f = std::trunc(double(ratio * radius) + 2.0);
+    if (!(f < 4.0e9))
+        f = 4.0e9;
+    const double left = std::max(0.0, double(std::trunc(x)) - f);
+    const double bottom = std::max(0.0, double(std::trunc(y)) - f);
+    const double right = std::min(double(width), double(std::trunc(x)) + f);
+    const double top = std::min(double(height), double(std::trunc(y)) + f);
+    if (right > left && top > bottom)
+        m_dirtyRect = platform::unionRect(m_dirtyRect, QRectF(left, bottom, right - left, top - bottom));
+}
+
+bool DabSurface::render_dab(float x, float y, float radius, float colorR, float colorG, float colorB,
+                            float opacity, float hardness, float eraserTargetAlpha, float aspectRatio,
+                            float angle)
+{
+    // A position, size or angle that is not a number places nothing anywhere.
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(radius) || !std::isfinite(angle)
+        || std::isinf(aspectRatio))
+        return false;
+    const float ratio = aspectRatio >= 1.0f ? aspectRatio : 1.0f;
+
+    // Target first: taking it may detach a shared bitmap, after which the
+    // source is read from the same memory when both are one image.
+    const PixelDevice::Layout<unsigned char> target =
+        m_target ? m_target->writableLayout() : PixelDevice::Layout<unsigned char>();
+    addDirtyBox(x, y, ratio, radius, target.width, target.height);
+
+    eraserTargetAlpha = clamp01(eraserTargetAlpha);
+    opacity = clamp01(opacity);
+    DabRowShape shape;
+    shape.color[0] = uint16_t(colorByte(colorR));
+    shape.color[1] = uint16_t(colorByte(colorG));
+    shape.color[2] = uint16_t(colorByte(colorB));
+    shape.color[3] = 255;
+
+    if (!(hardness >= 0.0f))
+        return false;
+    const float h = std::min(hardness, 1.0f);
+    if (h == 0.0f || radius < 0.1f || opacity == 0.0f)
+        return false;
+
+    if (!m_source)
+        return true;
+    const PixelDevice::Layout<const unsigned char> source = m_source->readableLayout();
+    if (!target.top || !source.top)
+        return true;
+
+    const float r1 = radius + 1.0f;
+    int x0, x1, y0, y1;
+    if (!clippedSpan(x, r1, std::min(source.width, target.width), x0, x1)
+        || !clippedSpan(y, r1, std::min(source.height, target.height), y0, y1))
+        return true;
+
+    const float angleRadians = angle / 360.0f * 2.0f * std::numbers::pi_v<float>;
+    const float cs = std::cos(angleRadians);
+    const float sn = std::sin(angleRadians);
+    shape.ratio = ratio;
+    shape.inverseRadius2 = 1.0f / (radius * radius);
+    shape.opacity = opacity;
+    shape.eraserTargetAlpha = eraserTargetAlpha;
+    shape.hard = h == 1.0f;
+    shape.hardness = h;
+    shape.hardnessFactor = shape.hard ? 0.0f : h / (1.0f - h);
+    shape.hardAlpha = int(opacity * 255.0f);
+    shape.hardErase = int(float(shape.hardAlpha) * eraserTargetAlpha);
+
+    const size_t columns = size_t(x1 - x0 + 1);
+    if (m_columnCos.size() < columns) {
+        m_columnCos.resize(columns);
+        m_columnSin.resize(columns);
+    }
+    for (int px = x0; px <= x1; ++px) {
+        const float dx = cellOffset(px, x);
+        m_columnCos[size_t(px - x0)] = dx * cs;
+        m_columnSin[size_t(px - x0)] = dx * sn;
+    }
+
+    // Which columns of a row can lie inside the ellipse: the roots of
+    // rr(dx) = 1 for a slightly larger ellipse, widened by a pixel, so that
+    // rounding in the per-pixel test can never reach beyond them. For hard
+    // dabs the roots of a slightly smaller ellipse, narrowed by a pixel, give
+    // the columns that are surely inside and all take the same blend.
+    const double k2 = double(ratio) * double(ratio);
+    const double c = cs, s = sn;
+    const double quadA = c * c + k2 * s * s;
+    const double halfOverA = 0.5 / quadA;
+    const double outerReach = double(radius) * 1.001 + 0.01;
+    const double innerReach = double(radius) * 0.999 - 0.01;
+    const double centre = double(x) - 0.5;
+    const bool separate = source.top != target.top;
+
+    for (int row = y0; row <= y1; ++row) {
+        const float dy = cellOffset(row, y);
+        unsigned char* dst = target.engineRow(row);
+        if (separate)
+            std::memcpy(dst + qsizetype(x0) * 4, source.engineRow(row) + qsizetype(x0) * 4, columns * 4);
+
+        const double quadB = 2.0 * double(dy) * c * s * (1.0 - k2);
+        const double dy2Term = double(dy) * double(dy) * (s * s + k2 * c * c);
+        const double disc = quadB * quadB - 4.0 * quadA * (dy2Term - outerReach * outerReach);
+        if (!(disc >= 0.0))
+            continue;
+        const double root = std::sqrt(disc);
+        const int first = floorWithin(centre + (-quadB - root) * halfOverA - 1.0, x0, x1 + 1);
+        const int last = ceilWithin(centre + (-quadB + root) * halfOverA + 1.0, x0 - 1, x1);
+        if (first > last)
+            continue;
+
+        int insideFirst = last + 1, insideLast = last;
+        // Only on wide rows does the constant blend save more than it costs.
+        if (shape.hard && innerReach > 0.0 && last - first >= kWideRow) {
+            const double innerDisc = quadB * quadB - 4.0 * quadA * (dy2Term - innerReach * innerReach);
+            if (innerDisc >= 0.0) {
+                const double innerRoot = std::sqrt(innerDisc);
+                int lo = ceilWithin(centre + (-quadB - innerRoot) * halfOverA + 1.0, first, last + 1);
+                int hi = floorWithin(centre + (-quadB + innerRoot) * halfOverA - 1.0, first - 1, last);
+                // The edges go through the vector kernel four pixels at a
+                // time; pixels of the inside taken into them blend the same.
+                lo = first + (lo - first + 3) / 4 * 4;
+                hi = last - (last - hi + 3) / 4 * 4;
+                if (lo <= hi) {
+                    insideFirst = lo;
+                    insideLast = hi;
+                }
+            }
+        }
+
+        shape.rowSin = dy * sn;
+        shape.rowCos = dy * cs;
+        auto edge = [&](int from, int to) {
+            if (from > to)
+                return;
+            shape.columnCos = m_columnCos.data() + (from - x0);
+            shape.columnSin = m_columnSin.data() + (from - x0);
+            unsigned char* pixels = dst + qsizetype(from) * 4;
+            DabRowKernel::render(pixels, pixels, to - from + 1, shape);
+        };
+        edge(first, insideFirst - 1);
+        if (insideFirst <= insideLast)
+            DabRowKernel::renderInside(dst + qsizetype(insideFirst) * 4, insideLast - insideFirst + 1, shape);
+        edge(insideLast + 1, last);
+    }
+    return true;
+}
+
+void DabSurface::sample_color(float x, float y, float radius, float& colorR, float& colorG, float& colorB,
+                              float& colorA)
+{
+    colorR = 1.0f;
+    colorG = 0.0f;
+    colorB = 0.0f;
+    colorA = 0.0f;
+    if (!(radius >= 1.0f))
+        radius = 1.0f;
+    if (!std::isfinite(x) || !std::isfinite(y) || !m_source)
+        return;
+    const PixelDevice::Layout<const unsigned char> source = m_source->readableLayout();
+    if (!source.top)
+        return;
+
+    const float r1 = radius + 1.0f;
+    int x0, x1, y0, y1;
+    if (!clippedSpan(x, r1, source.width, x0, x1) || !clippedSpan(y, r1, source.height, y0, y1))
+        return;
+    const float inverseRadius2 = 1.0f / (radius * radius);
+
+    const size_t columns = size_t(x1 - x0 + 1);
+    if (m_columnDx.size() < columns)
+        m_columnDx.resize(columns);
+    for (int px = x0; px <= x1; ++px)
+        m_columnDx[size_t(px - x0)] = cellOffset(px, x);
+
+    // Sums of weight and of red, green, blue and alpha, each byte × w / 255.
+    // The four channels are independent, so they are summed side by side
+    // (in the same order and arithmetic as one at a time).
+    float sumWeight = 0.0f;
+#if defined(__SSE2__)
+    __m128 sums = _mm_setzero_ps();
+    const __m128 d255 = _mm_set1_ps(255.0f);
+    const __m128i zero = _mm_setzero_si128();
+#else
+    float sums[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+#endif
+    // Cell by cell, then row by row inside the cell: the order of the sums.
+    for (int cellRow = y0 >> 3; cellRow <= (y1 >> 3); ++cellRow) {
+        const int rowFirst = std::max(y0, cellRow * 8);
+        const int rowLast = std::min(y1, cellRow * 8 + 7);
+        for (int cellColumn = x0 >> 3; cellColumn <= (x1 >> 3); ++cellColumn) {
+            const int columnFirst = std::max(x0, cellColumn * 8);
+            const int columnLast = std::min(x1, cellColumn * 8 + 7);
+            for (int row = rowFirst; row <= rowLast; ++row) {
+                const float dy = cellOffset(row, y);
+                const float dy2 = dy * dy;
+                const unsigned char* line = source.engineRow(row);
+                for (int column = columnFirst; column <= columnLast; ++column) {
+                    const float dx = m_columnDx[size_t(column - x0)];
+                    const float rr = (dx * dx + dy2) * inverseRadius2;
+                    if (!(rr <= 1.0f))
+                        continue;
+                    const float w = 1.0f - rr;
+                    const unsigned char* p = line + qsizetype(column) * 4;
+                    sumWeight += w;
+#if defined(__SSE2__)
+                    uint32_t bytes;
+                    std::memcpy(&bytes, p, 4);
+                    const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bytes)), zero), zero);
+                    sums = _mm_add_ps(sums, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(wide), _mm_set1_ps(w)), d255));
+#else
+                    for (int k = 0; k < 4; ++k)
+                        sums[k] += float(p[k]) * w / 255.0f;
+#endif
+                }
+            }
+        }
+    }
+#if defined(__SSE2__)
+    float channelSums[4];
+    _mm_storeu_ps(channelSums, sums);
+#else
+    const float* channelSums = sums;
+#endif
+    const float sumR = channelSums[0], sumG = channelSums[1], sumB = channelSums[2], sumA = channelSums[3];
+    // Nothing weighed: the disc lies off the bitmap, which reads as transparent.
+    if (!(sumWeight > 0.0f))
+        return;
+
+    const float alpha = sumA / sumWeight;
+    float red = 1.0f, green = 0.0f, blue = 0.0f;
+    if (alpha > 0.0f) {
+        red = sumR / sumWeight / alpha;
+        green = sumG / sumWeight / alpha;
+        blue = sumB / sumWeight / alpha;
+    }
+    colorR = clamp01(red);
+    colorG = clamp01(green);
+    colorB = clamp01(blue);
+    colorA = clamp01(alpha);
+}
+
+QImage DabSurface::createImage() const
+{
+    return m_context ? m_context->copy() : QImage();
+}
+
+void DabSurface::setColorBytes(float red, float green, float blue, float alpha)
+{
+    m_colorBytes[0] = static_cast<unsigned char>(colorByte(red));
+    m_colorBytes[1] = static_cast<unsigned char>(colorByte(green));
+    m_colorBytes[2] = static_cast<unsigned char>(colorByte(blue));
+    m_colorBytes[3] = static_cast<unsigned char>(colorByte(alpha));
+}

@@ -1,0 +1,8 @@
+#include "DevicePainter.h"
+
+DevicePainter::DevicePainter(PixelDevice* device)
+    : m_device(device)
+{
+}
+
+DevicePainter::~DevicePainter() = default;

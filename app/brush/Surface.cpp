@@ -1,0 +1,3 @@
+#include "Surface.h"
+
+Surface::~Surface() = default;

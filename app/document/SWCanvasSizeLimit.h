@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QSizeF>
+
+// The canvas sizes the program agrees to make: whole sides of at least one
+// pixel, no side longer than the painter can address, and no more pixels
+// than the largest picture it opens (each canvas bitmap of that size takes
+// 1 GiB, and a document holds two plus its undo steps). Every command that
+// sets a size from the user's input checks here first, so an oversized
+// request is refused instead of failing half-way.
+class SWCanvasSizeLimit {
+public:
+    SWCanvasSizeLimit() = delete;
+
+    static constexpr double kMaximumSide = 32767;
+
+    static double maximumPixelCount();
+    static bool allows(const QSizeF& size);
+};

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "SWEmptyEditor.h"
+
+class SWSelectionEditor : public SWEmptyEditor {};

@@ -1,0 +1,284 @@
+#include "E2EHarness.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QSettings>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+bool waitForFile(const QString& path, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (QFileInfo(path).size() > 0) {
+            QThread::msleep(300); // let the rename settle
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+bool waitForNoWindow(E2EHarness& h, const QString& pattern, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (h.visibleWindows(pattern).isEmpty())
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+QString identify(E2EHarness& h, const QString& path)
+{
+    int code = -1;
+    const QStringList args{QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path};
+    const QString out = h.run(QStringLiteral("identify"), args, 20000, &code);
+    return code == 0 ? out.split(QLatin1Char('\n')).first().trimmed() : QString();
+}
+
+// Save As through the keyboard; returns the file written (the extension
+// comes from the file type setting).
+QString saveAs(E2EHarness& h, const QString& documentWindow, const QString& base, const QString& extension = "png")
+{
+    h.focus(documentWindow);
+    h.key(QStringLiteral("ctrl+shift+s"));
+    const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
+    if (panel.isEmpty())
+        return {};
+    h.focus(panel);
+    h.key(QStringLiteral("ctrl+a"));
+    h.type(base);
+    h.key(QStringLiteral("Return"));
+    const QString written = base + QLatin1Char('.') + extension;
+    return waitForFile(written) ? written : QString();
+}
+
+QString makePicture(E2EHarness& h, const QString& name, const QSize& size)
+{
+    QImage picture(size, QImage::Format_ARGB32);
+    picture.fill(QColor(20, 120, 220));
+    const QString path = h.workDir() + QLatin1Char('/') + name;
+    picture.save(path, "PNG");
+    return path;
+}
+
+// The top-left corner of the white canvas of the given width in a
+// screenshot of its window (window coordinates).
+QPoint canvasOrigin(const QImage& shot, int canvasWidth)
+{
+    for (int y = 0; y < shot.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
+            if (run == canvasWidth && (x + 1 >= shot.width() || shot.pixel(x + 1, y) != qRgb(255, 255, 255)))
+                return {x + 1 - canvasWidth, y};
+        }
+    }
+    return {-1, -1};
+}
+
+void quitCleanly(E2EHarness& h, const QString& window)
+{
+    h.focus(window);
+    h.key(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(h.waitForExit(), 0);
+    EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
+}
+} // namespace
+
+TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch());
+    const QString window = h.waitForWindow(QStringLiteral("Untitled"));
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    h.focus(window);
+    const QPoint origin = canvasOrigin(h.screenshot(window), 400);
+    ASSERT_GE(origin.x(), 0);
+
+    // The corner knob's centre is 3 pixels beyond both edges; the new edge
+    // lands 3 pixels short of where the mouse lets go.
+    const QPoint knob = origin + QPoint(403, 303);
+    const QPoint target = origin + QPoint(503, 353);
+    h.mouseMove(knob.x(), knob.y(), window);
+    h.mouseDown(1);
+    for (int i = 1; i <= 10; ++i)
+        h.mouseMove(knob.x() + (target.x() - knob.x()) * i / 10, knob.y() + (target.y() - knob.y()) * i / 10, window);
+    QThread::msleep(300);
+    const QStringList huds = h.visibleWindows(QStringLiteral("pixels$"));
+    ASSERT_EQ(huds.size(), 1) << h.standardError().toStdString();
+    EXPECT_EQ(h.windowName(huds.first()), QStringLiteral("500 x 350 pixels"));
+    // It floats beside the mouse: below and to the right of it.
+    const QRect hud = h.windowGeometry(huds.first());
+    const QRect shown = h.windowGeometry(window);
+    const QPoint mouse = shown.topLeft() + target;
+    EXPECT_NEAR(hud.left(), mouse.x() + 20, 2);
+    EXPECT_NEAR(hud.top() + hud.height(), mouse.y() + 35, 2);
+    h.mouseUp(1);
+    EXPECT_TRUE(waitForNoWindow(h, QStringLiteral("pixels$")));
+
+    const QString resized = saveAs(h, window, h.workDir() + QStringLiteral("/resized"));
+    ASSERT_FALSE(resized.isEmpty()) << h.standardError().toStdString();
+    EXPECT_EQ(identify(h, resized), QStringLiteral("PNG 500 350"));
+
+    // One undo brings the old size back.
+    h.focus(window);
+    h.key(QStringLiteral("ctrl+z"));
+    const QString undone = saveAs(h, window, h.workDir() + QStringLiteral("/undone"));
+    ASSERT_FALSE(undone.isEmpty());
+    EXPECT_EQ(identify(h, undone), QStringLiteral("PNG 400 300"));
+    quitCleanly(h, window);
+}
+
+TEST(SheetsE2E, NewAsksForTheSizeAndMakesAPictureOfTheChosenPreset)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch());
+    const QString first = h.waitForWindow(QStringLiteral("Untitled"));
+    ASSERT_FALSE(first.isEmpty()) << h.standardError().toStdString();
+    h.focus(first);
+    h.key(QStringLiteral("ctrl+n"));
+    const QString sheet = h.waitForWindow(QStringLiteral("^Picture Size$"));
+    ASSERT_FALSE(sheet.isEmpty()) << h.standardError().toStdString();
+    const QString second = h.waitForWindow(QStringLiteral("Untitled 2"));
+    ASSERT_FALSE(second.isEmpty());
+    // The pop-up opens on 640 x 480 (the settings' size); the next preset
+    // is 800 x 600.
+    h.focus(sheet);
+    h.key(QStringLiteral("Tab"));
+    h.key(QStringLiteral("Tab"));
+    h.key(QStringLiteral("Down"));
+    h.key(QStringLiteral("Return"));
+    ASSERT_TRUE(waitForNoWindow(h, QStringLiteral("^Picture Size$")));
+
+    const QString saved = saveAs(h, second, h.workDir() + QStringLiteral("/preset"));
+    ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
+    EXPECT_EQ(identify(h, saved), QStringLiteral("PNG 800 600"));
+    EXPECT_EQ(QImage(saved).pixelColor(799, 599), QColor(Qt::white));
+    quitCleanly(h, second);
+    // The chosen size is what the next sheet offers.
+    QSettings settings(h.settingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value(QStringLiteral("HorizontalSize")).toInt(), 800);
+    EXPECT_EQ(settings.value(QStringLiteral("VerticalSize")).toInt(), 600);
+}
+
+TEST(SheetsE2E, ResizeAtFiftyPercentTurns641By481Into320By240)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.startServer());
+    const QString picture = makePicture(h, QStringLiteral("odd.png"), QSize(641, 481));
+    ASSERT_TRUE(h.launch({picture}));
+    const QString window = h.waitForWindow(QStringLiteral("odd.png"));
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    h.focus(window);
+    h.key(QStringLiteral("ctrl+e"));
+    const QString sheet = h.waitForWindow(QStringLiteral("^Resize$"));
+    ASSERT_FALSE(sheet.isEmpty()) << h.standardError().toStdString();
+    h.focus(sheet);
+    h.key(QStringLiteral("ctrl+a"));
+    h.type(QStringLiteral("50"));
+    h.key(QStringLiteral("Tab"));
+    QThread::msleep(200);
+    h.key(QStringLiteral("ctrl+a"));
+    h.type(QStringLiteral("50"));
+    h.key(QStringLiteral("Return"));
+    ASSERT_TRUE(waitForNoWindow(h, QStringLiteral("^Resize$")));
+
+    const QString saved = saveAs(h, window, h.workDir() + QStringLiteral("/half"));
+    ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
+    EXPECT_EQ(identify(h, saved), QStringLiteral("PNG 320 240"));
+    EXPECT_EQ(QImage(saved).pixelColor(160, 120), QColor(20, 120, 220));
+    quitCleanly(h, window);
+}
+
+TEST(SheetsE2E, PreferencesSetTheFileTypeAntiAliasingAndAnUndoLimitForEveryDocument)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch());
+    const QString first = h.waitForWindow(QStringLiteral("Untitled"));
+    ASSERT_FALSE(first.isEmpty()) << h.standardError().toStdString();
+    h.focus(first);
+    h.key(QStringLiteral("ctrl+n"));
+    const QString sheet = h.waitForWindow(QStringLiteral("^Picture Size$"));
+    ASSERT_FALSE(sheet.isEmpty());
+    h.focus(sheet);
+    h.key(QStringLiteral("Return")); // 640 x 480
+    ASSERT_TRUE(waitForNoWindow(h, QStringLiteral("^Picture Size$")));
+    const QString second = h.waitForWindow(QStringLiteral("Untitled 2"));
+    ASSERT_FALSE(second.isEmpty());
+
+    h.focus(second);
+    h.key(QStringLiteral("ctrl+comma"));
+    const QString preferences = h.waitForWindow(QStringLiteral("^General$"));
+    ASSERT_FALSE(preferences.isEmpty()) << h.standardError().toStdString();
+    h.focus(preferences);
+    h.key(QStringLiteral("Down"));  // file type: PNG -> JPEG
+    h.key(QStringLiteral("Tab"));
+    h.key(QStringLiteral("space")); // anti-aliasing off
+    h.key(QStringLiteral("ctrl+2"));
+    ASSERT_FALSE(h.waitForWindow(QStringLiteral("^Advanced$")).isEmpty());
+    QThread::msleep(200);
+    h.key(QStringLiteral("ctrl+a"));
+    h.type(QStringLiteral("1"));
+    h.key(QStringLiteral("Return"));
+    QThread::msleep(300);
+
+    QSettings settings(h.settingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value(QStringLiteral("FileType")).toString(), QStringLiteral("JPEG"));
+    EXPECT_EQ(settings.value(QStringLiteral("AllowAntialias")).toString(), QStringLiteral("false"));
+    EXPECT_EQ(settings.value(QStringLiteral("UndoLevels")).toInt(), 1);
+
+    // In both documents only the last of two inversions can be undone: the
+    // picture stays inverted once. Saves now write JPEG.
+    int index = 0;
+    for (const QString& window : {first, second}) {
+        SCOPED_TRACE(index);
+        h.focus(window);
+        h.key(QStringLiteral("ctrl+shift+i"));
+        h.key(QStringLiteral("ctrl+shift+i"));
+        h.key(QStringLiteral("ctrl+z"));
+        h.key(QStringLiteral("ctrl+z"));
+        const QString saved =
+            saveAs(h, window, h.workDir() + QStringLiteral("/limited-%1").arg(index++), QStringLiteral("jpg"));
+        ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
+        EXPECT_TRUE(identify(h, saved).startsWith(QStringLiteral("JPEG")));
+        EXPECT_LT(qGray(QImage(saved).pixel(10, 10)), 30);
+    }
+    quitCleanly(h, first);
+}
+
+TEST(SheetsE2E, AboutShowsTheProgramsNameVersionAndCredits)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch());
+    const QString window = h.waitForWindow(QStringLiteral("Untitled"));
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    h.focus(window);
+    h.key(QStringLiteral("alt+h"));
+    h.key(QStringLiteral("a"));
+    const QString about = h.waitForWindow(QStringLiteral("^About Velumo$"));
+    ASSERT_FALSE(about.isEmpty()) << h.standardError().toStdString();
+    // Name, version, copyright and credits are text on the window: many
+    // dark pixels on a light background.
+    QThread::msleep(300);
+    const QImage shot = h.screenshot(about);
+    ASSERT_FALSE(shot.isNull());
+    int dark = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            dark += qGray(shot.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 500);
+    // Choosing About again brings back the same window, not a second one.
+    h.focus(window);
+    h.key(QStringLiteral("alt+h"));
+    h.key(QStringLiteral("a"));
+    QThread::msleep(300);
+    EXPECT_EQ(h.visibleWindows(QStringLiteral("^About Velumo$")).size(), 1);
+    quitCleanly(h, window);
+}
