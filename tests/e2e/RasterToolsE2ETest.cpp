@@ -73,20 +73,26 @@ struct Program {
         locate();
     }
 
-    // The canvas (a blank white 400 x 300 at 100 %) and the row of stand-in
-    // tool buttons, found on the screen.
+    // The canvas (blank and white at 100 %: the first row with a long white
+    // run) and the row of stand-in tool buttons, found on the screen.
     void locate()
     {
         const QRect frame = h.windowGeometry(window);
         const QImage shot = h.screenshot();
+        canvas = QPoint(-1, -1);
         for (int y = frame.top(); y < frame.bottom() && canvas.x() < 0; ++y) {
             int run = 0;
-            for (int x = frame.left(); x < frame.right(); ++x) {
-                run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
-                if (run == 400 && shot.pixel(x + 1, y) != qRgb(255, 255, 255)) {
-                    canvas = QPoint(x - 399, y);
+            for (int x = frame.left(); x <= frame.right() + 1; ++x) {
+                if (x <= frame.right() && shot.pixel(x, y) == qRgb(255, 255, 255)) {
+                    ++run;
+                    continue;
+                }
+                if (run >= 200) {
+                    canvas = QPoint(x - run, y);
+                    canvasWidth = run;
                     break;
                 }
+                run = 0;
             }
         }
         // The first button row's top edge: the first dark line below the
@@ -162,6 +168,7 @@ struct Program {
     E2EHarness h;
     QString window;
     QPoint canvas{-1, -1};
+    int canvasWidth = 0;
     int buttonsTop = -1;
     int buttonsLeft = -1;
 };
@@ -207,7 +214,8 @@ TEST(RasterToolsE2E, PencilFillAndSelectionOnTheRealProgram)
 {
     Program p;
     ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-    ASSERT_GE(p.canvas.x(), 0) << "no blank 400 x 300 canvas on the screen";
+    ASSERT_GE(p.canvas.x(), 0) << "no blank canvas on the screen";
+    ASSERT_EQ(p.canvasWidth, 400);
     ASSERT_GE(p.buttonsTop, 0) << "no tool buttons on the screen";
 
     // A pencil drag (the brush is the first tool): black along the path.
@@ -312,6 +320,11 @@ TEST(RasterToolsE2E, ClosingAWindowMidTimedWorkIsClean)
         // it waits out of the way.
         const QStringList before = p.h.visibleWindows(QStringLiteral("Untitled"));
         p.key(QStringLiteral("ctrl+n"));
+        // A new picture asks for its size first: the offered one will do.
+        const QString sheet = p.h.waitForWindow(QStringLiteral("^Picture Size$"));
+        ASSERT_FALSE(sheet.isEmpty()) << p.h.standardError().toStdString();
+        p.h.focus(sheet);
+        p.h.key(QStringLiteral("Return"));
         QString spare;
         QElapsedTimer timer;
         timer.start();
