@@ -52,7 +52,8 @@ void SWBrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSo
         m_savedPoint = q;
         return;
     }
-    if (phase != MouseUp)
+    // A release without a stroke (it was cut short) has nothing to commit.
+    if (phase != MouseUp || !m_hasPath)
         return;
     if (document())
         document()->handleUndoWithImageData();
