@@ -589,6 +589,8 @@ void SWDocument::close()
 {
     if (isClosing())
         return;
+    // The tools' timers stop with their work, before the window goes.
+    tieUpLooseEnds();
     if (m_dataSource) {
         const QSizeF size = m_dataSource->canvasSize();
         if (recordableSize(size) && size != m_originCanvasSize)

@@ -1,11 +1,22 @@
 #include "SWToolbox.h"
 
 #include "DabBrushTool.h"
-
+#include "KZArbitrarySelectionTool.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
 #include "SWPaintView.h"
+#include "SWAirbrushTool.h"
+#include "SWBombTool.h"
+#include "SWBrushTool.h"
+#include "SWCurveTool.h"
+#include "SWEllipseTool.h"
+#include "SWEraserTool.h"
+#include "SWEyeDropperTool.h"
+#include "SWFillTool.h"
+#include "SWLineTool.h"
+#include "SWSelectionTool.h"
 #include "SWTool.h"
+#include "SWZoomTool.h"
 
 #include "platform/foundation/NotificationCenter.h"
 
@@ -25,21 +36,21 @@ const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
     // A class gets its factory (makeTool<Class>) when it is written.
     static const std::vector<ToolClass> list = {
         {"DabBrushTool", makeTool<DabBrushTool>},
-        {"SWBrushTool", nullptr},
-        {"SWEraserTool", nullptr},
-        {"SWSelectionTool", nullptr},
-        {"SWAirbrushTool", nullptr},
-        {"SWFillTool", nullptr},
-        {"SWBombTool", nullptr},
-        {"SWEllipseTool", nullptr},
-        {"SWEyeDropperTool", nullptr},
-        {"SWZoomTool", nullptr},
+        {"SWBrushTool", makeTool<SWBrushTool>},
+        {"SWEraserTool", makeTool<SWEraserTool>},
+        {"SWSelectionTool", makeTool<SWSelectionTool>},
+        {"SWAirbrushTool", makeTool<SWAirbrushTool>},
+        {"SWFillTool", makeTool<SWFillTool>},
+        {"SWBombTool", makeTool<SWBombTool>},
+        {"SWEllipseTool", makeTool<SWEllipseTool>},
+        {"SWEyeDropperTool", makeTool<SWEyeDropperTool>},
+        {"SWZoomTool", makeTool<SWZoomTool>},
         {"KZRectangleSelectionTool", nullptr},
         {"KZTextTool", nullptr},
         {"KZFreeSelectionTool", nullptr},
-        {"KZArbitrarySelectionTool", nullptr},
-        {"SWLineTool", nullptr},
-        {"SWCurveTool", nullptr},
+        {"KZArbitrarySelectionTool", makeTool<KZArbitrarySelectionTool>},
+        {"SWLineTool", makeTool<SWLineTool>},
+        {"SWCurveTool", makeTool<SWCurveTool>},
         {"KZrectangleMessageToolE", nullptr},
         {"KZbubbleToolE", nullptr},
         {"KZcloudToolE", nullptr},

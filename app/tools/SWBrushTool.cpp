@@ -1,0 +1,149 @@
+#include "SWBrushTool.h"
+
+#include "SWDocument.h"
+#include "SWDrawingSupport.h"
+#include "SWImageDataSource.h"
+#include "SWImageTools.h"
+#include "SWToolCursor.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+SWBrushTool::SWBrushTool(KZToolboxController* controller)
+    : SWTool(controller)
+{
+}
+
+QCursor SWBrushTool::cursor()
+{
+    if (!m_cursor)
+        m_cursor = SWToolCursor::cursorNamed(QStringLiteral("pencil-cursor"));
+    return *m_cursor;
+}
+
+QPainterPath SWBrushTool::pathFromPoint(const QPointF& a, const QPointF& b)
+{
+    if (!m_hasPath) {
+        m_path = QPainterPath();
+        m_pathWidth = lineWidth();
+        m_hasPath = true;
+    }
+    const QLineF segment(a + QPointF(0.5, 0.5), b + QPointF(0.5, 0.5));
+    m_path.moveTo(segment.p1());
+    SWDrawingSupport::lineToLeavingDot(m_path, segment.p2());
+    m_segments.push_back(segment);
+    return m_path;
+}
+
+void SWBrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
+{
+    const QPointF q(std::round(float(p.x())), std::round(float(p.y())));
+    addRedrawRectFromPoint(q, m_savedPoint);
+    if (phase == MouseDown) {
+        // A stroke cut short by Escape got no mouse-up: it must not come back.
+        endStroke();
+    }
+    if (phase == MouseDown || phase == MouseDragged) {
+        pathFromPoint(m_savedPoint, q);
+        m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
+        if (m_bufferImage)
+            drawStroke(*m_bufferImage, SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor));
+        m_savedPoint = q;
+        return;
+    }
+    // A release without a stroke (it was cut short) has nothing to commit.
+    if (phase != MouseUp || !m_hasPath)
+        return;
+    if (document())
+        document()->handleUndoWithImageData();
+    if (dataSource) {
+        QImage& buffer = dataSource->bufferImage();
+        m_drawn.compositeInto(dataSource->mainImage(), buffer);
+        m_drawn.clear(buffer);
+    }
+    endStroke();
+}
+
+void SWBrushTool::tieUpLooseEnds()
+{
+    endStroke();
+    SWTool::tieUpLooseEnds();
+}
+
+QRectF SWBrushTool::draw()
+{
+    if (!m_hasPath || !m_bufferImage || m_segments.empty())
+        return {};
+    // The colour and the width the stroke had.
+    m_drawnSegments = 0;
+    drawStroke(*m_bufferImage, m_drawnColor.isValid() ? m_drawnColor : m_frontColor);
+    return m_drawn.area();
+}
+
+void SWBrushTool::endStroke()
+{
+    m_path = QPainterPath();
+    m_hasPath = false;
+    m_segments.clear();
+    m_drawnSegments = 0;
+    m_bufferImage = nullptr;
+}
+
+QRectF SWBrushTool::reach(const QLineF& segment) const
+{
+    // Half the width around the segment, and a pixel more for the
+    // anti-aliased rim.
+    const double grow = m_pathWidth / 2 + 2;
+    return QRectF(segment.p1(), segment.p2()).normalized().adjusted(-grow, -grow, grow, grow);
+}
+
+void SWBrushTool::drawStroke(QImage& buffer, const QColor& color)
+{
+    if (buffer.isNull() || m_segments.empty())
+        return;
+    const bool antialiased = SWDrawingSupport::antialiasByDefault();
+    const bool incremental = m_drawn.holds(buffer) && m_drawnSegments > 0 &&
+                             m_drawnSegments + 1 == int(m_segments.size()) && color == m_drawnColor &&
+                             antialiased == m_drawnAntialiased;
+    if (incremental) {
+        const QRect changed = reach(m_segments.back()).toAlignedRect().intersected(buffer.rect());
+        if (!changed.isEmpty()) {
+            SWImageTools::clearImage(buffer, QRectF(changed));
+            drawSegments(buffer, color, antialiased, changed, false);
+        }
+    } else {
+        m_drawn.clear(buffer);
+        drawSegments(buffer, color, antialiased, buffer.rect(), true);
+    }
+    m_drawnSegments = int(m_segments.size());
+    m_drawnColor = color;
+    m_drawnAntialiased = antialiased;
+}
+
+void SWBrushTool::drawSegments(QImage& buffer, const QColor& color, bool antialiased, const QRect& clip,
+                               bool everything)
+{
+    QPainterPath part;
+    QRectF drawn;
+    for (const QLineF& segment : m_segments) {
+        const QRectF r = reach(segment);
+        if (!everything && !r.intersects(QRectF(clip)))
+            continue;
+        part.moveTo(segment.p1());
+        SWDrawingSupport::lineToLeavingDot(part, segment.p2());
+        drawn = drawn.united(r);
+    }
+    if (part.isEmpty())
+        return;
+    const QPainterPath outline = SWDrawingSupport::roundStrokeOutline(part, m_pathWidth, Qt::BevelJoin);
+    {
+        QPainter painter(&buffer);
+        painter.setRenderHint(QPainter::Antialiasing, antialiased);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (!everything)
+            painter.setClipRect(clip);
+        painter.fillPath(outline, color);
+    }
+    m_drawn.add(buffer, everything ? drawn : drawn.intersected(QRectF(clip)));
+}

@@ -1,0 +1,65 @@
+#include "SWLineTool.h"
+
+#include "SWDocument.h"
+#include "SWDrawingSupport.h"
+#include "SWImageDataSource.h"
+
+#include "platform/foundation/ModifierFlags.h"
+
+#include <QPainter>
+
+SWLineTool::SWLineTool(KZToolboxController* controller)
+    : SWTool(controller)
+{
+}
+
+QPainterPath SWLineTool::pathFromPoint(const QPointF& from, const QPointF& to)
+{
+    m_pathWidth = lineWidth();
+    m_path = QPainterPath();
+    m_path.moveTo(from);
+    QPointF a = from;
+    QPointF b = to;
+    // Thin lines run through pixel centres.
+    if (m_pathWidth <= 1) {
+        a += QPointF(0.5, 0.5);
+        b += QPointF(0.5, 0.5);
+    }
+    if (m_flags & platform::ModifierFlags::Shift)
+        m_path.lineTo(from + SWDrawingSupport::constrainedOffset(b.x() - a.x(), b.y() - a.y()));
+    else
+        m_path.lineTo(b);
+    return m_path;
+}
+
+void SWLineTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
+{
+    addRedrawRectFromPoint(m_savedPoint, p);
+    if (!dataSource)
+        return;
+    QImage& buffer = dataSource->bufferImage();
+    m_bufferRecord.clear(buffer);
+    if (phase == MouseDown)
+        m_primaryColor = SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor);
+    if (phase == MouseUp) {
+        if (document())
+            document()->handleUndoWithImageData();
+        m_drawToMe = &dataSource->mainImage();
+    } else {
+        m_drawToMe = &buffer;
+    }
+    const QPainterPath line = pathFromPoint(m_savedPoint, p);
+    if (!m_drawToMe->isNull()) {
+        QPainter painter(m_drawToMe);
+        painter.setRenderHint(QPainter::Antialiasing, SWDrawingSupport::antialiasByDefault());
+        // Butt caps and mitred joins, as a plain stroke of a path has them.
+        QPen pen(m_primaryColor, m_pathWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setMiterLimit(10.0);
+        painter.strokePath(line, pen);
+    }
+    if (m_drawToMe == &buffer) {
+        const double grow = m_pathWidth + 2;
+        m_bufferRecord.add(buffer, line.boundingRect().adjusted(-grow, -grow, grow, grow));
+    }
+    m_drawToMe = nullptr;
+}

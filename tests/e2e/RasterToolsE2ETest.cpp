@@ -1,0 +1,388 @@
+#include "E2EHarness.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+// A picture as ImageMagick decodes it: 8-bit R, G, B, A per pixel.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    QByteArray rgba;
+    bool valid() const { return width > 0 && rgba.size() == qsizetype(width) * height * 4; }
+    QRgb at(int x, int y) const
+    {
+        const auto* p = reinterpret_cast<const uchar*>(rgba.constData()) + (qsizetype(y) * width + x) * 4;
+        return qRgba(p[0], p[1], p[2], p[3]);
+    }
+};
+
+constexpr QRgb kWhite = 0xffffffffu;
+constexpr QRgb kBlack = 0xff000000u;
+
+bool waitForFile(const QString& path, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (QFileInfo(path).size() > 0) {
+            QThread::msleep(300);
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+// Decoded by ImageMagick, not by the program's own decoder.
+Picture decode(E2EHarness& h, const QString& path)
+{
+    Picture picture;
+    const QStringList size =
+        h.run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%w %h"), path}).split(' ');
+    if (size.size() != 2)
+        return picture;
+    picture.width = size[0].toInt();
+    picture.height = size[1].toInt();
+    const QString raw = path + QStringLiteral(".rgba");
+    h.run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:") + raw});
+    QFile file(raw);
+    if (file.open(QIODevice::ReadOnly))
+        picture.rgba = file.readAll();
+    return picture;
+}
+
+struct Program {
+    Program()
+    {
+        if (!h.launch())
+            return;
+        window = h.waitForWindow(QStringLiteral("Untitled"));
+        if (window.isEmpty())
+            return;
+        h.focus(window);
+        QThread::msleep(500);
+        locate();
+    }
+
+    // The canvas (blank and white at 100 %: the first row with a long white
+    // run) and the row of stand-in tool buttons, found on the screen.
+    void locate()
+    {
+        const QRect frame = h.windowGeometry(window);
+        const QImage shot = h.screenshot();
+        canvas = QPoint(-1, -1);
+        for (int y = frame.top(); y < frame.bottom() && canvas.x() < 0; ++y) {
+            int run = 0;
+            for (int x = frame.left(); x <= frame.right() + 1; ++x) {
+                if (x <= frame.right() && shot.pixel(x, y) == qRgb(255, 255, 255)) {
+                    ++run;
+                    continue;
+                }
+                if (run >= 200) {
+                    canvas = QPoint(x - run, y);
+                    canvasWidth = run;
+                    break;
+                }
+                run = 0;
+            }
+        }
+        // The first button row's top edge: the first dark line below the
+        // menu bar, in a column where the menus have no text.
+        const int column = frame.left() + 4 + 4 * 112 + 8;
+        for (int y = frame.top() + 2; y < frame.top() + 120; ++y) {
+            if (qGray(shot.pixel(column, y)) < 200) {
+                buttonsTop = y;
+                break;
+            }
+        }
+        buttonsLeft = frame.left() + 4;
+    }
+
+    // Clicks the stand-in button of a tool, by its place in the registry.
+    void chooseTool(const QString& label)
+    {
+        static const QStringList labels = {"Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
+                                           "Ellipse", "Eyedropper", "Zoom", "Arbitrary Selection", "Line", "Curve"};
+        const int i = int(labels.indexOf(label));
+        h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
+        h.click(1);
+        QThread::msleep(200);
+    }
+
+    QPoint onScreen(QPoint canvasPoint) const { return canvas + canvasPoint; }
+
+    // A drag through canvas points with one button.
+    void drag(const std::vector<QPoint>& points, int button = 1)
+    {
+        h.mouseMove(onScreen(points.front()).x(), onScreen(points.front()).y());
+        h.mouseDown(button);
+        for (size_t i = 1; i < points.size(); ++i) {
+            const QPoint from = onScreen(points[i - 1]);
+            const QPoint to = onScreen(points[i]);
+            for (int s = 1; s <= 8; ++s)
+                h.mouseMove(from.x() + (to.x() - from.x()) * s / 8, from.y() + (to.y() - from.y()) * s / 8);
+        }
+        h.mouseUp(button);
+        QThread::msleep(200);
+    }
+    void click(QPoint canvasPoint)
+    {
+        h.mouseMove(onScreen(canvasPoint).x(), onScreen(canvasPoint).y());
+        h.click(1);
+        QThread::msleep(200);
+    }
+    void key(const QString& keys)
+    {
+        h.focus(window);
+        h.key(keys);
+    }
+
+    // Save As under a new name; the picture as ImageMagick reads it back.
+    Picture save(const QString& name)
+    {
+        h.focus(window);
+        h.key(QStringLiteral("ctrl+shift+s"));
+        const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
+        if (panel.isEmpty())
+            return {};
+        h.focus(panel);
+        h.key(QStringLiteral("ctrl+a"));
+        const QString path = h.workDir() + QLatin1Char('/') + name;
+        h.type(path);
+        h.key(QStringLiteral("Return"));
+        if (!waitForFile(path + QStringLiteral(".png")))
+            return {};
+        h.focus(window);
+        return decode(h, path + QStringLiteral(".png"));
+    }
+
+    E2EHarness h;
+    QString window;
+    QPoint canvas{-1, -1};
+    int canvasWidth = 0;
+    int buttonsTop = -1;
+    int buttonsLeft = -1;
+};
+
+// Pixels that differ between two pictures, outside those a rule excuses.
+int differences(const Picture& a, const Picture& b, const std::function<bool(int, int)>& excused = {})
+{
+    int n = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if ((!excused || !excused(x, y)) && a.at(x, y) != b.at(x, y))
+                ++n;
+    return n;
+}
+
+// The 4-connected area of exactly the colour at a seed.
+std::vector<bool> areaAround(const Picture& p, QPoint seed)
+{
+    std::vector<bool> in(size_t(p.width) * p.height, false);
+    const QRgb colour = p.at(seed.x(), seed.y());
+    std::vector<QPoint> stack{seed};
+    in[size_t(seed.y()) * p.width + seed.x()] = true;
+    while (!stack.empty()) {
+        const QPoint q = stack.back();
+        stack.pop_back();
+        for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+            const QPoint n = q + d;
+            if (n.x() < 0 || n.y() < 0 || n.x() >= p.width || n.y() >= p.height)
+                continue;
+            const size_t i = size_t(n.y()) * p.width + n.x();
+            if (!in[i] && p.at(n.x(), n.y()) == colour) {
+                in[i] = true;
+                stack.push_back(n);
+            }
+        }
+    }
+    return in;
+}
+
+} // namespace
+
+TEST(RasterToolsE2E, PencilFillAndSelectionOnTheRealProgram)
+{
+    Program p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_GE(p.canvas.x(), 0) << "no blank canvas on the screen";
+    ASSERT_EQ(p.canvasWidth, 400);
+    ASSERT_GE(p.buttonsTop, 0) << "no tool buttons on the screen";
+
+    // A pencil drag (the brush is the first tool): black along the path.
+    p.chooseTool(QStringLiteral("Eraser"));
+    p.chooseTool(QStringLiteral("Brush"));
+    p.drag({{40, 40}, {200, 40}, {200, 150}});
+    const Picture stroked = p.save(QStringLiteral("stroke"));
+    ASSERT_TRUE(stroked.valid()) << p.h.standardError().toStdString();
+    ASSERT_EQ(stroked.width, 400);
+    ASSERT_EQ(stroked.height, 300);
+    for (int x = 44; x <= 196; x += 4)
+        EXPECT_EQ(stroked.at(x, 40), kBlack) << x;
+    for (int y = 44; y <= 146; y += 4)
+        EXPECT_EQ(stroked.at(200, y), kBlack) << y;
+    EXPECT_EQ(stroked.at(120, 100), kWhite);
+    EXPECT_EQ(stroked.at(300, 40), kWhite);
+
+    // Undo removes exactly the stroke.
+    p.key(QStringLiteral("ctrl+z"));
+    const Picture undone = p.save(QStringLiteral("undone"));
+    ASSERT_TRUE(undone.valid());
+    int notWhite = 0;
+    for (int y = 0; y < undone.height; ++y)
+        for (int x = 0; x < undone.width; ++x)
+            notWhite += undone.at(x, y) != kWhite;
+    EXPECT_EQ(notWhite, 0);
+
+    // A closed outline, then a fill click inside it: exactly the white area
+    // the outline encloses turns black.
+    p.drag({{60, 60}, {160, 60}, {160, 140}, {60, 140}, {60, 60}});
+    const Picture outlined = p.save(QStringLiteral("outlined"));
+    ASSERT_TRUE(outlined.valid());
+    p.chooseTool(QStringLiteral("Fill"));
+    p.click({110, 100});
+    const Picture filled = p.save(QStringLiteral("filled"));
+    ASSERT_TRUE(filled.valid());
+    const std::vector<bool> inside = areaAround(outlined, {110, 100});
+    EXPECT_FALSE(inside[size_t(10) * 400 + 10]) << "the outline must enclose the area";
+    EXPECT_GT(std::count(inside.begin(), inside.end(), true), 90 * 70);
+    int wrong = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            wrong += filled.at(x, y) != (inside[size_t(y) * 400 + x] ? kBlack : outlined.at(x, y));
+    EXPECT_EQ(wrong, 0);
+
+    // A right-button drag paints the back colour (white) over the black.
+    p.chooseTool(QStringLiteral("Brush"));
+    p.drag({{80, 100}, {140, 100}}, 3);
+    const Picture rightDragged = p.save(QStringLiteral("right"));
+    ASSERT_TRUE(rightDragged.valid());
+    for (int x = 84; x <= 136; x += 4)
+        EXPECT_EQ(rightDragged.at(x, 100), kWhite) << x;
+    EXPECT_EQ(rightDragged.at(110, 80), kBlack);
+
+    // A rectangle selection around the square, dragged by (200, 50) and
+    // pasted by a click outside: the pixels move, the back colour stays.
+    p.chooseTool(QStringLiteral("Rectangle Selection"));
+    p.drag({{50, 50}, {170, 150}});
+    p.drag({{100, 100}, {300, 150}});
+    p.click({20, 280});
+    const Picture moved = p.save(QStringLiteral("moved"));
+    ASSERT_TRUE(moved.valid());
+    const QRect lifted(50, 50, 120, 100);
+    const QRect landed = lifted.translated(200, 50);
+    int mismatches = 0;
+    for (int y = 0; y < 300; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            QRgb expected = rightDragged.at(x, y);
+            if (landed.contains(x, y))
+                expected = rightDragged.at(x - 200, y - 50);
+            else if (lifted.contains(x, y))
+                expected = kWhite;
+            mismatches += moved.at(x, y) != expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(moved.at(310, 130), kBlack); // the filled square, moved
+
+    // One undo restores the picture from before the selection.
+    p.key(QStringLiteral("ctrl+z"));
+    const Picture restored = p.save(QStringLiteral("restored"));
+    ASSERT_TRUE(restored.valid());
+    EXPECT_EQ(differences(restored, rightDragged), 0);
+
+    p.key(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(p.h.waitForExit(), 0);
+    EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();
+}
+
+// The timed tools stop with their document: a window closed while the
+// airbrush sprays, while a bomb explodes and with a floating selection.
+TEST(RasterToolsE2E, ClosingAWindowMidTimedWorkIsClean)
+{
+    Program p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_GE(p.canvas.x(), 0);
+    const QRect home = p.h.windowGeometry(p.window);
+    for (const QString& tool : {QStringLiteral("Airbrush"), QStringLiteral("Bomb"),
+                               QStringLiteral("Rectangle Selection")}) {
+        SCOPED_TRACE(tool.toStdString());
+        // A second window keeps the program running when this one closes;
+        // it waits out of the way.
+        const QStringList before = p.h.visibleWindows(QStringLiteral("Untitled"));
+        p.key(QStringLiteral("ctrl+n"));
+        // A new picture asks for its size first: the offered one will do.
+        const QString sheet = p.h.waitForWindow(QStringLiteral("^Picture Size$"));
+        ASSERT_FALSE(sheet.isEmpty()) << p.h.standardError().toStdString();
+        p.h.focus(sheet);
+        p.h.key(QStringLiteral("Return"));
+        QString spare;
+        QElapsedTimer timer;
+        timer.start();
+        while (spare.isEmpty() && timer.elapsed() < 10000) {
+            for (const QString& id : p.h.visibleWindows(QStringLiteral("Untitled")))
+                if (!before.contains(id))
+                    spare = id;
+            QThread::msleep(100);
+        }
+        ASSERT_FALSE(spare.isEmpty()) << p.h.standardError().toStdString();
+        p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), spare, QStringLiteral("1200"),
+                                             QStringLiteral("1000")});
+        p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), p.window});
+        p.h.focus(p.window);
+        QThread::msleep(300);
+        p.locate();
+        ASSERT_GE(p.canvas.x(), 0);
+
+        p.chooseTool(tool);
+        const QPoint centre = p.onScreen({100, 100});
+        if (tool == QLatin1String("Airbrush")) {
+            p.h.mouseMove(centre.x(), centre.y());
+            p.h.mouseDown(1); // held while the window closes
+            QThread::msleep(300);
+        } else if (tool == QLatin1String("Bomb")) {
+            // With Shift the explosion grows slowly: it runs for seconds.
+            p.h.run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("shift")});
+            p.click({100, 100});
+            p.h.run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("shift")});
+            QThread::msleep(200);
+        } else {
+            p.drag({{50, 50}, {170, 150}});
+            QThread::msleep(200);
+        }
+        p.key(QStringLiteral("ctrl+w"));
+        // An edited picture asks first: "Don't Save".
+        const QString alert = p.h.waitForWindow(QStringLiteral("^Velumo$"), 3000);
+        if (!alert.isEmpty()) {
+            p.h.focus(alert);
+            p.h.key(QStringLiteral("ctrl+d"));
+        }
+        if (tool == QLatin1String("Airbrush"))
+            p.h.mouseUp(1);
+        timer.restart();
+        while (timer.elapsed() < 10000 && p.h.visibleWindows().contains(p.window))
+            QThread::msleep(100);
+        ASSERT_FALSE(p.h.visibleWindows().contains(p.window));
+        QThread::msleep(300); // ticks would come now, if anything still ran
+        ASSERT_TRUE(p.h.isRunning()) << p.h.standardError().toStdString();
+
+        p.window = spare;
+        p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), spare, QString::number(home.x()),
+                                             QString::number(home.y())});
+        p.h.focus(p.window);
+        QThread::msleep(300);
+        p.locate();
+    }
+    p.key(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(p.h.waitForExit(), 0);
+    EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();
+}
