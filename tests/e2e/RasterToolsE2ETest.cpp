@@ -110,7 +110,7 @@ struct Program {
     // Clicks the stand-in button of a tool, by its place in the registry.
     void chooseTool(const QString& label)
     {
-        static const QStringList labels = {"Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
+        static const QStringList labels = {"Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
                                            "Ellipse", "Eyedropper", "Zoom", "Arbitrary Selection", "Line", "Curve"};
         const int i = int(labels.indexOf(label));
         h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);

@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
-// The raster tools take their places in the fixed class list, each under its
-// label, with its cursor's hot spot where the tool acts.
+// The raster tools take their places in the fixed class list (after the dab
+// brush, which comes first), each under its label, with its cursor's hot spot
+// where the tool acts.
 TEST(RasterToolRegistry, LabelsInClassOrderAndCursorHotSpots)
 {
     KZToolboxController controller;
     SWToolbox toolbox(nullptr, &controller);
-    EXPECT_EQ(toolbox.labels(), QStringList({"Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
+    EXPECT_EQ(toolbox.labels(), QStringList({"Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
                                              "Ellipse", "Eyedropper", "Zoom", "Arbitrary Selection", "Line",
                                              "Curve"}));
     ASSERT_NE(toolbox.currentTool(), nullptr);
