@@ -13,49 +13,6 @@
 
 namespace {
 
-bool waitForFile(const QString& path, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (QFileInfo(path).size() > 0) {
-            QThread::msleep(300); // let the rename settle
-            return true;
-        }
-        QThread::msleep(100);
-    }
-    return false;
-}
-
-// The saved picture, pixel by pixel as ImageMagick reads it.
-QImage readBack(E2EHarness& h, const QString& path)
-{
-    int code = -1;
-    const QString text = h.run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"),
-                                                           QStringLiteral("txt:-")},
-                               60000, &code);
-    if (code != 0)
-        return {};
-    static const QRegularExpression header(QStringLiteral("^# ImageMagick pixel enumeration: (\\d+),(\\d+),"));
-    static const QRegularExpression pixel(QStringLiteral("^(\\d+),(\\d+): \\((\\d+),(\\d+),(\\d+)"));
-    QImage image;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        if (image.isNull()) {
-            const auto m = header.match(line);
-            if (m.hasMatch()) {
-                image = QImage(m.captured(1).toInt(), m.captured(2).toInt(), QImage::Format_RGB32);
-                image.fill(Qt::magenta);
-            }
-            continue;
-        }
-        const auto m = pixel.match(line);
-        if (m.hasMatch())
-            image.setPixel(m.captured(1).toInt(), m.captured(2).toInt(),
-                           qRgb(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(5).toInt()));
-    }
-    return image;
-}
-
 // Where the blank 400 x 300 canvas starts in a screenshot of the window.
 QPoint canvasOrigin(const QImage& shot)
 {
@@ -151,20 +108,8 @@ struct BrushProgram {
     // Save As through the keyboard, then the saved picture.
     QImage saveAs(const QString& name)
     {
-        h.focus(window);
-        h.key(QStringLiteral("ctrl+shift+s"));
-        const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
-        if (panel.isEmpty())
-            return {};
-        h.focus(panel);
-        h.key(QStringLiteral("ctrl+a"));
-        const QString path = h.workDir() + QLatin1Char('/') + name;
-        h.type(path);
-        h.key(QStringLiteral("Return"));
-        if (!waitForFile(path + QStringLiteral(".png")))
-            return {};
-        h.focus(window);
-        return readBack(h, path + QStringLiteral(".png"));
+        const QString written = h.saveAs(window, h.workDir() + QLatin1Char('/') + name);
+        return written.isEmpty() ? QImage() : h.decodeIndependently(written);
     }
     void quit()
     {

@@ -10,32 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-bool waitForFile(const QString& path, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (QFileInfo(path).size() > 0) {
-            QThread::msleep(300); // let the rename settle
-            return true;
-        }
-        QThread::msleep(100);
-    }
-    return false;
-}
-
-bool waitForNoWindow(E2EHarness& h, const QString& pattern, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (h.visibleWindows(pattern).isEmpty())
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
-}
-
 void setSetting(E2EHarness& h, const QString& key, const QVariant& value)
 {
     QDir().mkpath(QFileInfo(h.settingsFile()).absolutePath());
@@ -47,28 +21,6 @@ QString storedSetting(E2EHarness& h, const QString& key)
 {
     QSettings settings(h.settingsFile(), QSettings::IniFormat);
     return settings.value(key).toString();
-}
-
-// Save As through the keyboard: the save panel opens, the name is typed
-// over the proposed one and confirmed.
-void saveAs(E2EHarness& h, const QString& documentWindow, const QString& path)
-{
-    h.focus(documentWindow);
-    h.key(QStringLiteral("ctrl+shift+s"));
-    const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
-    ASSERT_FALSE(panel.isEmpty()) << h.standardError().toStdString();
-    h.focus(panel);
-    h.key(QStringLiteral("ctrl+a"));
-    h.type(path);
-    h.key(QStringLiteral("Return"));
-}
-
-QString identify(E2EHarness& h, const QString& path)
-{
-    int code = -1;
-    const QString out = h.run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path},
-                              20000, &code);
-    return code == 0 ? out.split(QLatin1Char('\n')).first().trimmed() : QString();
 }
 
 QString makePicture(E2EHarness& h, const QString& name, const QSize& size)
@@ -98,9 +50,9 @@ TEST(DocumentE2E, APlainStartOpensOneUntitled400By300PictureAndCountsTheLaunch)
     ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
     EXPECT_EQ(h.visibleWindows().size(), 1);
     const QString path = h.workDir() + QStringLiteral("/blank");
-    saveAs(h, window, path);
-    ASSERT_TRUE(waitForFile(path + QStringLiteral(".png"))) << h.standardError().toStdString();
-    EXPECT_EQ(identify(h, path + QStringLiteral(".png")), QStringLiteral("PNG 400 300"));
+    h.typeIntoSavePanel(window, path);
+    ASSERT_TRUE(h.waitForFile(path + QStringLiteral(".png"))) << h.standardError().toStdString();
+    EXPECT_EQ(h.identify(path + QStringLiteral(".png")), QStringLiteral("PNG 400 300"));
     QImage saved(path + QStringLiteral(".png"));
     EXPECT_EQ(saved.pixelColor(0, 0), QColor(Qt::white));
     quitCleanly(h, window);
@@ -128,9 +80,9 @@ TEST(DocumentE2E, APictureNamedOnTheCommandLineOpensAtItsSizeInsteadOfAnUntitled
     EXPECT_TRUE(h.visibleWindows(QStringLiteral("Untitled")).isEmpty());
 
     const QString copy = h.workDir() + QStringLiteral("/copy.png");
-    saveAs(h, window, copy);
-    ASSERT_TRUE(waitForFile(copy));
-    EXPECT_EQ(identify(h, copy), QStringLiteral("PNG 123 45"));
+    h.typeIntoSavePanel(window, copy);
+    ASSERT_TRUE(h.waitForFile(copy));
+    EXPECT_EQ(h.identify(copy), QStringLiteral("PNG 123 45"));
     EXPECT_EQ(QImage(copy).pixelColor(0, 0), QColor(Qt::red));
     quitCleanly(h, window);
 }
@@ -153,10 +105,10 @@ TEST(DocumentE2E, SaveAsWritesEachOfTheFiveTypes)
         const QString window = h.waitForWindow(QStringLiteral("source.png"));
         ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
         const QString base = h.workDir() + QStringLiteral("/out-") + QString::fromLatin1(c.extension);
-        saveAs(h, window, base);
+        h.typeIntoSavePanel(window, base);
         const QString written = base + QLatin1Char('.') + QString::fromLatin1(c.extension);
-        ASSERT_TRUE(waitForFile(written)) << h.standardError().toStdString();
-        const QString info = identify(h, written);
+        ASSERT_TRUE(h.waitForFile(written)) << h.standardError().toStdString();
+        const QString info = h.identify(written);
         EXPECT_TRUE(info.startsWith(QString::fromLatin1(c.format))) << info.toStdString();
         EXPECT_TRUE(info.endsWith(QStringLiteral(" 64 48"))) << info.toStdString();
         quitCleanly(h, window);
@@ -178,7 +130,7 @@ TEST(DocumentE2E, ClosingAnEditedDocumentAsksToSave)
     // Cancel keeps the document open.
     h.focus(alert);
     h.key(QStringLiteral("Escape"));
-    EXPECT_TRUE(waitForNoWindow(h, QStringLiteral("^Velumo$")));
+    EXPECT_TRUE(h.waitForNoWindow(QStringLiteral("^Velumo$")));
     EXPECT_FALSE(h.visibleWindows(QStringLiteral("Untitled")).isEmpty());
 
     // Save asks where, writes, and the window closes.
@@ -195,7 +147,7 @@ TEST(DocumentE2E, ClosingAnEditedDocumentAsksToSave)
     const QString path = h.workDir() + QStringLiteral("/edited");
     h.type(path);
     h.key(QStringLiteral("Return"));
-    ASSERT_TRUE(waitForFile(path + QStringLiteral(".png")));
+    ASSERT_TRUE(h.waitForFile(path + QStringLiteral(".png")));
     EXPECT_EQ(QImage(path + QStringLiteral(".png")).pixelColor(10, 10), QColor(Qt::black));
     // The last document closed: the program ends.
     EXPECT_EQ(h.waitForExit(), 0);
@@ -221,11 +173,11 @@ TEST(DocumentE2E, ACorruptFileOnTheCommandLineIsReportedAndTheProgramStaysUsable
     EXPECT_TRUE(h.visibleWindows(QStringLiteral("corrupt")).isEmpty());
     h.focus(alert);
     h.key(QStringLiteral("Return"));
-    EXPECT_TRUE(waitForNoWindow(h, QStringLiteral("^Velumo$")));
+    EXPECT_TRUE(h.waitForNoWindow(QStringLiteral("^Velumo$")));
 
     const QString path = h.workDir() + QStringLiteral("/after");
-    saveAs(h, window, path);
-    ASSERT_TRUE(waitForFile(path + QStringLiteral(".png")));
+    h.typeIntoSavePanel(window, path);
+    ASSERT_TRUE(h.waitForFile(path + QStringLiteral(".png")));
     quitCleanly(h, window);
 }
 

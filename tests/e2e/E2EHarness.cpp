@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QThread>
+
+#include <cstring>
 
 #include <unistd.h>
 
@@ -255,4 +258,83 @@ bool E2EHarness::stderrHasSanitizerReport() const
 QString E2EHarness::settingsFile() const
 {
     return m_config.path() + QStringLiteral("/Velumo/Velumo.ini");
+}
+
+bool E2EHarness::waitForFile(const QString& path, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (QFileInfo(path).size() > 0) {
+            QThread::msleep(300);
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+bool E2EHarness::waitForNoWindow(const QString& pattern, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (visibleWindows(pattern).isEmpty())
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+void E2EHarness::typeIntoSavePanel(const QString& documentWindow, const QString& path)
+{
+    focus(documentWindow);
+    key(QStringLiteral("ctrl+shift+s"));
+    const QString panel = waitForWindow(QStringLiteral("^Save$"));
+    if (panel.isEmpty())
+        return;
+    focus(panel);
+    key(QStringLiteral("ctrl+a"));
+    type(path);
+    key(QStringLiteral("Return"));
+}
+
+QString E2EHarness::saveAs(const QString& documentWindow, const QString& base, const QString& extension)
+{
+    typeIntoSavePanel(documentWindow, base);
+    const QString written = base + QLatin1Char('.') + extension;
+    const bool saved = waitForFile(written);
+    focus(documentWindow);
+    return saved ? written : QString();
+}
+
+QString E2EHarness::identify(const QString& path)
+{
+    int code = -1;
+    const QString out = run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path},
+                            20000, &code);
+    return code == 0 ? out.split(QLatin1Char('\n')).first().trimmed() : QString();
+}
+
+QImage E2EHarness::decodeIndependently(const QString& path)
+{
+    const QStringList size = identify(path).split(QLatin1Char(' '));
+    if (size.size() != 3)
+        return {};
+    const int width = size[1].toInt();
+    const int height = size[2].toInt();
+    const QString raw = path + QStringLiteral(".rgba");
+    int code = -1;
+    run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:") + raw},
+        60000, &code);
+    QFile file(raw);
+    if (code != 0 || width <= 0 || height <= 0 || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != qsizetype(width) * height * 4)
+        return {};
+    QImage image(width, height, QImage::Format_RGBA8888);
+    for (int y = 0; y < height; ++y)
+        memcpy(image.scanLine(y), bytes.constData() + qsizetype(y) * width * 4, size_t(width) * 4);
+    return image;
 }

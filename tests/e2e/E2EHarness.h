@@ -48,6 +48,23 @@ public:
     QString workDir() const { return m_work.path(); }
     QString display() const { return m_display; }
 
+    // Waits until a file exists with some content (and a moment more, for a
+    // rename to settle).
+    bool waitForFile(const QString& path, int timeoutMs = 15000);
+    // Waits until the program shows no window matching the pattern.
+    bool waitForNoWindow(const QString& pattern, int timeoutMs = 10000);
+    // Save As through the keyboard: the save panel opens and the path is typed
+    // over the proposed name and confirmed. Does not wait for the file.
+    void typeIntoSavePanel(const QString& documentWindow, const QString& path);
+    // The same, then waits for "base.extension"; returns it, or an empty text
+    // when no such file was written.
+    QString saveAs(const QString& documentWindow, const QString& base, const QString& extension = QStringLiteral("png"));
+    // "FORMAT WIDTH HEIGHT" as ImageMagick's identify reads a file, or empty.
+    QString identify(const QString& path);
+    // A picture as ImageMagick decodes it (8-bit RGBA, not premultiplied),
+    // not through the program's own decoder; null when it cannot.
+    QImage decodeIndependently(const QString& path);
+
     // Runs a helper command (xdotool, identify, ...) on the harness display.
     QString run(const QString& program, const QStringList& args, int timeoutMs = 20000, int* exitCode = nullptr);
 

@@ -28,35 +28,17 @@ struct Picture {
 constexpr QRgb kWhite = 0xffffffffu;
 constexpr QRgb kBlack = 0xff000000u;
 
-bool waitForFile(const QString& path, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (QFileInfo(path).size() > 0) {
-            QThread::msleep(300);
-            return true;
-        }
-        QThread::msleep(100);
-    }
-    return false;
-}
-
 // Decoded by ImageMagick, not by the program's own decoder.
 Picture decode(E2EHarness& h, const QString& path)
 {
+    const QImage image = h.decodeIndependently(path);
     Picture picture;
-    const QStringList size =
-        h.run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%w %h"), path}).split(' ');
-    if (size.size() != 2)
+    if (image.isNull())
         return picture;
-    picture.width = size[0].toInt();
-    picture.height = size[1].toInt();
-    const QString raw = path + QStringLiteral(".rgba");
-    h.run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:") + raw});
-    QFile file(raw);
-    if (file.open(QIODevice::ReadOnly))
-        picture.rgba = file.readAll();
+    picture.width = image.width();
+    picture.height = image.height();
+    for (int y = 0; y < image.height(); ++y)
+        picture.rgba.append(reinterpret_cast<const char*>(image.constScanLine(y)), qsizetype(image.width()) * 4);
     return picture;
 }
 
@@ -149,20 +131,8 @@ struct Program {
     // Save As under a new name; the picture as ImageMagick reads it back.
     Picture save(const QString& name)
     {
-        h.focus(window);
-        h.key(QStringLiteral("ctrl+shift+s"));
-        const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
-        if (panel.isEmpty())
-            return {};
-        h.focus(panel);
-        h.key(QStringLiteral("ctrl+a"));
-        const QString path = h.workDir() + QLatin1Char('/') + name;
-        h.type(path);
-        h.key(QStringLiteral("Return"));
-        if (!waitForFile(path + QStringLiteral(".png")))
-            return {};
-        h.focus(window);
-        return decode(h, path + QStringLiteral(".png"));
+        const QString written = h.saveAs(window, h.workDir() + QLatin1Char('/') + name);
+        return written.isEmpty() ? Picture() : decode(h, written);
     }
 
     E2EHarness h;

@@ -8,57 +8,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-bool waitForFile(const QString& path, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (QFileInfo(path).size() > 0) {
-            QThread::msleep(300); // let the rename settle
-            return true;
-        }
-        QThread::msleep(100);
-    }
-    return false;
-}
-
-bool waitForNoWindow(E2EHarness& h, const QString& pattern, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (h.visibleWindows(pattern).isEmpty())
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
-}
-
-QString identify(E2EHarness& h, const QString& path)
-{
-    int code = -1;
-    const QStringList args{QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path};
-    const QString out = h.run(QStringLiteral("identify"), args, 20000, &code);
-    return code == 0 ? out.split(QLatin1Char('\n')).first().trimmed() : QString();
-}
-
 // Save As through the keyboard; returns the file written (the extension
 // comes from the file type setting).
-QString saveAs(E2EHarness& h, const QString& documentWindow, const QString& base, const QString& extension = "png")
-{
-    h.focus(documentWindow);
-    h.key(QStringLiteral("ctrl+shift+s"));
-    const QString panel = h.waitForWindow(QStringLiteral("^Save$"));
-    if (panel.isEmpty())
-        return {};
-    h.focus(panel);
-    h.key(QStringLiteral("ctrl+a"));
-    h.type(base);
-    h.key(QStringLiteral("Return"));
-    const QString written = base + QLatin1Char('.') + extension;
-    return waitForFile(written) ? written : QString();
-}
-
 QString makePicture(E2EHarness& h, const QString& name, const QSize& size)
 {
     QImage picture(size, QImage::Format_ARGB32);
@@ -121,18 +72,18 @@ TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
     EXPECT_NEAR(hud.left(), mouse.x() + 20, 2);
     EXPECT_NEAR(hud.top() + hud.height(), mouse.y() + 35, 2);
     h.mouseUp(1);
-    EXPECT_TRUE(waitForNoWindow(h, QStringLiteral("pixels$")));
+    EXPECT_TRUE(h.waitForNoWindow(QStringLiteral("pixels$")));
 
-    const QString resized = saveAs(h, window, h.workDir() + QStringLiteral("/resized"));
+    const QString resized = h.saveAs(window, h.workDir() + QStringLiteral("/resized"));
     ASSERT_FALSE(resized.isEmpty()) << h.standardError().toStdString();
-    EXPECT_EQ(identify(h, resized), QStringLiteral("PNG 500 350"));
+    EXPECT_EQ(h.identify(resized), QStringLiteral("PNG 500 350"));
 
     // One undo brings the old size back.
     h.focus(window);
     h.key(QStringLiteral("ctrl+z"));
-    const QString undone = saveAs(h, window, h.workDir() + QStringLiteral("/undone"));
+    const QString undone = h.saveAs(window, h.workDir() + QStringLiteral("/undone"));
     ASSERT_FALSE(undone.isEmpty());
-    EXPECT_EQ(identify(h, undone), QStringLiteral("PNG 400 300"));
+    EXPECT_EQ(h.identify(undone), QStringLiteral("PNG 400 300"));
     quitCleanly(h, window);
 }
 
@@ -155,11 +106,11 @@ TEST(SheetsE2E, NewAsksForTheSizeAndMakesAPictureOfTheChosenPreset)
     h.key(QStringLiteral("Tab"));
     h.key(QStringLiteral("Down"));
     h.key(QStringLiteral("Return"));
-    ASSERT_TRUE(waitForNoWindow(h, QStringLiteral("^Picture Size$")));
+    ASSERT_TRUE(h.waitForNoWindow(QStringLiteral("^Picture Size$")));
 
-    const QString saved = saveAs(h, second, h.workDir() + QStringLiteral("/preset"));
+    const QString saved = h.saveAs(second, h.workDir() + QStringLiteral("/preset"));
     ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
-    EXPECT_EQ(identify(h, saved), QStringLiteral("PNG 800 600"));
+    EXPECT_EQ(h.identify(saved), QStringLiteral("PNG 800 600"));
     EXPECT_EQ(QImage(saved).pixelColor(799, 599), QColor(Qt::white));
     quitCleanly(h, second);
     // The chosen size is what the next sheet offers.
@@ -188,11 +139,11 @@ TEST(SheetsE2E, ResizeAtFiftyPercentTurns641By481Into320By240)
     h.key(QStringLiteral("ctrl+a"));
     h.type(QStringLiteral("50"));
     h.key(QStringLiteral("Return"));
-    ASSERT_TRUE(waitForNoWindow(h, QStringLiteral("^Resize$")));
+    ASSERT_TRUE(h.waitForNoWindow(QStringLiteral("^Resize$")));
 
-    const QString saved = saveAs(h, window, h.workDir() + QStringLiteral("/half"));
+    const QString saved = h.saveAs(window, h.workDir() + QStringLiteral("/half"));
     ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
-    EXPECT_EQ(identify(h, saved), QStringLiteral("PNG 320 240"));
+    EXPECT_EQ(h.identify(saved), QStringLiteral("PNG 320 240"));
     EXPECT_EQ(QImage(saved).pixelColor(160, 120), QColor(20, 120, 220));
     quitCleanly(h, window);
 }
@@ -209,7 +160,7 @@ TEST(SheetsE2E, PreferencesSetTheFileTypeAntiAliasingAndAnUndoLimitForEveryDocum
     ASSERT_FALSE(sheet.isEmpty());
     h.focus(sheet);
     h.key(QStringLiteral("Return")); // 640 x 480
-    ASSERT_TRUE(waitForNoWindow(h, QStringLiteral("^Picture Size$")));
+    ASSERT_TRUE(h.waitForNoWindow(QStringLiteral("^Picture Size$")));
     const QString second = h.waitForWindow(QStringLiteral("Untitled 2"));
     ASSERT_FALSE(second.isEmpty());
 
@@ -245,9 +196,9 @@ TEST(SheetsE2E, PreferencesSetTheFileTypeAntiAliasingAndAnUndoLimitForEveryDocum
         h.key(QStringLiteral("ctrl+z"));
         h.key(QStringLiteral("ctrl+z"));
         const QString saved =
-            saveAs(h, window, h.workDir() + QStringLiteral("/limited-%1").arg(index++), QStringLiteral("jpg"));
+            h.saveAs(window, h.workDir() + QStringLiteral("/limited-%1").arg(index++), QStringLiteral("jpg"));
         ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
-        EXPECT_TRUE(identify(h, saved).startsWith(QStringLiteral("JPEG")));
+        EXPECT_TRUE(h.identify(saved).startsWith(QStringLiteral("JPEG")));
         EXPECT_LT(qGray(QImage(saved).pixel(10, 10)), 30);
     }
     quitCleanly(h, first);
