@@ -23,23 +23,6 @@ QString storedSetting(E2EHarness& h, const QString& key)
     return settings.value(key).toString();
 }
 
-QString makePicture(E2EHarness& h, const QString& name, const QSize& size)
-{
-    QImage picture(size, QImage::Format_ARGB32);
-    picture.fill(QColor(20, 120, 220));
-    picture.setPixelColor(0, 0, Qt::red);
-    const QString path = h.workDir() + QLatin1Char('/') + name;
-    picture.save(path, "PNG");
-    return path;
-}
-
-void quitCleanly(E2EHarness& h, const QString& window)
-{
-    h.focus(window);
-    h.key(QStringLiteral("ctrl+q"));
-    EXPECT_EQ(h.waitForExit(), 0);
-    EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
-}
 } // namespace
 
 TEST(DocumentE2E, APlainStartOpensOneUntitled400By300PictureAndCountsTheLaunch)
@@ -55,7 +38,7 @@ TEST(DocumentE2E, APlainStartOpensOneUntitled400By300PictureAndCountsTheLaunch)
     EXPECT_EQ(h.identify(path + QStringLiteral(".png")), QStringLiteral("PNG 400 300"));
     QImage saved(path + QStringLiteral(".png"));
     EXPECT_EQ(saved.pixelColor(0, 0), QColor(Qt::white));
-    quitCleanly(h, window);
+    h.quitCleanly(window);
     EXPECT_TRUE(h.standardError().contains(QLatin1String("App Build Info:[Velumo - ")));
     EXPECT_EQ(storedSetting(h, QStringLiteral("dadEziCHAppRunCountKey")), QStringLiteral("1"));
 
@@ -63,7 +46,7 @@ TEST(DocumentE2E, APlainStartOpensOneUntitled400By300PictureAndCountsTheLaunch)
     ASSERT_TRUE(h.launch());
     const QString again = h.waitForWindow(QStringLiteral("Untitled"));
     ASSERT_FALSE(again.isEmpty());
-    quitCleanly(h, again);
+    h.quitCleanly(again);
     EXPECT_EQ(storedSetting(h, QStringLiteral("dadEziCHAppRunCountKey")), QStringLiteral("2"));
 }
 
@@ -71,7 +54,7 @@ TEST(DocumentE2E, APictureNamedOnTheCommandLineOpensAtItsSizeInsteadOfAnUntitled
 {
     E2EHarness h;
     ASSERT_TRUE(h.startServer());
-    const QString picture = makePicture(h, QStringLiteral("picture.png"), QSize(123, 45));
+    const QString picture = h.writeTestPicture(QStringLiteral("picture.png"), QSize(123, 45));
     ASSERT_TRUE(h.launch({picture}));
     const QString window = h.waitForWindow(QStringLiteral("picture.png"));
     ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
@@ -84,7 +67,7 @@ TEST(DocumentE2E, APictureNamedOnTheCommandLineOpensAtItsSizeInsteadOfAnUntitled
     ASSERT_TRUE(h.waitForFile(copy));
     EXPECT_EQ(h.identify(copy), QStringLiteral("PNG 123 45"));
     EXPECT_EQ(QImage(copy).pixelColor(0, 0), QColor(Qt::red));
-    quitCleanly(h, window);
+    h.quitCleanly(window);
 }
 
 TEST(DocumentE2E, SaveAsWritesEachOfTheFiveTypes)
@@ -97,7 +80,7 @@ TEST(DocumentE2E, SaveAsWritesEachOfTheFiveTypes)
                  {"GIF", "gif", "GIF"}, {"TIFF", "tif", "TIFF"}};
     E2EHarness h;
     ASSERT_TRUE(h.startServer());
-    const QString picture = makePicture(h, QStringLiteral("source.png"), QSize(64, 48));
+    const QString picture = h.writeTestPicture(QStringLiteral("source.png"), QSize(64, 48));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setting);
         setSetting(h, QStringLiteral("FileType"), QString::fromLatin1(c.setting));
@@ -111,7 +94,7 @@ TEST(DocumentE2E, SaveAsWritesEachOfTheFiveTypes)
         const QString info = h.identify(written);
         EXPECT_TRUE(info.startsWith(QString::fromLatin1(c.format))) << info.toStdString();
         EXPECT_TRUE(info.endsWith(QStringLiteral(" 64 48"))) << info.toStdString();
-        quitCleanly(h, window);
+        h.quitCleanly(window);
     }
 }
 
@@ -178,7 +161,7 @@ TEST(DocumentE2E, ACorruptFileOnTheCommandLineIsReportedAndTheProgramStaysUsable
     const QString path = h.workDir() + QStringLiteral("/after");
     h.typeIntoSavePanel(window, path);
     ASSERT_TRUE(h.waitForFile(path + QStringLiteral(".png")));
-    quitCleanly(h, window);
+    h.quitCleanly(window);
 }
 
 TEST(DocumentE2E, TestModeSwitchPutsTheUpdaterInTestMode)
@@ -187,7 +170,7 @@ TEST(DocumentE2E, TestModeSwitchPutsTheUpdaterInTestMode)
     ASSERT_TRUE(h.launch({QStringLiteral("-VLCheckUpdatesInTestMode")}));
     const QString window = h.waitForWindow(QStringLiteral("Untitled"));
     ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
-    quitCleanly(h, window);
+    h.quitCleanly(window);
     EXPECT_TRUE(h.standardError().contains(QLatin1String("Velumo: Detected Check Updates In Test Mode!")));
     EXPECT_TRUE(h.standardError().contains(QLatin1String("checkForUpdates (test mode: YES)")));
 }

@@ -8,6 +8,7 @@
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QThread>
+#include <gtest/gtest.h>
 
 #include <cstring>
 
@@ -337,4 +338,22 @@ QImage E2EHarness::decodeIndependently(const QString& path)
     for (int y = 0; y < height; ++y)
         memcpy(image.scanLine(y), bytes.constData() + qsizetype(y) * width * 4, size_t(width) * 4);
     return image;
+}
+
+QString E2EHarness::writeTestPicture(const QString& name, const QSize& size)
+{
+    QImage picture(size, QImage::Format_ARGB32);
+    picture.fill(QColor(20, 120, 220));
+    picture.setPixelColor(0, 0, Qt::red);
+    const QString path = m_work.filePath(name);
+    picture.save(path, "PNG");
+    return path;
+}
+
+void E2EHarness::quitCleanly(const QString& window)
+{
+    focus(window);
+    key(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(waitForExit(), 0);
+    EXPECT_FALSE(stderrHasSanitizerReport()) << standardError().toStdString();
 }

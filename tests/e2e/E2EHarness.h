@@ -65,6 +65,13 @@ public:
     // not through the program's own decoder; null when it cannot.
     QImage decodeIndependently(const QString& path);
 
+    // A PNG of the given size in the work folder, filled with one blue and
+    // with a red top-left pixel (so orientation shows); returns its path.
+    QString writeTestPicture(const QString& name, const QSize& size);
+    // Ctrl+Q on the window, then the program must end with 0 and no
+    // sanitizer report (checked as test expectations).
+    void quitCleanly(const QString& window);
+
     // Runs a helper command (xdotool, identify, ...) on the harness display.
     QString run(const QString& program, const QStringList& args, int timeoutMs = 20000, int* exitCode = nullptr);
 

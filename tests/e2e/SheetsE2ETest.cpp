@@ -10,15 +10,6 @@
 namespace {
 // Save As through the keyboard; returns the file written (the extension
 // comes from the file type setting).
-QString makePicture(E2EHarness& h, const QString& name, const QSize& size)
-{
-    QImage picture(size, QImage::Format_ARGB32);
-    picture.fill(QColor(20, 120, 220));
-    const QString path = h.workDir() + QLatin1Char('/') + name;
-    picture.save(path, "PNG");
-    return path;
-}
-
 // The top-left corner of the white canvas of the given width in a
 // screenshot of its window (window coordinates).
 QPoint canvasOrigin(const QImage& shot, int canvasWidth)
@@ -34,13 +25,6 @@ QPoint canvasOrigin(const QImage& shot, int canvasWidth)
     return {-1, -1};
 }
 
-void quitCleanly(E2EHarness& h, const QString& window)
-{
-    h.focus(window);
-    h.key(QStringLiteral("ctrl+q"));
-    EXPECT_EQ(h.waitForExit(), 0);
-    EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
-}
 } // namespace
 
 TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
@@ -84,7 +68,7 @@ TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
     const QString undone = h.saveAs(window, h.workDir() + QStringLiteral("/undone"));
     ASSERT_FALSE(undone.isEmpty());
     EXPECT_EQ(h.identify(undone), QStringLiteral("PNG 400 300"));
-    quitCleanly(h, window);
+    h.quitCleanly(window);
 }
 
 TEST(SheetsE2E, NewAsksForTheSizeAndMakesAPictureOfTheChosenPreset)
@@ -112,7 +96,7 @@ TEST(SheetsE2E, NewAsksForTheSizeAndMakesAPictureOfTheChosenPreset)
     ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
     EXPECT_EQ(h.identify(saved), QStringLiteral("PNG 800 600"));
     EXPECT_EQ(QImage(saved).pixelColor(799, 599), QColor(Qt::white));
-    quitCleanly(h, second);
+    h.quitCleanly(second);
     // The chosen size is what the next sheet offers.
     QSettings settings(h.settingsFile(), QSettings::IniFormat);
     EXPECT_EQ(settings.value(QStringLiteral("HorizontalSize")).toInt(), 800);
@@ -123,7 +107,7 @@ TEST(SheetsE2E, ResizeAtFiftyPercentTurns641By481Into320By240)
 {
     E2EHarness h;
     ASSERT_TRUE(h.startServer());
-    const QString picture = makePicture(h, QStringLiteral("odd.png"), QSize(641, 481));
+    const QString picture = h.writeTestPicture(QStringLiteral("odd.png"), QSize(641, 481));
     ASSERT_TRUE(h.launch({picture}));
     const QString window = h.waitForWindow(QStringLiteral("odd.png"));
     ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
@@ -145,7 +129,7 @@ TEST(SheetsE2E, ResizeAtFiftyPercentTurns641By481Into320By240)
     ASSERT_FALSE(saved.isEmpty()) << h.standardError().toStdString();
     EXPECT_EQ(h.identify(saved), QStringLiteral("PNG 320 240"));
     EXPECT_EQ(QImage(saved).pixelColor(160, 120), QColor(20, 120, 220));
-    quitCleanly(h, window);
+    h.quitCleanly(window);
 }
 
 TEST(SheetsE2E, PreferencesSetTheFileTypeAntiAliasingAndAnUndoLimitForEveryDocument)
@@ -201,7 +185,7 @@ TEST(SheetsE2E, PreferencesSetTheFileTypeAntiAliasingAndAnUndoLimitForEveryDocum
         EXPECT_TRUE(h.identify(saved).startsWith(QStringLiteral("JPEG")));
         EXPECT_LT(qGray(QImage(saved).pixel(10, 10)), 30);
     }
-    quitCleanly(h, first);
+    h.quitCleanly(first);
 }
 
 TEST(SheetsE2E, AboutShowsTheProgramsNameVersionAndCredits)
@@ -231,5 +215,5 @@ TEST(SheetsE2E, AboutShowsTheProgramsNameVersionAndCredits)
     h.key(QStringLiteral("a"));
     QThread::msleep(300);
     EXPECT_EQ(h.visibleWindows(QStringLiteral("^About Velumo$")).size(), 1);
-    quitCleanly(h, window);
+    h.quitCleanly(window);
 }
