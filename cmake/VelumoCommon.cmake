@@ -7,6 +7,12 @@ if(VELUMO_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing is only as good as its coverage feedback: instrument every target,
+# not just the fuzz entry points.
+if(VELUMO_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 set(CMAKE_AUTOMOC ON)
 
 # velumo_add_library(NAME DIR... ) : a shared library built from every source
