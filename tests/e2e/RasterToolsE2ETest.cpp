@@ -14,15 +14,11 @@ namespace {
 
 // A picture as ImageMagick decodes it: 8-bit R, G, B, A per pixel.
 struct Picture {
+    QImage image;
     int width = 0;
     int height = 0;
-    QByteArray rgba;
-    bool valid() const { return width > 0 && rgba.size() == qsizetype(width) * height * 4; }
-    QRgb at(int x, int y) const
-    {
-        const auto* p = reinterpret_cast<const uchar*>(rgba.constData()) + (qsizetype(y) * width + x) * 4;
-        return qRgba(p[0], p[1], p[2], p[3]);
-    }
+    bool valid() const { return !image.isNull(); }
+    QRgb at(int x, int y) const { return image.pixel(x, y); }
 };
 
 constexpr QRgb kWhite = 0xffffffffu;
@@ -32,14 +28,7 @@ constexpr QRgb kBlack = 0xff000000u;
 Picture decode(E2EHarness& h, const QString& path)
 {
     const QImage image = h.decodeIndependently(path);
-    Picture picture;
-    if (image.isNull())
-        return picture;
-    picture.width = image.width();
-    picture.height = image.height();
-    for (int y = 0; y < image.height(); ++y)
-        picture.rgba.append(reinterpret_cast<const char*>(image.constScanLine(y)), qsizetype(image.width()) * 4);
-    return picture;
+    return {image, image.width(), image.height()};
 }
 
 struct Program {
