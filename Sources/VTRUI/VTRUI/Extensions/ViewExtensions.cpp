@@ -26,4 +26,32 @@ void invalidateRect(QWidget* view, const std::optional<QRect>& rect)
         invalidateEntireRect(view);
 }
 
+namespace {
+const char* const kTagProperty = "vtrTag";
+}
+
+void setTag(QWidget* view, int tag)
+{
+    if (view)
+        view->setProperty(kTagProperty, tag);
+}
+
+int tag(const QWidget* view)
+{
+    return view ? view->property(kTagProperty).toInt() : 0;
+}
+
+QWidget* viewWithTag(QWidget* view, int wanted)
+{
+    if (!view)
+        return nullptr;
+    if (tag(view) == wanted)
+        return view;
+    for (QWidget* child : view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (QWidget* found = viewWithTag(child, wanted))
+            return found;
+    }
+    return nullptr;
+}
+
 } // namespace vtr

@@ -1,0 +1,6 @@
+#include "NPAdViewController.h"
+
+NPAdViewController::NPAdViewController(QObject* parent)
+    : QObject(parent)
+{
+}
