@@ -115,3 +115,14 @@ ResourceFolderOverride::~ResourceFolderOverride()
 {
     qputenv("VELUMO_SHARE_DIR", m_previous);
 }
+
+#include <QMouseEvent>
+
+void sendMouse(QWidget* widget, int type, const QPointF& point)
+{
+    const auto eventType = QEvent::Type(type);
+    const Qt::MouseButton button = eventType == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons buttons = eventType == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(eventType, point, widget->mapToGlobal(point), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}

@@ -102,3 +102,25 @@ public:
 private:
     QByteArray m_previous;
 };
+
+// Receives actions by name ("performAction:") and counts them with their
+// senders.
+class ActionRecorder : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    int count() const { return int(m_senders.size()); }
+    QObject* lastSender() const { return m_senders.isEmpty() ? nullptr : m_senders.last(); }
+    void clear() { m_senders.clear(); }
+
+public slots:
+    void performAction(QObject* sender) { m_senders << sender; }
+
+private:
+    QList<QObject*> m_senders;
+};
+
+class QMouseEvent;
+// Sends a mouse event of the type to the widget at the point (in its own
+// coordinates), as a pressed-button drag would deliver it.
+void sendMouse(QWidget* widget, int type, const QPointF& point);

@@ -233,9 +233,26 @@ void TGSwitch::reloadLayer()
 
 void TGSwitch::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
+    QPainter target(this);
+    if (isEnabled()) {
+        paintSwitch(target);
+        return;
+    }
+    // Half opacity for the switch as a whole, not for each of its parts.
+    const qreal ratio = devicePixelRatioF();
+    QImage layer(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::transparent);
+    QPainter painter(&layer);
+    paintSwitch(painter);
+    painter.end();
+    target.setOpacity(0.5);
+    target.drawImage(QPointF(0, 0), layer);
+}
+
+void TGSwitch::paintSwitch(QPainter& painter) const
+{
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setOpacity(isEnabled() ? 1.0 : 0.5);
     const double t = progress();
     const QRectF bounds(rect());
     const double radius = bounds.height() / 2.0;

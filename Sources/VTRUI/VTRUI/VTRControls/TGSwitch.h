@@ -76,6 +76,7 @@ protected:
 private:
     void setUp();
     void reloadLayer();
+    void paintSwitch(QPainter& painter) const;
     void reloadLayerSize();
     QRectF knobRectFor(const QSizeF& size) const;
     double progress() const;
