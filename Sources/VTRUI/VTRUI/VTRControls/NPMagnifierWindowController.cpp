@@ -17,8 +17,10 @@ NPMagnifierWindowController::~NPMagnifierWindowController()
 std::unique_ptr<NPMagnifierWindowController> NPMagnifierWindowController::createInstance()
 {
     auto* window = new NPMagnifierWindow;
+    auto* view = new NPMagnifierView;
+    window->setContentView(view);
     window->resize(kDefaultSide, kDefaultSide);
-    window->setContentView(new NPMagnifierView);
+    view->resize(kDefaultSide, kDefaultSide); // before the window first lays it out
     return std::make_unique<NPMagnifierWindowController>(window);
 }
 
