@@ -142,6 +142,17 @@ TEST_F(AdWindowTest, ShowsAtMostOnceIn120Seconds)
     EXPECT_FALSE(seen.isEmpty());
 }
 
+TEST(AdWindowShared, MadeOnceAndReplaceable)
+{
+    NPAdWindowController* shared = NPAdWindowController::shared();
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(NPAdWindowController::shared(), shared);
+    ASSERT_NE(shared->window(), nullptr);
+    EXPECT_NE(qobject_cast<NPAdViewController*>(shared->contentViewController()), nullptr);
+    NPAdWindowController::setShared(nullptr);
+    EXPECT_EQ(NPAdWindowController::shared(), nullptr);
+}
+
 TEST(AdWindowParts, MissingPartsAbortBeforeTouchingTheViews)
 {
     FakeClock clock;

@@ -140,6 +140,28 @@ TEST(SelectButtonTest, StretchableComposesAtItsFrameSize)
     EXPECT_TRUE(log.lines().isEmpty());
 }
 
+TEST(SelectButtonTest, ClickLeavesTheSelectionToTheOwnerAndPressShowsTheAlternate)
+{
+    StyledButton button;
+    button.resize(24, 24);
+    button.setIconTemplateImageName(kCircle);
+    int clicks = 0;
+    QObject::connect(&button, &QAbstractButton::clicked, [&clicks] { ++clicks; });
+    button.click();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(button.isSelected());
+
+    auto centre = [&button] {
+        QImage image(button.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        button.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image.pixel(12, 12);
+    };
+    EXPECT_EQ(centre(), qRgb(0, 0, 0));
+    button.setDown(true);
+    EXPECT_EQ(centre(), qRgb(128, 128, 128));
+}
+
 TEST(SelectButtonTest, InterfaceFilesSetTheNameAsAProperty)
 {
     SelectButton button;
