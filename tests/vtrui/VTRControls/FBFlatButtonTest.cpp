@@ -127,6 +127,19 @@ TEST_F(FlatButtonTest, ToggleKeepsItsNewStateMomentarySpringsBack)
     QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, QPoint(50, 20));
     EXPECT_EQ(button->state(), Qt::Unchecked);
     EXPECT_EQ(receiver.count(), 3);
+
+    // A click from the keyboard sends too, and a momentary one ends off.
+    button->click();
+    EXPECT_EQ(button->state(), Qt::Unchecked);
+    EXPECT_EQ(receiver.count(), 4);
+    button->setMomentary(false);
+    button->click();
+    EXPECT_EQ(button->state(), Qt::Checked);
+    EXPECT_EQ(receiver.count(), 5);
+    // Other mouse buttons do nothing.
+    QTest::mouseClick(button, Qt::RightButton, Qt::NoModifier, QPoint(50, 20));
+    EXPECT_EQ(button->state(), Qt::Checked);
+    EXPECT_EQ(receiver.count(), 5);
 }
 
 TEST_F(FlatButtonTest, LeavingWhilePressedCancelsOnlyWhenTracking)

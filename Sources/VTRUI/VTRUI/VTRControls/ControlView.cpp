@@ -21,7 +21,7 @@ bool ControlView::boundsContain(const QSizeF& size, const QPointF& point)
 
 void ControlView::mousePressEvent(QMouseEvent* event)
 {
-    if (!isEnabledForMouseEvent()) {
+    if (!isEnabledForMouseEvent() || event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
     }
@@ -34,7 +34,7 @@ void ControlView::mousePressEvent(QMouseEvent* event)
 
 void ControlView::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!isEnabledForMouseEvent()) {
+    if (!isEnabledForMouseEvent() || event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
         return;
     }

@@ -27,6 +27,9 @@ FBFlatButton::FBFlatButton(QWidget* parent)
     : QAbstractButton(parent)
 {
     setCheckable(true);
+    // A click from the keyboard (or click()) sends the action as a mouse
+    // click does; the mouse handling below never emits clicked().
+    connect(this, &QAbstractButton::clicked, this, [this] { m_targetAction.send(this); });
     setup();
     setupImageLayer();
     setupTitleLayer();
@@ -133,7 +136,10 @@ void FBFlatButton::checkStateSet()
 
 void FBFlatButton::nextCheckState()
 {
-    flipState();
+    // A momentary button pressed and released from the keyboard ends where
+    // it began.
+    if (!m_momentary)
+        flipState();
 }
 
 QWidget* FBFlatButton::hitTest(const QPoint& point)

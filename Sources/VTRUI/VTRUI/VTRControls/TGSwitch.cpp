@@ -288,7 +288,7 @@ void TGSwitch::invokeTargetAction()
 void TGSwitch::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    if (!isEnabled())
+    if (!isEnabled() || event->button() != Qt::LeftButton)
         return;
     m_active = true;
     reloadLayer();
@@ -307,7 +307,7 @@ void TGSwitch::mouseMoveEvent(QMouseEvent* event)
 void TGSwitch::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
-    if (!isEnabled())
+    if (!isEnabled() || event->button() != Qt::LeftButton || !m_active)
         return;
     m_active = false;
     const bool newValue = m_dragged ? m_draggingTowardsOn : !m_checked;
