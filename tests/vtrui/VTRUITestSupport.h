@@ -120,7 +120,6 @@ private:
     QList<QObject*> m_senders;
 };
 
-class QMouseEvent;
 // Sends a mouse event of the type to the widget at the point (in its own
 // coordinates), as a pressed-button drag would deliver it.
 void sendMouse(QWidget* widget, int type, const QPointF& point);

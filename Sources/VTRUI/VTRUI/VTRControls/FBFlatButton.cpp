@@ -41,8 +41,8 @@ void FBFlatButton::setup()
 {
     for (size_t i = 0; i < m_colors.size(); ++i)
         m_colors[i].model = kInitialColors[i];
-    setWindowOpacity(1.0);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Only the rounded shape is painted; the corners show what lies below.
+    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void FBFlatButton::awakeFromNib()
