@@ -1,6 +1,8 @@
 #include "VTRNumericTextField.h"
 #include "VTRUITestSupport.h"
 
+#include "platform/foundation/Timer.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -42,6 +44,8 @@ protected:
         pressKey(field, Qt::Key_Return);
     }
 
+    // The delayed select-all waits for this clock.
+    platform::ManualClock clock;
     QWidget window;
     VTRNumericTextField* field = nullptr;
     QLineEdit* neighbour = nullptr;
@@ -251,11 +255,11 @@ TEST_F(NumericFieldTest, GainingFocusSelectsTheWholeText)
     ASSERT_TRUE(showAndActivate(window));
     field->setText(QStringLiteral("123"));
     neighbour->setFocus(Qt::OtherFocusReason);
-    processEventsFor(10);
     field->setFocus(Qt::MouseFocusReason);
     field->setCursorPosition(1);
+    clock.advance(49);
     EXPECT_TRUE(field->selectedText().isEmpty());
-    processEventsFor(120);
+    clock.advance(1);
     EXPECT_EQ(field->selectedText(), "123");
 }
 

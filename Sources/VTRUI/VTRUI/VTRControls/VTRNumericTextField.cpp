@@ -9,7 +9,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QTimer>
+
+#include "platform/foundation/Timer.h"
 
 namespace {
 constexpr int kSelectAllDelayMs = 50;
@@ -211,7 +212,7 @@ void VTRNumericTextField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     if (endsEditing(event->reason()))
-        QTimer::singleShot(kSelectAllDelayMs, this, &VTRNumericTextField::selectAllText);
+        platform::Timer::singleShot(kSelectAllDelayMs, this, [this] { selectAllText(); });
 }
 
 void VTRNumericTextField::focusOutEvent(QFocusEvent* event)
