@@ -4,7 +4,6 @@
 #include "CHUserAnalytics.h"
 #include "PrivacyPolicyWindowController.h"
 #include "SWDocument.h"
-#include "SWImageTools.h"
 #include "SWMainMenu.h"
 #include "SWPreferenceController.h"
 
