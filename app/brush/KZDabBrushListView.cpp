@@ -212,7 +212,7 @@ void KZDabBrushListView::constructUIIfNeeded()
             connect(button, &QToolButton::clicked, this, [this, button] { brushListButtonClicked(button); });
             grid.cells.append(cell);
         }
-        grid.scrollView->viewport()->installEventFilter(this);
+        page->installEventFilter(this);
         m_grids.append(grid);
         layoutGrid(m_grids.last());
         scrollToTop(grid.scrollView);
@@ -223,7 +223,10 @@ void KZDabBrushListView::layoutGrid(GroupGrid& grid)
 {
     if (!grid.scrollView || !grid.documentView)
         return;
-    const int width = grid.scrollView->viewport()->width();
+    // The columns follow the tab's content width; the scroll bar may cover
+    // a sliver of the last column.
+    QWidget* page = grid.scrollView->parentWidget();
+    const int width = page ? page->width() : grid.scrollView->viewport()->width();
     const int columns = columnsForWidth(width);
     const int elements = int(m_brushesOrderArray.value(grid.group).size());
     grid.documentView->resize(std::max(width, 0), documentHeight(elements, columns));
@@ -235,7 +238,7 @@ bool KZDabBrushListView::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Resize) {
         for (GroupGrid& grid : m_grids) {
-            if (grid.scrollView && grid.scrollView->viewport() == watched)
+            if (grid.scrollView && grid.scrollView->parentWidget() == watched)
                 layoutGrid(grid);
         }
     }

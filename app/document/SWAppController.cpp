@@ -4,7 +4,6 @@
 #include "CHUserAnalytics.h"
 #include "PrivacyPolicyWindowController.h"
 #include "SWDocument.h"
-#include "SWImageTools.h"
 #include "SWMainMenu.h"
 #include "SWPreferenceController.h"
 
@@ -16,6 +15,7 @@
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/DocumentWindow.h"
 #include "platform/appkit/MenuItem.h"
+#include "platform/appkit/Pasteboard.h"
 #include "platform/appkit/Sheet.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ExceptionGuard.h"
@@ -38,6 +38,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 namespace {
 const QString kOpeningURLNotification = QStringLiteral("VantrellNotificationOpeningURL");
@@ -286,8 +289,25 @@ void SWAppController::showColorPanel()
 bool SWAppController::validateMenuItem(platform::MenuItem* item)
 {
     if (item->actionName() == QLatin1String("newFromClipboard:"))
-        return !SWImageTools::readImageFromPasteboard(QGuiApplication::clipboard()->mimeData()).isNull();
+        return clipboardOffersPicture();
     return true;
+}
+
+bool SWAppController::clipboardOffersPicture()
+{
+    // Asked at every key press: only the types on offer count, nothing is
+    // decoded or read (a picture that turns out unreadable beeps when chosen).
+    if (platform::Pasteboard::general().hasImageType())
+        return true;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasUrls())
+        return false;
+    const QStringList readable = SWDocument::readableExtensions();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && readable.contains(QFileInfo(url.toLocalFile()).suffix().toLower()))
+            return true;
+    }
+    return false;
 }
 
 QString SWAppController::buildLine()

@@ -61,6 +61,9 @@ public:
     // A new untitled picture whose size the user chooses in its size sheet.
     void newDocument();
     void newFromClipboard();
+    // Whether the clipboard offers a picture: a picture type, or a copied
+    // file of a type the program opens. Decodes and reads nothing.
+    static bool clipboardOffersPicture();
     void showPreferencePanel();
     void showToolboxPanel() {}
     void killTheSheet();

@@ -23,6 +23,7 @@
 
 #include "platform/appkit/Beep.h"
 #include "platform/appkit/ColorList.h"
+#include "platform/appkit/ColorPanel.h"
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/DocumentWindow.h"
 #include "platform/appkit/MenuItem.h"
@@ -84,6 +85,7 @@ SWDocument::SWDocument()
     addAction(QStringLiteral("invertColors:"), [this](QObject*) { invertColors(); });
     addAction(QStringLiteral("raiseSizeSheet:"), [this](QObject*) { raiseSizeSheet(); });
     addAction(QStringLiteral("raiseResizeSheet:"), [this](QObject* sender) { raiseResizeSheet(sender); });
+    addAction(QStringLiteral("changeColor:"), [this](QObject* sender) { changeColor(sender); });
 }
 
 SWDocument::~SWDocument()
@@ -259,6 +261,23 @@ void SWDocument::refreshDisplay()
     if (m_paintView)
         m_paintView->update();
     clearOverlayView();
+}
+
+void SWDocument::changeColor(QObject* sender)
+{
+    // The colour panel's colour goes on to the toolbox's colour group.
+    auto* panel = qobject_cast<platform::ColorPanel*>(sender);
+    if (m_toolboxController)
+        m_toolboxController->changeColor((panel ? panel : &platform::ColorPanel::shared())->color());
+}
+
+void SWDocument::documentWillRevert()
+{
+    // A floating piece, an unfinished curve or a running bomb would land on
+    // the picture read back: the work ends here, on the picture that goes.
+    tieUpLooseEnds();
+    if (m_dataSource)
+        SWImageTools::clearImage(m_dataSource->bufferImage());
 }
 
 void SWDocument::documentDidRevert()
@@ -670,7 +689,11 @@ bool SWDocument::dabBrushListView(KZDabBrushListView* listView, KZDabBrushListBu
     auto* tool = m_toolbox ? dynamic_cast<DabBrushTool*>(m_toolbox->toolForLabel(QStringLiteral("Brushes"))) : nullptr;
     if (!tool || !listView || !item)
         return false;
-    return tool->loadBrushWithFilePath(listView->brushFilePathFromTag(item->tag()));
+    const bool loaded = tool->loadBrushWithFilePath(listView->brushFilePathFromTag(item->tag()));
+    // A brush is chosen to paint with it, as with the brush button.
+    if (m_toolboxController)
+        m_toolboxController->changeBrushTool();
+    return loaded;
 }
 
 void SWDocument::setToolbox(std::unique_ptr<SWToolbox> toolbox)

@@ -101,6 +101,8 @@ public:
     bool mouseInCanvasResizerKnobs(const QMouseEvent* event) const;
     void didScrollViewResized();
     void dismissPopUpPanel();
+    // A colour panel's change: its colour goes to the toolbox controller.
+    void changeColor(QObject* sender);
 
     // -- editing
     void copy();
@@ -199,6 +201,8 @@ public:
 protected:
     void windowControllerDidLoadNib(platform::DocumentWindow* window) override;
     void documentDidRevert() override;
+    void commitPendingWork() override { tieUpLooseEnds(); }
+    void documentWillRevert() override;
 
 private:
     void setUpPaintViewAndCanvasResizer();

@@ -94,6 +94,8 @@ void SWResizeWindowController::loadWindow()
     QWidget::setTabOrder(m_unitButton, m_cancelButton);
     QWidget::setTabOrder(m_cancelButton, m_okButton);
 
+    // Return in a field hands the focus back here.
+    VTRNumericTextField::setInitialFirstResponder(dialog, m_widthFieldNew);
     m_window = dialog;
     dialog->installEventFilter(this);
     {

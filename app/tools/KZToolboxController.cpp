@@ -3,6 +3,9 @@
 #include "SWTool.h"
 #include "SWToolbox.h"
 
+#include "platform/appkit/ColorPanel.h"
+#include "platform/foundation/NotificationCenter.h"
+
 const QString KZToolboxController::kCurrentTool = QStringLiteral("currentTool");
 const QString KZToolboxController::kLineWidth = QStringLiteral("lineWidth");
 const QString KZToolboxController::kForegroundColor = QStringLiteral("foregroundColor");
@@ -16,9 +19,16 @@ KZToolboxController::KZToolboxController(QObject* parent)
 {
     configDefaultValues();
     postInit();
+    // A colour picked in any colour panel (the eyedropper's too).
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, platform::ColorPanel::colorDidChangeNotification(), nullptr,
+        [this](const platform::Notification&) { colorChanged(); });
 }
 
-KZToolboxController::~KZToolboxController() = default;
+KZToolboxController::~KZToolboxController()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+}
 
 void KZToolboxController::configDefaultValues()
 {
@@ -47,6 +57,7 @@ void KZToolboxController::setForegroundColor(const QColor& color)
     if (!color.isValid())
         return;
     m_foregroundColor.set(color);
+    m_panelFirstColor = color;
 }
 
 void KZToolboxController::setBackgroundColor(const QColor& color)
@@ -54,6 +65,24 @@ void KZToolboxController::setBackgroundColor(const QColor& color)
     if (!color.isValid())
         return;
     m_backgroundColor.set(color);
+    m_panelSecondColor = color;
+}
+
+void KZToolboxController::changeColor(const QColor& color)
+{
+    if (!color.isValid())
+        return;
+    m_panelFirstColor = color;
+    m_panelSelectedColor = color;
+}
+
+void KZToolboxController::colorChanged()
+{
+    setForegroundColor(m_panelFirstColor);
+    setBackgroundColor(m_panelSecondColor);
+    if (m_panelSelectedColor.isValid())
+        setSelectedColor(m_panelSelectedColor);
+    dismissPopUpPanel();
 }
 
 namespace {

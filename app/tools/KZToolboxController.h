@@ -94,6 +94,17 @@ public:
     void flipColors();
     void dismissPopUpPanel();
 
+    // The ribbon colour group's wells: the front and back colour, and the
+    // colour last taken in. A colour from the shared colour panel goes into
+    // the front well (the group's chosen one) and becomes the front colour
+    // when the panel's change notification arrives.
+    QColor panelFirstColor() const { return m_panelFirstColor; }
+    QColor panelSecondColor() const { return m_panelSecondColor; }
+    // The document passes the colour panel's colour on here.
+    void changeColor(const QColor& color);
+    // The colour panel changed: the settings follow the colour group.
+    void colorChanged();
+
     // Publishes the current settings again so that every observer receives
     // them, and re-selects the tool of the first paint-tool row.
     void updateInfo();
@@ -120,6 +131,10 @@ private:
     platform::ObservableProperty<QColor> m_selectedColor;
     platform::ObservableProperty<qint32> m_fillStyle;
     platform::ObservableProperty<bool> m_selectionTransparency;
+
+    QColor m_panelFirstColor;
+    QColor m_panelSecondColor;
+    QColor m_panelSelectedColor;
 
     QStringList m_paintTools;
     QStringList m_selectionTools;

@@ -18,8 +18,7 @@ SWAirbrushTool::SWAirbrushTool(KZToolboxController* controller)
     : SWTool(controller)
 {
     m_airbrushTimer.setInterval(kSprayIntervalMs);
-    m_airbrushTimer.setTimerType(Qt::PreciseTimer);
-    m_airbrushTimer.callOnTimeout([this] { spray(); });
+    m_airbrushTimer.setCallback([this] { spray(); });
 }
 
 SWAirbrushTool::~SWAirbrushTool()

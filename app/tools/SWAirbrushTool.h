@@ -3,7 +3,7 @@
 #include "SWTool.h"
 
 #include <QPoint>
-#include <QTimer>
+#include "platform/foundation/Timer.h"
 
 #include <optional>
 #include <random>
@@ -49,7 +49,7 @@ public:
 
 private:
     std::optional<QCursor> m_cursor;
-    QTimer m_airbrushTimer;
+    platform::Timer m_airbrushTimer;
     QPointF m_p;
     bool m_isSpraying = false;
     std::minstd_rand m_random;

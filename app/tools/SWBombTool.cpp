@@ -18,8 +18,7 @@ SWBombTool::SWBombTool(KZToolboxController* controller)
     : SWTool(controller)
 {
     m_bombTimer.setInterval(kTickIntervalMs);
-    m_bombTimer.setTimerType(Qt::PreciseTimer);
-    m_bombTimer.callOnTimeout([this] { drawNewCircle(); });
+    m_bombTimer.setCallback([this] { drawNewCircle(); });
 }
 
 SWBombTool::~SWBombTool()

@@ -4,7 +4,7 @@
 #include "SWTool.h"
 
 #include <QColor>
-#include <QTimer>
+#include "platform/foundation/Timer.h"
 
 #include <cstdint>
 #include <optional>
@@ -63,7 +63,7 @@ private:
     int64_t m_bombSpeed = 50;
     bool m_isExploding = false;
     QPointF m_p;
-    QTimer m_bombTimer;
+    platform::Timer m_bombTimer;
     QColor m_bombColor;
     std::vector<Run> m_filledRuns;
     qint64 m_filledKey = 0;

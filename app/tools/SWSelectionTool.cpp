@@ -32,7 +32,7 @@ SWSelectionTool::SWSelectionTool(KZToolboxController* controller)
 {
     observeControllerKeyPath(KZToolboxController::kSelectionTransparency);
     m_animationTimer.setInterval(kBorderIntervalMs);
-    m_animationTimer.callOnTimeout([this] { drawNewBorder(); });
+    m_animationTimer.setCallback([this] { drawNewBorder(); });
 }
 
 SWSelectionTool::~SWSelectionTool()

@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QTimer>
+#include "platform/foundation/Timer.h"
 
 #include <cstdint>
 
@@ -89,7 +89,7 @@ protected:
     QImage m_selectedImage;
     QImage m_selImageWithTransparency;
     QImage m_selImageSansTransparency;
-    QTimer m_animationTimer;
+    platform::Timer m_animationTimer;
     double m_dottedLineArray[2] = {5.0, 3.0};
     int64_t m_dottedLineOffset = 0;
     QImage m_originalImageCopy;

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/NotificationCenter.h"
 
+#include <QApplication>
 #include <QColorDialog>
 
 namespace platform {
@@ -77,13 +78,21 @@ void ColorPanel::userDidPickColor(const QColor& color, bool confirmed)
         return;
     m_color = color;
     emit colorChanged(color);
+    // The action first: whoever takes the colour has it when the
+    // notification's observers read it. The panel's own window is never
+    // the target: the window it was opened over is.
+    QWidget* window = QApplication::activeWindow();
+    if (!window || (m_dialog && window == m_dialog.data()))
+        window = m_mainWindow;
+    ActionRouter::shared().sendAction(QStringLiteral("changeColor:"), this, window);
     NotificationCenter::defaultCenter().post(colorDidChangeNotification(), this);
-    ActionRouter::shared().sendAction(QStringLiteral("changeColor:"), this);
 }
 
 void ColorPanel::orderFront()
 {
     QColorDialog* d = dialog();
+    if (QWidget* active = QApplication::activeWindow(); active && active != d)
+        m_mainWindow = active;
     d->show();
     d->raise();
     d->activateWindow();

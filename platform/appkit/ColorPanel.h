@@ -5,12 +5,14 @@
 #include <QPointer>
 
 class QColorDialog;
+class QWidget;
 
 namespace platform {
 
 // The one colour panel of the program. Every colour the user picks in it is
-// posted as colorDidChangeNotification() and sent up the active window's
-// responders as the action "changeColor:" with the panel as sender.
+// sent up the active window's responders as the action "changeColor:" with
+// the panel as sender (the window the panel was opened over, while the panel
+// itself is active), then posted as colorDidChangeNotification().
 // Continuous: every move of the pickers counts; otherwise only a colour the
 // user confirms. Mode CrayonMode shows the "Crayons" colour list as the
 // dialog's custom colours.
@@ -50,6 +52,7 @@ private:
     ColorPanel() = default;
     void applyMode();
     QPointer<QColorDialog> m_dialog;
+    QPointer<QWidget> m_mainWindow; // active when the panel was shown
     QColor m_color = Qt::white;
     bool m_showsAlpha = false;
     bool m_continuous = true;

@@ -121,8 +121,15 @@ bool Document::writeToFile(const QString& path, const QString& type, QString* er
     return true;
 }
 
+void Document::settlePendingWork()
+{
+    commitPendingWork();
+    m_undoManager->closeOpenGroup();
+}
+
 bool Document::saveDocument()
 {
+    settlePendingWork();
     if (m_filePath.isEmpty())
         return saveDocumentAs();
     QString error;
@@ -136,6 +143,7 @@ bool Document::saveDocument()
 
 bool Document::saveDocumentAs()
 {
+    settlePendingWork();
     SavePanel panel;
     if (!m_filePath.isEmpty()) {
         panel.setDirectory(QFileInfo(m_filePath).absolutePath());
@@ -177,6 +185,7 @@ bool Document::revertDocumentToSaved()
     alert.addButton(QStringLiteral("Cancel"));
     if (alert.runSheetModal(m_window) != Alert::FirstButton)
         return false;
+    documentWillRevert();
     QString error;
     if (!readFromFile(m_filePath, m_fileType, &error)) {
         presentError(m_window, QStringLiteral("The document “%1” could not be reverted.").arg(displayName()), error);
@@ -197,6 +206,7 @@ bool Document::validateMenuItem(MenuItem* item)
 
 bool Document::canClose()
 {
+    settlePendingWork();
     if (!isDocumentEdited())
         return true;
     if (m_window) {

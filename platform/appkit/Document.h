@@ -97,10 +97,19 @@ protected:
     virtual void windowControllerDidLoadNib(DocumentWindow* window) { (void)window; }
     // A revert has read the file again: show the new content.
     virtual void documentDidRevert() {}
+    // Work in progress that is not part of the content yet (an unfinished
+    // stroke, a floating piece) goes in now: a save or a close is about to
+    // look at the edited state and the content.
+    virtual void commitPendingWork() {}
+    // The revert was confirmed and the file is about to be read again: the
+    // work in progress ends (the reading replaces whatever it left).
+    virtual void documentWillRevert() {}
     void updateWindowTitle();
 
 private:
     void hookUndoManager();
+    // commitPendingWork(), and the step it took counts as a change at once.
+    void settlePendingWork();
     std::unique_ptr<UndoManager> m_undoManager;
     QPointer<DocumentWindow> m_window;
     QString m_filePath;

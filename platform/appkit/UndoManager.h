@@ -57,6 +57,10 @@ public:
 
     void removeAllActions();
 
+    // Closes the group of the event being handled now instead of when the
+    // event loop comes round (a save counts the change it just committed).
+    void closeOpenGroup();
+
 signals:
     // After a group closed (Done), an undo, a redo, or removeAllActions().
     void changed(platform::UndoManager::Change change);
@@ -65,7 +69,6 @@ private:
     enum class Mode { Normal, Undoing, Redoing };
     using Group = std::vector<Action>;
 
-    void closeOpenGroup();
     void scheduleClose();
     void run(std::deque<Group>& from, std::deque<Group>& to, Mode mode, Change change);
     void trim(std::deque<Group>& stack);

@@ -103,7 +103,6 @@ struct BrushProgram {
     void dragOnCanvas(const QPoint& from, const QPoint& to, int button = 1)
     {
         h.drag(canvas + from, canvas + to, window, button, 15);
-        QThread::msleep(100);
     }
     // Save As through the keyboard, then the saved picture.
     QImage saveAs(const QString& name)

@@ -29,7 +29,11 @@ E2EHarness::~E2EHarness()
     }
 }
 
-QString E2EHarness::binaryPath() { return QStringLiteral(VELUMO_BINARY); }
+QString E2EHarness::binaryPath()
+{
+    const QString other = qEnvironmentVariable("VELUMO_E2E_BINARY");
+    return other.isEmpty() ? QStringLiteral(VELUMO_BINARY) : other;
+}
 QString E2EHarness::buildDir() { return QStringLiteral(VELUMO_BUILD_DIR); }
 
 QString E2EHarness::testDataPath(const QString& relative)
@@ -50,7 +54,7 @@ bool E2EHarness::startServer()
     m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(writeFd),
                                           QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!m_xvfb->waitForStarted(10000)) {
+    if (!m_xvfb->waitForStarted(kDeadlineMs)) {
         close(fds[0]);
         close(fds[1]);
         return false;
@@ -60,7 +64,7 @@ bool E2EHarness::startServer()
     char c;
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 15000 && read(fds[0], &c, 1) == 1) {
+    while (timer.elapsed() < kDeadlineMs && read(fds[0], &c, 1) == 1) {
         if (c == '\n')
             break;
         number.append(c);
@@ -90,7 +94,7 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
     m_program->setProcessEnvironment(env);
     m_program->setWorkingDirectory(m_work.path());
     m_program->start(binary, arguments);
-    return m_program->waitForStarted(10000);
+    return m_program->waitForStarted(kDeadlineMs);
 }
 
 QString E2EHarness::run(const QString& program, const QStringList& args, int timeoutMs, int* exitCode)
@@ -119,7 +123,7 @@ QStringList E2EHarness::visibleWindows(const QString& namePattern)
                      QString::number(m_program->processId())};
     if (!namePattern.isEmpty())
         args << QStringLiteral("--name") << namePattern;
-    return run(QStringLiteral("xdotool"), args, 5000).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run(QStringLiteral("xdotool"), args, kDeadlineMs).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString E2EHarness::waitForWindow(const QString& namePattern, int timeoutMs)
@@ -142,20 +146,20 @@ QString E2EHarness::windowName(const QString& windowId)
 
 void E2EHarness::focus(const QString& windowId)
 {
+    // --sync waits until the window has the focus.
     run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
-    QThread::msleep(150);
 }
 
 void E2EHarness::key(const QString& keys)
 {
+    // Input reaches the program in the order sent; steps that depend on its
+    // effect wait for that effect, not for time.
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50"), keys});
-    QThread::msleep(150);
 }
 
 void E2EHarness::type(const QString& text)
 {
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
-    QThread::msleep(150);
 }
 
 void E2EHarness::mouseMove(int x, int y, const QString& windowId)
@@ -165,25 +169,21 @@ void E2EHarness::mouseMove(int x, int y, const QString& windowId)
         args << QStringLiteral("--window") << windowId;
     args << QString::number(x) << QString::number(y);
     run(QStringLiteral("xdotool"), args);
-    QThread::msleep(30);
 }
 
 void E2EHarness::mouseDown(int button)
 {
     run(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QString::number(button)});
-    QThread::msleep(50);
 }
 
 void E2EHarness::mouseUp(int button)
 {
     run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QString::number(button)});
-    QThread::msleep(50);
 }
 
 void E2EHarness::click(int button)
 {
     run(QStringLiteral("xdotool"), {QStringLiteral("click"), QString::number(button)});
-    QThread::msleep(100);
 }
 
 void E2EHarness::drag(const QPoint& from, const QPoint& to, const QString& windowId, int button, int steps)
@@ -261,15 +261,28 @@ QString E2EHarness::settingsFile() const
     return m_config.path() + QStringLiteral("/Velumo/Velumo.ini");
 }
 
+bool E2EHarness::waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        if (condition())
+            return true;
+        if (timer.elapsed() >= timeoutMs)
+            return false;
+        QThread::msleep(100);
+    }
+}
+
 bool E2EHarness::waitForFile(const QString& path, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        if (QFileInfo(path).size() > 0) {
-            QThread::msleep(300);
+        // Files are written beside and renamed into place: once there
+        // with content, they are whole.
+        if (QFileInfo(path).size() > 0)
             return true;
-        }
         QThread::msleep(100);
     }
     return false;
@@ -313,7 +326,7 @@ QString E2EHarness::identify(const QString& path)
 {
     int code = -1;
     const QString out = run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h\\n"), path},
-                            20000, &code);
+                            kDeadlineMs, &code);
     return code == 0 ? out.split(QLatin1Char('\n')).first().trimmed() : QString();
 }
 
@@ -327,7 +340,7 @@ QImage E2EHarness::decodeIndependently(const QString& path)
     const QString raw = path + QStringLiteral(".rgba");
     int code = -1;
     run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:") + raw},
-        60000, &code);
+        kDeadlineMs, &code);
     QFile file(raw);
     if (code != 0 || width <= 0 || height <= 0 || !file.open(QIODevice::ReadOnly))
         return {};

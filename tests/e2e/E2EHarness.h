@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // Drives the real velumo binary on a private Xvfb server: its own display,
@@ -13,6 +14,11 @@
 // program exits cleanly without a sanitizer report.
 class E2EHarness {
 public:
+    // How long a step may take to show its effect: generous, because the
+    // sanitizer build on a loaded machine with two cores is slow. Steps wait
+    // for their effect and return as soon as it shows.
+    static constexpr int kDeadlineMs = 90000;
+
     E2EHarness();
     ~E2EHarness();
 
@@ -22,7 +28,7 @@ public:
     bool launch(const QStringList& arguments = {}, const QString& binary = binaryPath());
     // Waits until the program shows a window whose name matches the pattern
     // (xdotool's regular expression; empty: any window). Returns its id.
-    QString waitForWindow(const QString& namePattern = QString(), int timeoutMs = 20000);
+    QString waitForWindow(const QString& namePattern = QString(), int timeoutMs = kDeadlineMs);
     QStringList visibleWindows(const QString& namePattern = QString());
     QString windowName(const QString& windowId);
     void focus(const QString& windowId);
@@ -38,7 +44,7 @@ public:
 
     // Waits for the program to end; returns its exit code, or -1 when it
     // did not end in time (it is then killed) or crashed.
-    int waitForExit(int timeoutMs = 20000);
+    int waitForExit(int timeoutMs = kDeadlineMs);
     bool isRunning() const;
 
     QString standardError() const { return m_stderr; }
@@ -48,11 +54,13 @@ public:
     QString workDir() const { return m_work.path(); }
     QString display() const { return m_display; }
 
+    // Checks the condition until it holds (true) or the deadline passes.
+    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kDeadlineMs);
     // Waits until a file exists with some content (and a moment more, for a
     // rename to settle).
-    bool waitForFile(const QString& path, int timeoutMs = 15000);
+    bool waitForFile(const QString& path, int timeoutMs = kDeadlineMs);
     // Waits until the program shows no window matching the pattern.
-    bool waitForNoWindow(const QString& pattern, int timeoutMs = 10000);
+    bool waitForNoWindow(const QString& pattern, int timeoutMs = kDeadlineMs);
     // Save As through the keyboard: the save panel opens and the path is typed
     // over the proposed name and confirmed. Does not wait for the file.
     void typeIntoSavePanel(const QString& documentWindow, const QString& path);
@@ -73,8 +81,10 @@ public:
     void quitCleanly(const QString& window);
 
     // Runs a helper command (xdotool, identify, ...) on the harness display.
-    QString run(const QString& program, const QStringList& args, int timeoutMs = 20000, int* exitCode = nullptr);
+    QString run(const QString& program, const QStringList& args, int timeoutMs = kDeadlineMs, int* exitCode = nullptr);
 
+    // The program under test: VELUMO_E2E_BINARY when set (to try the tests
+    // on another build), else the one of this build tree.
     static QString binaryPath();
     static QString buildDir();
     static QString testDataPath(const QString& relative);

@@ -22,6 +22,7 @@ struct Picture {
 };
 
 constexpr QRgb kWhite = 0xffffffffu;
+constexpr int kDeadlineMs = 60000;
 constexpr QRgb kBlack = 0xff000000u;
 
 // Decoded by ImageMagick, not by the program's own decoder.
@@ -32,16 +33,31 @@ Picture decode(E2EHarness& h, const QString& path)
 }
 
 struct Program {
-    Program()
+    // The program with a blank picture, or with a picture file (whose top
+    // row must be white, so that the canvas can be found).
+    explicit Program(const QString& picture = {})
     {
-        if (!h.launch())
+        if (!h.launch(picture.isEmpty() ? QStringList() : QStringList{picture}))
             return;
-        window = h.waitForWindow(QStringLiteral("Untitled"));
+        window = h.waitForWindow(picture.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(picture).fileName());
         if (window.isEmpty())
             return;
         h.focus(window);
-        QThread::msleep(500);
-        locate();
+        waitForCanvas();
+    }
+
+    // Waits until the canvas and the tool buttons show on the screen.
+    bool waitForCanvas()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        do {
+            locate();
+            if (canvas.x() >= 0 && buttonsTop >= 0)
+                return true;
+            QThread::msleep(100);
+        } while (timer.elapsed() < kDeadlineMs);
+        return false;
     }
 
     // The canvas (blank and white at 100 %: the first row with a long white
@@ -86,7 +102,6 @@ struct Program {
         const int i = int(labels.indexOf(label));
         h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
         h.click(1);
-        QThread::msleep(200);
     }
 
     QPoint onScreen(QPoint canvasPoint) const { return canvas + canvasPoint; }
@@ -103,13 +118,11 @@ struct Program {
                 h.mouseMove(from.x() + (to.x() - from.x()) * s / 8, from.y() + (to.y() - from.y()) * s / 8);
         }
         h.mouseUp(button);
-        QThread::msleep(200);
     }
     void click(QPoint canvasPoint)
     {
         h.mouseMove(onScreen(canvasPoint).x(), onScreen(canvasPoint).y());
         h.click(1);
-        QThread::msleep(200);
     }
     void key(const QString& keys)
     {
@@ -131,6 +144,13 @@ struct Program {
     int buttonsTop = -1;
     int buttonsLeft = -1;
 };
+
+QImage whiteSquare()
+{
+    QImage white(17, 17, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    return white;
+}
 
 // Pixels that differ between two pictures, outside those a rule excuses.
 int differences(const Picture& a, const Picture& b, const std::function<bool(int, int)>& excused = {})
@@ -287,7 +307,7 @@ TEST(RasterToolsE2E, ClosingAWindowMidTimedWorkIsClean)
         QString spare;
         QElapsedTimer timer;
         timer.start();
-        while (spare.isEmpty() && timer.elapsed() < 10000) {
+        while (spare.isEmpty() && timer.elapsed() < kDeadlineMs) {
             for (const QString& id : p.h.visibleWindows(QStringLiteral("Untitled")))
                 if (!before.contains(id))
                     spare = id;
@@ -298,37 +318,39 @@ TEST(RasterToolsE2E, ClosingAWindowMidTimedWorkIsClean)
                                              QStringLiteral("1000")});
         p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), p.window});
         p.h.focus(p.window);
-        QThread::msleep(300);
-        p.locate();
-        ASSERT_GE(p.canvas.x(), 0);
+        ASSERT_TRUE(p.waitForCanvas());
 
         p.chooseTool(tool);
         const QPoint centre = p.onScreen({100, 100});
         if (tool == QLatin1String("Airbrush")) {
             p.h.mouseMove(centre.x(), centre.y());
             p.h.mouseDown(1); // held while the window closes
-            QThread::msleep(300);
+            // Sprayed dots show: the timer runs.
+            QElapsedTimer spraying;
+            spraying.start();
+            while (spraying.elapsed() < kDeadlineMs &&
+                   p.h.screenshot().copy(QRect(centre - QPoint(8, 8), QSize(17, 17))).convertToFormat(QImage::Format_RGB32) ==
+                       whiteSquare())
+                QThread::msleep(100);
         } else if (tool == QLatin1String("Bomb")) {
             // With Shift the explosion grows slowly: it runs for seconds.
             p.h.run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("shift")});
             p.click({100, 100});
             p.h.run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("shift")});
-            QThread::msleep(200);
         } else {
             p.drag({{50, 50}, {170, 150}});
-            QThread::msleep(200);
         }
         p.key(QStringLiteral("ctrl+w"));
-        // An edited picture asks first: "Don't Save".
-        const QString alert = p.h.waitForWindow(QStringLiteral("^Velumo$"), 3000);
-        if (!alert.isEmpty()) {
-            p.h.focus(alert);
-            p.h.key(QStringLiteral("ctrl+d"));
-        }
+        // The work is committed first, so the picture is edited and the
+        // program asks: "Don't Save".
+        const QString alert = p.h.waitForWindow(QStringLiteral("^Velumo$"));
+        ASSERT_FALSE(alert.isEmpty()) << p.h.standardError().toStdString();
+        p.h.focus(alert);
+        p.h.key(QStringLiteral("ctrl+d"));
         if (tool == QLatin1String("Airbrush"))
             p.h.mouseUp(1);
         timer.restart();
-        while (timer.elapsed() < 10000 && p.h.visibleWindows().contains(p.window))
+        while (timer.elapsed() < kDeadlineMs && p.h.visibleWindows().contains(p.window))
             QThread::msleep(100);
         ASSERT_FALSE(p.h.visibleWindows().contains(p.window));
         QThread::msleep(300); // ticks would come now, if anything still ran
@@ -338,9 +360,143 @@ TEST(RasterToolsE2E, ClosingAWindowMidTimedWorkIsClean)
         p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), spare, QString::number(home.x()),
                                              QString::number(home.y())});
         p.h.focus(p.window);
-        QThread::msleep(300);
-        p.locate();
+        ASSERT_TRUE(p.waitForCanvas());
     }
+    p.key(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(p.h.waitForExit(), 0);
+    EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();
+}
+
+namespace {
+
+// A white 400 x 300 picture with a black square at (60, 60) and a red one
+// at (300, 200), each 40 pixels wide.
+QString writeSquares(E2EHarness& h, const QString& name)
+{
+    QImage picture(400, 300, QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            picture.setPixel(60 + x, 60 + y, kBlack);
+            picture.setPixel(300 + x, 200 + y, qRgb(255, 0, 0));
+        }
+    }
+    const QString path = h.workDir() + QLatin1Char('/') + name;
+    picture.save(path, "PNG");
+    return path;
+}
+
+// Waits until the file, as ImageMagick reads it, passes the check.
+bool waitForPicture(E2EHarness& h, const QString& path, const std::function<bool(const Picture&)>& check)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        const Picture p = decode(h, path);
+        if (p.valid() && check(p))
+            return true;
+        QThread::msleep(200);
+    } while (timer.elapsed() < kDeadlineMs);
+    return false;
+}
+
+// The black square lifted with the rectangle selection and dragged 150
+// pixels right, left floating.
+void floatTheBlackSquare(Program& p)
+{
+    p.chooseTool(QStringLiteral("Rectangle Selection"));
+    p.drag({{50, 50}, {110, 110}});
+    p.drag({{80, 80}, {230, 80}});
+}
+
+bool squareMoved(const Picture& p)
+{
+    return p.at(230, 80) == kBlack && p.at(80, 80) == kWhite;
+}
+
+} // namespace
+
+// A colour picked with the eyedropper becomes the colour the tools paint with.
+TEST(RasterToolsE2E, TheEyedroppersColourIsThePencilsColour)
+{
+    E2EHarness h0;
+    const QString picture = writeSquares(h0, QStringLiteral("squares.png"));
+    Program p(picture);
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_GE(p.canvas.x(), 0);
+    p.chooseTool(QStringLiteral("Eyedropper"));
+    p.click({320, 220});
+    p.chooseTool(QStringLiteral("Brush"));
+    p.drag({{40, 150}, {200, 150}});
+    const Picture painted = p.save(QStringLiteral("painted"));
+    ASSERT_TRUE(painted.valid()) << p.h.standardError().toStdString();
+    for (int x = 44; x <= 196; x += 8)
+        EXPECT_EQ(painted.at(x, 150), qRgb(255, 0, 0)) << x;
+    p.key(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(p.h.waitForExit(), 0);
+    EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();
+}
+
+// Save and Close take the current tool's unfinished work (a floating
+// selection) into the picture before they look at the edited state.
+TEST(RasterToolsE2E, SaveAndCloseCommitTheFloatingSelectionFirst)
+{
+    E2EHarness h0;
+    const QString picture = writeSquares(h0, QStringLiteral("work.png"));
+    {
+        // A plain Save writes the moved square and leaves nothing unsaved:
+        // the window then closes without asking, ending the program.
+        Program p(picture);
+        ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+        ASSERT_GE(p.canvas.x(), 0);
+        floatTheBlackSquare(p);
+        p.key(QStringLiteral("ctrl+s"));
+        EXPECT_TRUE(waitForPicture(p.h, picture, squareMoved));
+        p.key(QStringLiteral("ctrl+w"));
+        EXPECT_EQ(p.h.waitForExit(), 0) << "the saved picture still counted as edited";
+    }
+    writeSquares(h0, QStringLiteral("work.png"));
+    {
+        // Close with the square floating: the program asks, and Save
+        // writes the moved square.
+        Program p(picture);
+        ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+        ASSERT_GE(p.canvas.x(), 0);
+        floatTheBlackSquare(p);
+        p.key(QStringLiteral("ctrl+w"));
+        const QString alert = p.h.waitForWindow(QStringLiteral("^Velumo$"));
+        ASSERT_FALSE(alert.isEmpty()) << "closed without asking";
+        p.h.focus(alert);
+        p.h.key(QStringLiteral("Return"));
+        EXPECT_TRUE(waitForPicture(p.h, picture, squareMoved));
+        EXPECT_EQ(p.h.waitForExit(), 0);
+        EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();
+    }
+}
+
+// Revert to Saved ends the floating selection: nothing of it lands on the
+// picture read back.
+TEST(RasterToolsE2E, RevertDropsTheFloatingSelection)
+{
+    E2EHarness h0;
+    const QString picture = writeSquares(h0, QStringLiteral("revert.png"));
+    Program p(picture);
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_GE(p.canvas.x(), 0);
+    p.chooseTool(QStringLiteral("Brush"));
+    p.drag({{40, 200}, {200, 200}}); // an edit, so that there is something to revert
+    floatTheBlackSquare(p);
+    p.key(QStringLiteral("alt+f"));
+    p.h.key(QStringLiteral("v"));
+    const QString alert = p.h.waitForWindow(QStringLiteral("^Velumo$"));
+    ASSERT_FALSE(alert.isEmpty()) << p.h.standardError().toStdString();
+    p.h.focus(alert);
+    p.h.key(QStringLiteral("Return"));
+    ASSERT_TRUE(p.h.waitForNoWindow(QStringLiteral("^Velumo$")));
+    p.click({20, 280}); // would put down a selection that still floated
+    const Picture reverted = p.save(QStringLiteral("reverted"));
+    ASSERT_TRUE(reverted.valid()) << p.h.standardError().toStdString();
+    EXPECT_EQ(differences(reverted, decode(p.h, picture)), 0);
     p.key(QStringLiteral("ctrl+q"));
     EXPECT_EQ(p.h.waitForExit(), 0);
     EXPECT_FALSE(p.h.stderrHasSanitizerReport()) << p.h.standardError().toStdString();

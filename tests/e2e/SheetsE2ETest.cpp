@@ -34,8 +34,11 @@ TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
     const QString window = h.waitForWindow(QStringLiteral("Untitled"));
     ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
     h.focus(window);
-    const QPoint origin = canvasOrigin(h.screenshot(window), 400);
-    ASSERT_GE(origin.x(), 0);
+    QPoint origin;
+    ASSERT_TRUE(E2EHarness::waitUntil([&] {
+        origin = canvasOrigin(h.screenshot(window), 400);
+        return origin.x() >= 0;
+    }));
 
     // The corner knob's centre is 3 pixels beyond both edges; the new edge
     // lands 3 pixels short of where the mouse lets go.
@@ -45,10 +48,13 @@ TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
     h.mouseDown(1);
     for (int i = 1; i <= 10; ++i)
         h.mouseMove(knob.x() + (target.x() - knob.x()) * i / 10, knob.y() + (target.y() - knob.y()) * i / 10, window);
-    QThread::msleep(300);
-    const QStringList huds = h.visibleWindows(QStringLiteral("pixels$"));
-    ASSERT_EQ(huds.size(), 1) << h.standardError().toStdString();
-    EXPECT_EQ(h.windowName(huds.first()), QStringLiteral("500 x 350 pixels"));
+    QStringList huds;
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        huds = h.visibleWindows(QStringLiteral("^500 x 350 pixels$"));
+        return !huds.isEmpty();
+    })) << h.visibleWindows(QStringLiteral("pixels$")).join(QLatin1Char(' ')).toStdString();
+    ASSERT_EQ(h.visibleWindows(QStringLiteral("pixels$")).size(), 1) << h.standardError().toStdString();
+    EXPECT_EQ(h.windowName(huds.value(0)), QStringLiteral("500 x 350 pixels"));
     // It floats beside the mouse: below and to the right of it.
     const QRect hud = h.windowGeometry(huds.first());
     const QRect shown = h.windowGeometry(window);
@@ -119,7 +125,6 @@ TEST(SheetsE2E, ResizeAtFiftyPercentTurns641By481Into320By240)
     h.key(QStringLiteral("ctrl+a"));
     h.type(QStringLiteral("50"));
     h.key(QStringLiteral("Tab"));
-    QThread::msleep(200);
     h.key(QStringLiteral("ctrl+a"));
     h.type(QStringLiteral("50"));
     h.key(QStringLiteral("Return"));
@@ -158,11 +163,13 @@ TEST(SheetsE2E, PreferencesSetTheFileTypeAntiAliasingAndAnUndoLimitForEveryDocum
     h.key(QStringLiteral("space")); // anti-aliasing off
     h.key(QStringLiteral("ctrl+2"));
     ASSERT_FALSE(h.waitForWindow(QStringLiteral("^Advanced$")).isEmpty());
-    QThread::msleep(200);
     h.key(QStringLiteral("ctrl+a"));
     h.type(QStringLiteral("1"));
     h.key(QStringLiteral("Return"));
-    QThread::msleep(300);
+    // The undo limit is the last setting made: once written, all are.
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        return QSettings(h.settingsFile(), QSettings::IniFormat).value(QStringLiteral("UndoLevels")).toInt() == 1;
+    }));
 
     QSettings settings(h.settingsFile(), QSettings::IniFormat);
     EXPECT_EQ(settings.value(QStringLiteral("FileType")).toString(), QStringLiteral("JPEG"));
@@ -200,20 +207,25 @@ TEST(SheetsE2E, AboutShowsTheProgramsNameVersionAndCredits)
     const QString about = h.waitForWindow(QStringLiteral("^About Velumo$"));
     ASSERT_FALSE(about.isEmpty()) << h.standardError().toStdString();
     // Name, version, copyright and credits are text on the window: many
-    // dark pixels on a light background.
-    QThread::msleep(300);
-    const QImage shot = h.screenshot(about);
-    ASSERT_FALSE(shot.isNull());
+    // dark pixels on a light background, once it has painted.
     int dark = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            dark += qGray(shot.pixel(x, y)) < 100;
+    E2EHarness::waitUntil([&] {
+        const QImage shot = h.screenshot(about);
+        dark = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                dark += qGray(shot.pixel(x, y)) < 100;
+        return dark > 500;
+    });
     EXPECT_GT(dark, 500);
     // Choosing About again brings back the same window, not a second one.
     h.focus(window);
     h.key(QStringLiteral("alt+h"));
     h.key(QStringLiteral("a"));
-    QThread::msleep(300);
+    // The window comes forward with the focus once the command is handled.
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        return h.run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).trimmed() == about;
+    }));
     EXPECT_EQ(h.visibleWindows(QStringLiteral("^About Velumo$")).size(), 1);
     h.quitCleanly(window);
 }

@@ -163,3 +163,15 @@ TEST(DabBrushDocument, ChoosingAnotherBrushChangesTheStroke)
 
     EXPECT_NE(columnAcross(d.image(), 140, 50, 70), columnAcross(d.image(), 140, 150, 170));
 }
+
+TEST(DabBrushDocument, ChoosingABrushMakesTheBrushToolCurrent)
+{
+    BrushDocument d;
+    d.document->toolboxController()->chooseToolWithLabel(QStringLiteral("Fill"));
+    ASSERT_EQ(d.document->toolboxController()->currentTool(), QStringLiteral("Fill"));
+    KZDabBrushListButton* other = d.document->brushListView()->brushListItemWithTag(KZDabBrushListView::tagForEntry(2, 1));
+    ASSERT_NE(other, nullptr);
+    other->click();
+    EXPECT_EQ(d.document->toolboxController()->currentTool(), QStringLiteral("Brushes"));
+    EXPECT_EQ(d.document->toolbox()->currentTool(), d.tool());
+}

@@ -176,8 +176,10 @@ TEST(KZDabBrushListView, GridFollowsTheWidthWithAtLeastOneColumn)
 
     QScrollArea* scroll = chooser.scrollViewForGroup(0);
     ASSERT_NE(scroll, nullptr);
+    // The columns follow the tab's content, not what its scroll bar leaves.
+    QWidget* page = scroll->parentWidget();
     const auto checkGrid = [&](int expectedColumns) {
-        const int width = scroll->viewport()->width();
+        const int width = page->width();
         EXPECT_EQ(KZDabBrushListView::columnsForWidth(width), expectedColumns) << width;
         EXPECT_EQ(scroll->widget()->height(), KZDabBrushListView::documentHeight(8, expectedColumns));
         for (int k = 1; k <= 7; ++k) {
@@ -186,12 +188,14 @@ TEST(KZDabBrushListView, GridFollowsTheWidthWithAtLeastOneColumn)
             EXPECT_EQ(button->geometry(), QRect(2, 2, 60, 60));
         }
     };
-    const int wide = scroll->viewport()->width();
-    ASSERT_GE(wide, 64 * 4) << "a 338-pixel chooser holds four cells or more";
-    checkGrid(wide / 64);
+    // The 338-point chooser's tab content is about 330 points wide: 5 columns.
+    ASSERT_GE(page->width(), 64 * 5) << page->width();
+    ASSERT_LT(page->width(), 64 * 6) << page->width();
+    checkGrid(5);
+    EXPECT_EQ(chooser.brushListItemWithTag(5)->parentWidget()->geometry().topLeft(), QPoint(256, 0));
 
     // Narrower than a cell: one column, a row per brush, and a scroller.
-    scroll->viewport()->resize(40, scroll->viewport()->height());
+    page->resize(40, page->height());
     checkGrid(1);
 }
 

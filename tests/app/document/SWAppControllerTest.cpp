@@ -17,9 +17,17 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <QBuffer>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTest>
+
+#include "platform/appkit/ActionRouter.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,9 +128,10 @@ TEST_F(SWAppControllerTest, NewFromClipboardNeedsAReadablePicture)
     pb.writeText(QStringLiteral("only text"));
     EXPECT_FALSE(controller.validateMenuItem(&item));
 
-    // Announced as a picture but unreadable: a beep and no document.
+    // Announced as a picture but unreadable: the item only asks for the
+    // type, so it is enabled; choosing it beeps and makes no document.
     pb.setData(QByteArray("GIF89a broken"), QStringLiteral("image/gif"));
-    EXPECT_FALSE(controller.validateMenuItem(&item));
+    EXPECT_TRUE(controller.validateMenuItem(&item));
     const int beeps = platform::Beep::count();
     const int before = documents.documents().size();
     controller.newFromClipboard();
@@ -140,6 +149,58 @@ TEST_F(SWAppControllerTest, NewFromClipboardNeedsAReadablePicture)
     EXPECT_EQ(document->fileType(), documents.defaultType());
     EXPECT_NE(document->window(), nullptr);
     pb.clearContents();
+}
+
+namespace {
+// Clipboard content that counts how often its bytes are fetched.
+class CountingMimeData : public QMimeData {
+public:
+    mutable int fetches = 0;
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        ++fetches;
+        return QMimeData::retrieveData(mimeType, type);
+    }
+};
+} // namespace
+
+TEST_F(SWAppControllerTest, AKeyPressValidatesNewFromClipboardWithoutDecodingThePicture)
+{
+    SWAppController controller;
+    QImage big(4000, 3000, QImage::Format_RGB32);
+    big.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(big.save(&buffer, "PNG"));
+    auto* content = new CountingMimeData;
+    content->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(content);
+    ASSERT_EQ(QGuiApplication::clipboard()->mimeData(), content);
+
+    QMainWindow window;
+    auto* bar = new QMenuBar(&window);
+    window.setMenuBar(bar);
+    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    auto* item = new platform::MenuItem(QStringLiteral("New from Clipboard"), QStringLiteral("newFromClipboard:"), {}, file);
+    item->setEnabled(false);
+    file->addAction(item);
+    platform::ActionRouter::shared().watch(bar);
+    auto* central = new QWidget(&window);
+    central->setFocusPolicy(Qt::StrongFocus);
+    window.setCentralWidget(central);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    central->setFocus();
+
+    content->fetches = 0;
+    QTest::keyClick(central, Qt::Key_A);
+    EXPECT_TRUE(item->isEnabled()) << "the key press validated the menus";
+    EXPECT_EQ(content->fetches, 0) << "validation read the picture's bytes";
+    QGuiApplication::clipboard()->clear();
 }
 
 TEST_F(SWAppControllerTest, AboutWithShiftAndControlShowsTheDebuggingInformation)

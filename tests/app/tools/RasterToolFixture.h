@@ -13,10 +13,10 @@
 #include "platform/appkit/DocumentWindow.h"
 #include "platform/appkit/UndoManager.h"
 #include "platform/foundation/ModifierFlags.h"
+#include "platform/foundation/Timer.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -129,15 +129,16 @@ struct RasterToolFixture {
         QCoreApplication::sendEvent(document->overlayView(), &event);
     }
 
-    // Runs the event loop for a while (timers fire).
-    static void spin(int ms)
+    // Time passes: the events already queued are handled, then the tools'
+    // timers tick as they would in that time.
+    void spin(int ms)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QApplication::processEvents();
+        clock.advance(ms);
     }
 
+    // The tools' timers tick only when a test moves this clock.
+    platform::ManualClock clock;
     SWDocument* document = nullptr;
 };
 

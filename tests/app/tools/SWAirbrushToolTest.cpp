@@ -61,7 +61,7 @@ TEST(SWAirbrushTool, TheTimerSpraysOnTheMainLoopAndStopsWithTheWork)
     f.controller()->setLineWidth(4);
     auto* airbrush = dynamic_cast<SWAirbrushTool*>(f.choose("Airbrush"));
     f.press({100, 70});
-    RasterToolFixture::spin(150);
+    f.spin(150);
     EXPECT_GT(countPixels(f.buffer(), Qt::black), 0);
     // A change of tool ends the spray and commits it.
     f.choose("Brush");
@@ -90,12 +90,12 @@ TEST(SWAirbrushTool, ClosingTheWindowWhileSprayingIsClean)
     RasterToolFixture f;
     auto* airbrush = dynamic_cast<SWAirbrushTool*>(f.choose("Airbrush"));
     f.press({100, 70});
-    RasterToolFixture::spin(50);
+    f.spin(50);
     // The window goes at once, the document on the next pass of the loop:
     // the spray must not tick in between, nor after.
     f.document->close();
     EXPECT_FALSE(airbrush->timerIsRunning());
     f.document = nullptr;
-    RasterToolFixture::spin(100);
+    f.spin(100);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

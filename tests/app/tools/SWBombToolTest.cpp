@@ -139,7 +139,7 @@ TEST(SWBombTool, TheTimerRunsTheExplosionAndAChangeOfToolCompletesIt)
     auto* bomb = dynamic_cast<SWBombTool*>(f.choose("Bomb"));
     f.controller()->setBackgroundColor(Qt::red);
     f.gesture({{100, 75}}, Shift);
-    RasterToolFixture::spin(100);
+    f.spin(100);
     EXPECT_TRUE(bomb->isExploding());
     EXPECT_GT(bomb->radius(), 0);
     f.choose("Brush");
@@ -159,10 +159,10 @@ TEST(SWBombTool, ClosingTheWindowMidExplosionIsClean)
     RasterToolFixture f({400, 300});
     auto* bomb = dynamic_cast<SWBombTool*>(f.choose("Bomb"));
     f.gesture({{100, 75}}, Shift);
-    RasterToolFixture::spin(50);
+    f.spin(50);
     f.document->close();
     EXPECT_FALSE(bomb->timerIsRunning());
     f.document = nullptr;
-    RasterToolFixture::spin(100);
+    f.spin(100);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

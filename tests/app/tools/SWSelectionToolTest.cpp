@@ -150,7 +150,7 @@ TEST(SWSelectionTool, AClickInsideWithoutMovingStopsTheBorderUntilTheNextMove)
     f.gesture({{20, 10}, {60, 50}});
     ASSERT_TRUE(selection->isAnimating());
     const int64_t phase = selection->dottedLineOffset();
-    RasterToolFixture::spin(200);
+    f.spin(200);
     EXPECT_NE(selection->dottedLineOffset(), phase); // the border marches on the main loop
     f.gesture({{30, 30}});
     EXPECT_TRUE(selection->isSelected());
@@ -255,6 +255,6 @@ TEST(SWSelectionTool, ClosingTheWindowWithAFloatingSelectionIsClean)
     f.document->close();
     EXPECT_FALSE(selection->isAnimating());
     f.document = nullptr;
-    RasterToolFixture::spin(200);
+    f.spin(200);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -1,8 +1,14 @@
 #include "VTRNumericTextField.h"
 #include "VTRUITestSupport.h"
 
+#include "platform/foundation/Timer.h"
+
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFocusEvent>
+#include <QPushButton>
+#include <QTest>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -42,6 +48,8 @@ protected:
         pressKey(field, Qt::Key_Return);
     }
 
+    // The delayed select-all waits for this clock.
+    platform::ManualClock clock;
     QWidget window;
     VTRNumericTextField* field = nullptr;
     QLineEdit* neighbour = nullptr;
@@ -231,7 +239,9 @@ TEST_F(NumericFieldTest, CorrectionAlertShowsOnceOnReturn)
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.texts().value(0), kIntegerMessage1To999);
     EXPECT_EQ(actions, 1);
-    EXPECT_FALSE(field->hasFocus()); // editing ended: focus went back to the window
+    // Editing ended: focus went to the window's initial first responder,
+    // here the field itself (the first in the window's tab chain).
+    EXPECT_EQ(window.focusWidget(), field);
 }
 
 TEST_F(NumericFieldTest, WindowDeactivationDoesNotEndEditing)
@@ -251,11 +261,11 @@ TEST_F(NumericFieldTest, GainingFocusSelectsTheWholeText)
     ASSERT_TRUE(showAndActivate(window));
     field->setText(QStringLiteral("123"));
     neighbour->setFocus(Qt::OtherFocusReason);
-    processEventsFor(10);
     field->setFocus(Qt::MouseFocusReason);
     field->setCursorPosition(1);
+    clock.advance(49);
     EXPECT_TRUE(field->selectedText().isEmpty());
-    processEventsFor(120);
+    clock.advance(1);
     EXPECT_EQ(field->selectedText(), "123");
 }
 
@@ -281,6 +291,92 @@ TEST(NumericFieldLifetime, FieldClosedWhileItsAlertIsUpIsLeftAlone)
     ++afterwards;
     UIUtil::setAlertPresenter(previous);
     EXPECT_EQ(afterwards, 1);
+}
+
+} // namespace
+
+namespace {
+
+// A sheet with a field and OK and Cancel buttons, alerts recorded.
+struct FieldSheet {
+    FieldSheet()
+    {
+        auto* layout = new QVBoxLayout(&sheet);
+        first = new QLineEdit;
+        field = new VTRNumericTextField;
+        buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        layout->addWidget(first);
+        layout->addWidget(field);
+        layout->addWidget(buttons);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &sheet, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
+        QObject::connect(&sheet, &QDialog::finished, [this](int r) { result = r; });
+    }
+    bool openWithBadEntry()
+    {
+        result = -1;
+        if (!showAndActivate(sheet))
+            return false;
+        field->setFocus(Qt::MouseFocusReason);
+        field->setText(QStringLiteral("abc"));
+        return field->hasFocus();
+    }
+
+    AlertRecorder alerts;
+    QDialog sheet;
+    QLineEdit* first = nullptr;
+    VTRNumericTextField* field = nullptr;
+    QDialogButtonBox* buttons = nullptr;
+    int result = -1;
+};
+
+TEST(NumericFieldInASheet, CancelAndClosingTheSheetDoNotCheckTheEntry)
+{
+    FieldSheet s;
+    ASSERT_TRUE(s.openWithBadEntry());
+    QTest::mouseClick(s.buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    EXPECT_EQ(s.result, int(QDialog::Rejected));
+    EXPECT_EQ(s.alerts.count(), 0);
+
+    // Escape closes the sheet: no check either.
+    ASSERT_TRUE(s.openWithBadEntry());
+    pressKey(s.field, Qt::Key_Escape);
+    EXPECT_EQ(s.result, int(QDialog::Rejected));
+    EXPECT_EQ(s.alerts.count(), 0);
+
+    // Any other way out of the field still checks it.
+    ASSERT_TRUE(s.openWithBadEntry());
+    s.first->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(s.alerts.count(), 1);
+    EXPECT_EQ(s.field->text(), "1");
+    s.sheet.reject();
+}
+
+TEST(NumericField, ReturnHandsTheFocusToTheWindowsInitialFirstResponder)
+{
+    AlertRecorder alerts;
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* first = new QLineEdit;
+    auto* field = new VTRNumericTextField;
+    auto* named = new QLineEdit;
+    layout->addWidget(first);
+    layout->addWidget(field);
+    layout->addWidget(named);
+    ASSERT_TRUE(showAndActivate(window));
+    field->setFocus(Qt::MouseFocusReason);
+    field->setText(QStringLiteral("12"));
+    pressKey(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), "12");
+    // The first field of the tab chain, unless the window names another.
+    EXPECT_EQ(QApplication::focusWidget(), first);
+
+    VTRNumericTextField::setInitialFirstResponder(&window, named);
+    field->setFocus(Qt::MouseFocusReason);
+    field->setText(QStringLiteral("13"));
+    pressKey(field, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), named);
+    EXPECT_EQ(alerts.count(), 0);
 }
 
 } // namespace

@@ -5,14 +5,18 @@
 #include "VTRDebug.h"
 #include "VTRUIStrings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QTimer>
+
+#include "platform/foundation/Timer.h"
 
 namespace {
 constexpr int kSelectAllDelayMs = 50;
+const char* const kInitialFirstResponder = "initialFirstResponder";
 
 // Focus that leaves because another window became active (an alert, another
 // document) or a pop-up opened comes back unchanged: editing goes on.
@@ -196,12 +200,20 @@ void VTRNumericTextField::endEditing(const std::function<void()>& baseHandling)
         m_lastValidValue = *number;
     }
 
-    if (hasFocus()) {
+    // Still holding the focus (or, while an alert keeps the window
+    // inactive, the window's focus widget): editing in the field is over.
+    if (hasFocus() || (!window()->isActiveWindow() && window()->focusWidget() == this)) {
         deselect();
         setCursorPosition(0);
-        // Focus goes back to the window itself, so typing no longer edits.
-        clearFocus();
-        VTRDebug::verify(!hasFocus(), QStringLiteral("Transfer first responder failed."), QString(),
+        // The focus goes to the window's initial first responder; a window
+        // without one keeps the focus itself, so typing no longer edits.
+        QWidget* initial = initialFirstResponder(window());
+        if (!initial)
+            clearFocus();
+        else if (initial != this)
+            initial->setFocus(Qt::OtherFocusReason);
+        VTRDebug::verify(initial ? window()->focusWidget() == initial : window()->focusWidget() != this,
+                         QStringLiteral("Transfer first responder failed."), QString(),
                          QStringLiteral("VTRNumericTextField::textDidEndEditing"), __LINE__);
     }
     m_endingEditing = false;
@@ -211,12 +223,48 @@ void VTRNumericTextField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     if (endsEditing(event->reason()))
-        QTimer::singleShot(kSelectAllDelayMs, this, &VTRNumericTextField::selectAllText);
+        platform::Timer::singleShot(kSelectAllDelayMs, this, [this] { selectAllText(); });
+}
+
+void VTRNumericTextField::setInitialFirstResponder(QWidget* window, QWidget* responder)
+{
+    if (window)
+        window->setProperty(kInitialFirstResponder, QVariant::fromValue(QPointer<QWidget>(responder)));
+}
+
+QWidget* VTRNumericTextField::initialFirstResponder(QWidget* window)
+{
+    if (!window)
+        return nullptr;
+    const QPointer<QWidget> named = window->property(kInitialFirstResponder).value<QPointer<QWidget>>();
+    if (named && named->window() == window && named->isEnabled() && named->isVisibleTo(window))
+        return named;
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->window() == window && w->isEnabled() &&
+            w->isVisibleTo(window))
+            return w;
+    }
+    return nullptr;
+}
+
+bool VTRNumericTextField::focusLeavesToCancel() const
+{
+    if (!window()->isVisible())
+        return true;
+    // The focus widget is already the one the focus goes to.
+    auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    if (!button || button->window() != window())
+        return false;
+    for (QWidget* w = button->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* box = qobject_cast<QDialogButtonBox*>(w))
+            return box->buttonRole(button) == QDialogButtonBox::RejectRole;
+    }
+    return false;
 }
 
 void VTRNumericTextField::focusOutEvent(QFocusEvent* event)
 {
-    if (!endsEditing(event->reason())) {
+    if (!endsEditing(event->reason()) || (!m_endingEditing && focusLeavesToCancel())) {
         QLineEdit::focusOutEvent(event);
         return;
     }

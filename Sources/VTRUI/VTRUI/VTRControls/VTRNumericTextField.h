@@ -72,6 +72,11 @@ public:
     // sheet closes while the field still has focus).
     void textDidEndEditing();
 
+    // The widget that takes the focus when editing ends with Return: the one
+    // the window names, else the first widget of its tab chain.
+    static void setInitialFirstResponder(QWidget* window, QWidget* responder);
+    static QWidget* initialFirstResponder(QWidget* window);
+
 signals:
     void actionSent();
 
@@ -82,6 +87,9 @@ protected:
 
 private:
     void customInit();
+    // Whether the focus leaves for the window's Cancel button or because the
+    // window closes: what is typed is then dropped, not checked.
+    bool focusLeavesToCancel() const;
     // The end-of-editing sequence around the line edit's own handling.
     void endEditing(const std::function<void()>& baseHandling);
 

@@ -1,4 +1,4 @@
-#include "PaintBrushPath.h"
+#include "DabBrushPath.h"
 
 #include "ColorAdapterRegistry.h"
 #include "DabBrushResource.h"
@@ -52,7 +52,7 @@ private:
 
 } // namespace
 
-QRectF PaintBrushPath::strokeWithPaintBrush(const QPainterPath& path, DabBrushResource& brush, QPainter& painter)
+QRectF DabBrushPath::strokeWithDabBrush(const QPainterPath& path, DabBrushResource& brush, QPainter& painter)
 {
     const double w = 2.0 * brush.get_actual_radius();
     const QRectF area = path.boundingRect().adjusted(-w, -w, w, w);
@@ -76,7 +76,7 @@ QRectF PaintBrushPath::strokeWithPaintBrush(const QPainterPath& path, DabBrushRe
     return area;
 }
 
-QRectF PaintBrushPath::fillWithPaintBrush(const QPainterPath& path, DabBrushResource& brush, QPainter& painter)
+QRectF DabBrushPath::fillWithDabBrush(const QPainterPath& path, DabBrushResource& brush, QPainter& painter)
 {
     const QRectF bounds = path.boundingRect();
     QImage bitmap = SWImageTools::initImageRep(bounds.size());

@@ -1,7 +1,7 @@
 // Stroking and filling whole paths with a brush.
 #include "BrushTestSupport.h"
 #include "DabBrushResource.h"
-#include "PaintBrushPath.h"
+#include "DabBrushPath.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -30,7 +30,7 @@ bool isDark(const QImage& image, int x, int y)
     return qGray(image.pixel(x, y)) < 64;
 }
 
-TEST(PaintBrushPath, StrokePaintsAlongThePathAndReportsItsReach)
+TEST(DabBrushPath, StrokePaintsAlongThePathAndReportsItsReach)
 {
     auto brush = solidBlackBrush();
     const double reach = 2.0 * brush->get_actual_radius();
@@ -44,7 +44,7 @@ TEST(PaintBrushPath, StrokePaintsAlongThePathAndReportsItsReach)
     QRectF area;
     {
         QPainter painter(&canvas);
-        area = PaintBrushPath::strokeWithPaintBrush(path, *brush, painter);
+        area = DabBrushPath::strokeWithDabBrush(path, *brush, painter);
     }
     EXPECT_EQ(area, path.boundingRect().adjusted(-reach, -reach, reach, reach));
     for (int x : {40, 100, 160}) {
@@ -55,7 +55,7 @@ TEST(PaintBrushPath, StrokePaintsAlongThePathAndReportsItsReach)
     EXPECT_FALSE(isDark(canvas, 5, 5));
 }
 
-TEST(PaintBrushPath, FillCoversThePathOnly)
+TEST(DabBrushPath, FillCoversThePathOnly)
 {
     auto brush = solidBlackBrush();
     QImage canvas = whiteCanvas();
@@ -64,7 +64,7 @@ TEST(PaintBrushPath, FillCoversThePathOnly)
     QRectF bounds;
     {
         QPainter painter(&canvas);
-        bounds = PaintBrushPath::fillWithPaintBrush(circle, *brush, painter);
+        bounds = DabBrushPath::fillWithDabBrush(circle, *brush, painter);
     }
     EXPECT_EQ(bounds, circle.boundingRect());
     EXPECT_TRUE(isDark(canvas, 100, 60));
@@ -73,15 +73,15 @@ TEST(PaintBrushPath, FillCoversThePathOnly)
     EXPECT_FALSE(isDark(canvas, 150, 60));
 }
 
-TEST(PaintBrushPath, EmptyPathPaintsNothing)
+TEST(DabBrushPath, EmptyPathPaintsNothing)
 {
     auto brush = solidBlackBrush();
     QImage canvas = whiteCanvas();
     const QImage before = canvas;
     {
         QPainter painter(&canvas);
-        PaintBrushPath::strokeWithPaintBrush(QPainterPath(), *brush, painter);
-        PaintBrushPath::fillWithPaintBrush(QPainterPath(), *brush, painter);
+        DabBrushPath::strokeWithDabBrush(QPainterPath(), *brush, painter);
+        DabBrushPath::fillWithDabBrush(QPainterPath(), *brush, painter);
     }
     EXPECT_EQ(canvas, before);
 }
