@@ -346,16 +346,20 @@ void CHServerConfig::serverConfigShowPushAdIfNeeded()
 
 void CHServerConfig::handleAlertResult(bool confirmed)
 {
-    if (m_alertType == 1 && confirmed) {
-        QString link = m_info ? m_info->appUrl : QString();
+    // The alert is over before its link opens, so a failure while opening
+    // cannot keep every later alert away.
+    const int type = m_alertType;
+    const std::shared_ptr<CHServerConfigInfo> info = m_info;
+    setCurrentShowingAlerView(nullptr);
+    m_alertType = 0;
+    if (type == 1 && confirmed) {
+        QString link = info ? info->appUrl : QString();
         if (link.isEmpty())
             link = CHOpeningURL::storePageLink();
         CHOpeningURL::openInStore(QStringLiteral("NewAppVersionReminderConfirmed"), link, this);
-    } else if (m_alertType == 2 && confirmed && m_info && !m_info->pushAdUrl.isEmpty()) {
-        CHOpeningURL::openInStore(QStringLiteral("PushAdClicked"), m_info->pushAdUrl, this);
+    } else if (type == 2 && confirmed && info && !info->pushAdUrl.isEmpty()) {
+        CHOpeningURL::openInStore(QStringLiteral("PushAdClicked"), info->pushAdUrl, this);
     }
-    setCurrentShowingAlerView(nullptr);
-    m_alertType = 0;
 }
 
 void CHServerConfig::showPushAdPromoWindow()
