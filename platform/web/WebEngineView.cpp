@@ -67,6 +67,11 @@ void WebEngineView::loadHTML(const QString& html, const QUrl& baseUrl)
 void WebEngineView::loadURL(const QUrl& url, double timeoutSeconds)
 {
     m_timeoutSeconds = timeoutSeconds;
+    // Loading from here on: the engine may refuse the address before it
+    // ever starts, and that must still end as a failed load.
+    m_loading = true;
+    if (m_timeoutSeconds > 0)
+        m_timeout->start(int(m_timeoutSeconds * 1000));
     m_page->load(url);
 }
 
@@ -96,7 +101,7 @@ void WebEngineView::hideElementById(const QString& elementId)
 void WebEngineView::started()
 {
     m_loading = true;
-    if (m_timeoutSeconds > 0)
+    if (m_timeoutSeconds > 0 && !m_timeout->isActive())
         m_timeout->start(int(m_timeoutSeconds * 1000));
     if (m_delegate)
         m_delegate->webViewDidStartLoad();
