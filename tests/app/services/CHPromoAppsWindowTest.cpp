@@ -7,6 +7,7 @@
 #include "platform/appkit/ProgressSpinner.h"
 #include "platform/foundation/NotificationCenter.h"
 
+#include <QCoreApplication>
 #include <QScreen>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -147,4 +148,19 @@ TEST_F(PromoWindow, NoURLLoadsNothing)
     controller->setUrl(QUrl());
     controller->loadUrl();
     EXPECT_EQ(web()->loads, 0);
+}
+
+TEST_F(PromoWindow, PointerOverThePageMakesTheWindowKey)
+{
+    QWidget* promo = controller->window();
+    promo->show();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(promo->isActiveWindow());
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(web()->widget(), &enter);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(promo->isActiveWindow());
 }

@@ -8,6 +8,7 @@
 #include "CHStringsTable.h"
 #include "CHUserAnalytics.h"
 #include "FakeWebView.h"
+#include "PHProgressHUD.h"
 
 #include "StderrCapture.h"
 
@@ -318,4 +319,24 @@ TEST_F(ConfigAlerts, UserLanguageTextFallsBackToDefault)
     }
     defaults.removeValue(QStringLiteral("AppleLanguages"));
     EXPECT_TRUE(CHServerConfig::textForUserLanguage({{"en", "Hello"}}).isNull());
+}
+
+TEST_F(ConfigAlerts, LoadingHUDComesOverTheMainWindowAndLeavesIt)
+{
+    QWidget window;
+    window.resize(500, 400);
+    window.show();
+    window.activateWindow();
+    config->serverConfigShowLoadingHudWithText(QStringLiteral("Checking for updates"));
+    PHProgressHUD* hud = PHProgressHUD::HUDForView(&window);
+    ASSERT_NE(hud, nullptr);
+    EXPECT_EQ(hud->labelText(), QStringLiteral("Checking for updates"));
+    EXPECT_TRUE(hud->removeFromSuperViewOnHide());
+    EXPECT_EQ(hud->geometry(), window.rect());
+
+    config->serverConfigHideLoadingHud();
+    QDeadlineTimer deadline(20000);
+    while (!PHProgressHUD::allHUDsForView(&window).isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(PHProgressHUD::allHUDsForView(&window).isEmpty());
 }
