@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -136,5 +137,44 @@ TEST(OnlineServices, PromotionWindowStopsItsSpinnerWhenThePageCannotLoad)
     ASSERT_TRUE(h.launch({QStringLiteral("http://127.0.0.1:%1/promo.html").arg(port)}, QStringLiteral(VELUMO_PROMO_PROBE)));
     ASSERT_TRUE(h.waitForFile(h.workDir() + QStringLiteral("/failed.txt"), 90000)) << h.standardError().toStdString();
     EXPECT_EQ(readFile(h.workDir() + QStringLiteral("/failed.txt")), QStringLiteral("animating=0 visible=0"));
+    expectCleanEnd(h);
+}
+
+TEST(OnlineServices, WebViewShowsTextPagesTransparentlyHidesByIdAndNamesTheClickedElement)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch({QStringLiteral("--web-view")}, QStringLiteral(VELUMO_PROMO_PROBE)));
+    const QString window = h.waitForWindow(QStringLiteral("^Web view probe$"), 60000);
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    ASSERT_TRUE(h.waitForFile(h.workDir() + QStringLiteral("/ready.txt"), 90000)) << h.standardError().toStdString();
+
+    // The banner goes, and the transparent page shows the window's blue.
+    const auto isBlue = [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; };
+    QImage shot;
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        shot = h.screenshot(window);
+        if (!shot.isNull() && isBlue(shot.pixel(shot.width() / 2, shot.height() / 4)))
+            break;
+        QThread::msleep(200);
+    }
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(isBlue(shot.pixel(shot.width() / 2, shot.height() / 4)))
+        << std::hex << shot.pixel(shot.width() / 2, shot.height() / 4);
+
+    // A click on the link (its lower half) is judged with the link's id and
+    // the address resolved against the page's base.
+    const QRect geometry = h.windowGeometry(window);
+    const QString clicked = h.workDir() + QStringLiteral("/clicked.txt");
+    QDeadlineTimer clickDeadline(60000);
+    while (!QFile::exists(clicked) && !clickDeadline.hasExpired() && h.isRunning()) {
+        h.mouseMove(geometry.width() - 20, geometry.height() * 3 / 4, window);
+        h.click();
+        QDeadlineTimer settle(3000);
+        while (!QFile::exists(clicked) && !settle.hasExpired())
+            QThread::msleep(100);
+    }
+    ASSERT_TRUE(h.waitForFile(clicked, 5000)) << h.standardError().toStdString();
+    EXPECT_EQ(readFile(clicked), QStringLiteral("http://127.0.0.1:1/base/next?x=1 go"));
     expectCleanEnd(h);
 }

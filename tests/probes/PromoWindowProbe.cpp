@@ -3,16 +3,25 @@
 // "failed.txt", with the spinner's state) into its working folder when the
 // page load ends, and "opened.txt" with the first link handed to the opener,
 // then quits.
+//
+// With "--web-view" instead, a bare web view on a blue window shows a page
+// given as text: transparent, with its element "banner" hidden once loaded.
+// "ready.txt" is written then; a click that would navigate is refused and
+// written to "clicked.txt" (address, a blank, the clicked element's id).
 #include "CHOpeningURL.h"
 #include "CHPromoAppsWindowController.h"
 #include "CHPromoAppsWindowManager.h"
 #include "PromoAppsInfo.h"
 
 #include "platform/appkit/ProgressSpinner.h"
+#include "platform/web/WebView.h"
+#include "platform/web/WebViewDelegate.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
 
 // The web engine's own code frees some objects through a base of another
 // size; that is the library's, and the sanitizer build would stop on it.
@@ -46,6 +55,60 @@ public:
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
 };
+const char* const kPage = R"(<!DOCTYPE html>
+<html><body style="margin:0;background:transparent">
+<div id="banner" style="position:fixed;left:0;top:0;width:100%;height:50%;background:#0f0"></div>
+<a id="go" href="next?x=1" style="position:fixed;left:0;top:50%;width:100%;height:50%;display:block"><span>Go</span></a>
+</body></html>
+)";
+
+class ProbeWebViewDelegate : public platform::WebViewDelegate {
+public:
+    explicit ProbeWebViewDelegate(platform::WebView* view)
+        : m_view(view)
+    {
+    }
+    void webViewDidFinishLoad() override
+    {
+        m_view->hideElementById(QStringLiteral("banner"));
+        writeFile(QStringLiteral("ready.txt"), QStringLiteral("ready"));
+    }
+    Policy decidePolicyForNavigation(const QUrl& url, const QString& elementId) override
+    {
+        if (elementId.isEmpty())
+            return Policy::Use;
+        writeFile(QStringLiteral("clicked.txt"), url.toString() + QLatin1Char(' ') + elementId);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return Policy::Ignore;
+    }
+
+private:
+    platform::WebView* m_view;
+};
+
+int showBareWebView(QApplication& app)
+{
+    auto* window = new QWidget;
+    window->setWindowTitle(QStringLiteral("Web view probe"));
+    window->resize(400, 300);
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, Qt::blue);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    std::unique_ptr<platform::WebView> view = platform::WebView::create(window);
+    ProbeWebViewDelegate delegate(view.get());
+    view->setDelegate(&delegate);
+    view->setTransparent(true);
+    layout->addWidget(view->widget());
+    view->loadHTML(QString::fromUtf8(kPage), QUrl(QStringLiteral("http://127.0.0.1:1/base/")));
+    window->show();
+    const int result = app.exec();
+    view.reset();
+    delete window;
+    return result;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,6 +116,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc < 2)
         return 2;
+    if (QString::fromLocal8Bit(argv[1]) == QLatin1String("--web-view"))
+        return showBareWebView(app);
     CHOpeningURL::setURLOpener([](const QUrl& url) {
         writeFile(QStringLiteral("opened.txt"), url.toString());
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
