@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QMetaType>
 #include <QString>
 
 #include <memory>
@@ -28,3 +29,6 @@ struct VNError {
 inline constexpr const char* VNHTTPRequestErrorDomain = "VNHTTPRequestErrorDomain";
 // Code of the HTTP client's compression errors.
 inline constexpr int VNCompressionErrorType = 11;
+
+// Errors travel in notifications' user info as QVariant values.
+Q_DECLARE_METATYPE(VNError)

@@ -1,6 +1,48 @@
 #include "CHServerConfigInfo.h"
 
+#include "DOMXMLDocument.h"
+
 namespace {
+struct ConfigKey {
+    const char* xpath;
+    QString CHServerConfigInfo::*text;
+    CHServerConfigInfo::Dictionary CHServerConfigInfo::*dictionary;
+};
+
+using Info = CHServerConfigInfo;
+const ConfigKey kConfigKeys[] = {
+    {"//config/data/file_version", &Info::dataFileVersion, nullptr},
+    {"//config/data/url", &Info::dataUrl, nullptr},
+    {"//config/data/url_backup", &Info::dataUrlBackup, nullptr},
+    {"//config/app/version", &Info::appVersion, nullptr},
+    {"//config/app/url", &Info::appUrl, nullptr},
+    {"//config/app/whats_new", nullptr, &Info::appWhatsNewDict},
+    {"//config/ads/ad/enable", &Info::adEnable, nullptr},
+    {"//config/ads/ad/admob_id", &Info::adAdmobId, nullptr},
+    {"//config/ads/push_ad/enable", &Info::pushAdEnable, nullptr},
+    {"//config/ads/push_ad/version", &Info::pushAdVersion, nullptr},
+    {"//config/ads/push_ad/title", nullptr, &Info::pushAdTitleDict},
+    {"//config/ads/push_ad/message", nullptr, &Info::pushAdMessageDict},
+    {"//config/ads/push_ad/url", &Info::pushAdUrl, nullptr},
+    {"//config/ads/push_ad/count", &Info::pushAdCount, nullptr},
+    {"//config/ads/push_ad/delay", &Info::pushAdDelay, nullptr},
+    {"//config/ads/push_ad/promo_title", &Info::pushAdPromoTitle, nullptr},
+    {"//config/ads/push_ad/promo_url", &Info::pushAdPromoUrl, nullptr},
+    {"//config/ads/push_ad/promo_width", &Info::pushAdPromoWindowWidth, nullptr},
+    {"//config/ads/push_ad/promo_height", &Info::pushAdPromoWindowHeight, nullptr},
+};
+
+void setEntry(CHServerConfigInfo::Dictionary& dictionary, const QString& key, const QString& value)
+{
+    for (auto& entry : dictionary) {
+        if (entry.first == key) {
+            entry.second = value;
+            return;
+        }
+    }
+    dictionary.append({key, value});
+}
+
 QString dictionaryText(const CHServerConfigInfo::Dictionary& dictionary)
 {
     QString text;
@@ -36,4 +78,33 @@ QString CHServerConfigInfo::description() const
     add("pushAdPromoWindowWidth", pushAdPromoWindowWidth);
     add("pushAdPromoWindowHeight", pushAdPromoWindowHeight);
     return text;
+}
+
+std::shared_ptr<CHServerConfigInfo> CHServerConfigInfo::fromXMLData(const QByteArray& data)
+{
+    const auto document = DOMXMLDocument::initWithData(data, 0);
+    if (!document)
+        return nullptr;
+    auto info = configInfo();
+    for (const ConfigKey& key : kConfigKeys) {
+        const auto nodes = document->nodesForXPath(QString::fromLatin1(key.xpath));
+        const DOMXMLNodePtr first = nodes && !nodes->isEmpty() ? nodes->first() : nullptr;
+        if (key.text) {
+            (*info).*key.text = first ? first->stringValue().trimmed() : QString();
+            continue;
+        }
+        if (!first)
+            continue;
+        // Text between the language elements (even when it is more than
+        // white space) is not an entry.
+        for (const DOMXMLNodePtr& child : first->children()) {
+            if (child->kind() != DOMXMLNode::ElementKind)
+                continue;
+            const QString name = child->name().trimmed();
+            const QString text = child->stringValue().trimmed();
+            if (!name.isEmpty() && !text.isEmpty())
+                setEntry((*info).*key.dictionary, name, text);
+        }
+    }
+    return info;
 }

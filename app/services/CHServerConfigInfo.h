@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QMetaType>
 #include <QPair>
@@ -15,6 +16,12 @@ public:
     using Dictionary = QList<QPair<QString, QString>>;
 
     static std::shared_ptr<CHServerConfigInfo> configInfo() { return std::make_shared<CHServerConfigInfo>(); }
+
+    // The configuration in an XML file (root "config"). Null when there is
+    // no data or it is not XML; keys the file lacks stay empty. Only the
+    // first element of each key counts, texts are trimmed, and a dictionary
+    // takes the child elements that have both a name and a text.
+    static std::shared_ptr<CHServerConfigInfo> fromXMLData(const QByteArray& data);
 
     QString description() const;
 

@@ -2,6 +2,7 @@
 
 #include "CHServerConfig.h"
 #include "CHServerConfigInfo.h"
+#include "CHOpeningURL.h"
 #include "CHSingletonSlot.h"
 #include "CHStringsTable.h"
 
@@ -14,29 +15,12 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
 
-#include <QDesktopServices>
-
 namespace {
 const QString kRunCountKey = QStringLiteral("dadEziCHAppRunCountKey");
 const QString kReviewedKey = QStringLiteral("dadEziCHUserAlreadyReviewedAppKey");
 // The count at which the review request would be offered. Launch counts
 // only grow from zero, so the request stays unused.
 constexpr qint64 kReviewRequestLaunchCount = -999999999;
-// Deployment settings of the store page.
-const QString kStoreHost = QStringLiteral("store.velumo.example");
-const QString kStoreIdentifier = QStringLiteral("1000000001");
-
-void openWithDesktop(const QUrl& url)
-{
-    QDesktopServices::openUrl(url);
-}
-
-CHUserAnalytics::URLOpener& urlOpener()
-{
-    static CHUserAnalytics::URLOpener opener = openWithDesktop;
-    return opener;
-}
-
 QString dadeziString(const QString& key)
 {
     return CHStringsTable::named(QStringLiteral("dadezistrings")).localizedString(key);
@@ -116,18 +100,17 @@ void CHUserAnalytics::showReviewingAlert()
 
 QString CHUserAnalytics::storePageLink()
 {
-    return QStringLiteral("https://%1/app/id%2?mt=12").arg(kStoreHost, kStoreIdentifier);
+    return CHOpeningURL::storePageLink();
 }
 
 QString CHUserAnalytics::storeFormOfLink(const QString& link)
 {
-    const qsizetype at = link.lastIndexOf(QStringLiteral("://"));
-    return QStringLiteral("macappstore://%1").arg(at < 0 ? link : link.mid(at + 3));
+    return CHOpeningURL::storeFormOfLink(link);
 }
 
 void CHUserAnalytics::setURLOpener(URLOpener opener)
 {
-    urlOpener() = opener ? std::move(opener) : URLOpener(openWithDesktop);
+    CHOpeningURL::setURLOpener(std::move(opener));
 }
 
 void CHUserAnalytics::handleAlertResult(bool confirmed)
@@ -142,9 +125,5 @@ void CHUserAnalytics::handleAlertResult(bool confirmed)
         link = info->appUrl;
     if (link.isEmpty())
         link = storePageLink();
-    const QUrl url(storeFormOfLink(link));
-    platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("VantrellNotificationOpeningURL"), this, {},
-        QStringLiteral("%1 - %2").arg(QStringLiteral("UserReviewConfirmed"), url.toString()));
-    urlOpener()(url);
+    CHOpeningURL::openInStore(QStringLiteral("UserReviewConfirmed"), link, this);
 }

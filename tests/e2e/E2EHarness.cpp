@@ -87,6 +87,9 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
     env.insert(QStringLiteral("HOME"), m_work.path());
     env.insert(QStringLiteral("QT_FONT_DPI"), QStringLiteral("96"));
+    // The web engine's sandbox cannot run as root under Xvfb; the program
+    // never turns it off itself.
+    env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     env.remove(QStringLiteral("VELUMO_SHARE_DIR"));
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=1"));
     env.insert(QStringLiteral("LSAN_OPTIONS"),

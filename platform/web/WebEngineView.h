@@ -1,0 +1,48 @@
+#pragma once
+
+#include "WebView.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QTimer;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace platform {
+
+class WebEnginePage;
+
+// The web view on the web engine: an off-the-record profile without an
+// HTTP cache, shared by every view of the process.
+class WebEngineView : public QObject, public WebView {
+    Q_OBJECT
+public:
+    explicit WebEngineView(QWidget* parent);
+    ~WebEngineView() override;
+
+    QWidget* widget() override;
+    void setDelegate(WebViewDelegate* delegate) override { m_delegate = delegate; }
+    void loadHTML(const QString& html, const QUrl& baseUrl) override;
+    void loadURL(const QUrl& url, double timeoutSeconds) override;
+    void stopLoading() override;
+    bool isLoading() const override { return m_loading; }
+    QUrl url() const override;
+    void setTransparent(bool transparent) override;
+    void hideElementById(const QString& elementId) override;
+
+private:
+    static QWebEngineProfile* profile();
+    void started();
+    void finished(bool ok);
+    void timedOut();
+
+    QPointer<QWebEngineView> m_view;
+    WebEnginePage* m_page = nullptr;
+    WebViewDelegate* m_delegate = nullptr;
+    QTimer* m_timeout = nullptr;
+    double m_timeoutSeconds = 0;
+    bool m_loading = false;
+};
+
+} // namespace platform
