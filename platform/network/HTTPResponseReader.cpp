@@ -3,6 +3,8 @@
 #include <boost/beast/http/basic_parser.hpp>
 #include <boost/beast/http/error.hpp>
 
+#include <limits>
+
 namespace platform {
 
 namespace http = boost::beast::http;
@@ -33,8 +35,6 @@ private:
                                  .arg(code)
                                  .arg(QString::fromLatin1(reason.data(), int(reason.size())));
         header = HTTPMessage::response(code, line.trimmed(), v);
-        if (m_owner.m_kind == RequestKind::Connect && code >= 200 && code < 300)
-            skip(true);
     }
 
     void on_field_impl(http::field, string_view name, string_view value, error_code&) override
@@ -80,7 +80,9 @@ void HTTPResponseReader::startParser()
 {
     m_parser = std::make_unique<Parser>(*this);
     m_parser->eager(true);
-    m_parser->body_limit(boost::none);
+    // No cap on the body (not boost::none: this version compares a length
+    // against an empty limit as if it were exceeded).
+    m_parser->body_limit(std::numeric_limits<std::uint64_t>::max());
     m_parser->header_limit(std::uint32_t(m_headerLimit));
     if (m_kind == RequestKind::Head)
         m_parser->skip(true);
@@ -111,6 +113,22 @@ void HTTPResponseReader::parse()
         error_code ec;
         const std::size_t used = m_parser->put(boost::asio::const_buffer(m_input.constData(), std::size_t(m_input.size())), ec);
         m_input.remove(0, qsizetype(used));
+        if (m_parser->is_header_done() && !m_response.isHeaderComplete()) {
+            const int status = m_parser->header.statusCode();
+            const bool interim = status >= 100 && status < 200 && status != 101;
+            if (!interim) {
+                m_parser->header.setHeaderComplete(true);
+                m_response = m_parser->header;
+            }
+            if (!ec && m_kind == RequestKind::Connect && status >= 200 && status < 300) {
+                // A tunnel is open: whatever follows belongs to it.
+                m_keepAlive = false;
+                m_complete = true;
+                m_leftover = m_input;
+                m_input.clear();
+                return;
+            }
+        }
         if (ec == http::error::need_more)
             return;
         if (ec) {
@@ -130,23 +148,13 @@ void HTTPResponseReader::parse()
                 continue;
             }
             m_keepAlive = m_parser->keep_alive();
-            m_parser->header.setHeaderComplete(true);
-            m_response = m_parser->header;
             m_complete = true;
             m_leftover = m_input;
             m_input.clear();
             return;
         }
-        if (m_parser->is_header_done() && !m_response.isHeaderComplete()) {
-            m_parser->header.setHeaderComplete(true);
-            m_response = m_parser->header;
-        }
         if (used == 0)
             return;
-    }
-    if (m_parser->is_header_done() && !m_response.isHeaderComplete() && !m_complete) {
-        m_parser->header.setHeaderComplete(true);
-        m_response = m_parser->header;
     }
 }
 

@@ -67,7 +67,7 @@ struct OperationQueue::State : std::enable_shared_from_this<OperationQueue::Stat
             best->started = true;
             ++running;
             jobs.push_back(best->operation);
-            if (idleWorkers == 0) {
+            if (idleWorkers < int(jobs.size())) {
                 workers.emplace_back([self = shared_from_this()] { self->work(); });
                 ++idleWorkers;
             }
