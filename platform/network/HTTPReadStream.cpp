@@ -536,6 +536,9 @@ void HTTPReadStream::receive()
             m_reader->feedEnd();
         else
             m_reader->feed(buffer, got);
+        // What arrived before a failure is still the client's to read.
+        if (m_reader->bodyBytesAvailable() > 0 || (m_reader->isHeaderComplete() && !headerBefore))
+            queueEvent(HasBytesAvailable);
         if (m_reader->hasFailed()) {
             fail(m_reader->error());
             return;
@@ -543,16 +546,12 @@ void HTTPReadStream::receive()
         if (m_reader->isHeaderComplete() && m_status == Status::Opening)
             m_status = Status::Open;
         if (m_reader->isComplete()) {
-            if (m_reader->bodyBytesAvailable() > 0 || !headerBefore)
-                queueEvent(HasBytesAvailable);
             finishExchange();
             return;
         }
         if (io == NetworkConnection::IO::Closed)
             return;
     }
-    if ((m_reader->isHeaderComplete() && !headerBefore) || m_reader->bodyBytesAvailable() > 0)
-        queueEvent(HasBytesAvailable);
 }
 
 void HTTPReadStream::finishExchange()

@@ -181,7 +181,9 @@ bool NetworkConnection::startTLS(const TLSSettings& settings, const QString& hos
         return false;
     }
     SSL_CTX_set_min_proto_version(m_tls->ctx, TLS1_2_VERSION);
-    SSL_CTX_set_default_verify_paths(m_tls->ctx);
+    // The system's trust store is read only when it will be consulted.
+    if (settings.validatesCertificateChain)
+        SSL_CTX_set_default_verify_paths(m_tls->ctx);
     m_ssl = SSL_new(m_tls->ctx);
     if (!m_ssl) {
         error = NetworkError::security(NetworkError::ProtocolFailure, openSSLErrors());

@@ -185,7 +185,7 @@ QString LocalServers::startNginx()
 
     QProcess makeCert;
     makeCert.setProcessChannelMode(QProcess::MergedChannels);
-    makeCert.start(openssl, { "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", d + "/key.pem",
+    makeCert.start(openssl, { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", d + "/key.pem",
                                 "-out", d + "/cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1",
                                 "-addext", "subjectAltName=IP:127.0.0.1" });
     if (!makeCert.waitForFinished(60000) || makeCert.exitCode() != 0)
