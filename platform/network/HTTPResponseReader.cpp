@@ -79,7 +79,9 @@ HTTPResponseReader::~HTTPResponseReader() = default;
 void HTTPResponseReader::startParser()
 {
     m_parser = std::make_unique<Parser>(*this);
-    m_parser->eager(true);
+    // Stop after the header so that nothing past it is taken as body
+    // before the header is looked at (after a CONNECT it is the tunnel's).
+    m_parser->eager(false);
     // No cap on the body (not boost::none: this version compares a length
     // against an empty limit as if it were exceeded).
     m_parser->body_limit(std::numeric_limits<std::uint64_t>::max());
@@ -128,6 +130,7 @@ void HTTPResponseReader::parse()
                 m_input.clear();
                 return;
             }
+            m_parser->eager(true);
         }
         if (ec == http::error::need_more)
             return;

@@ -108,3 +108,19 @@ TEST(HTTPResponseReader, HeaderFieldsAndReuse)
     EXPECT_EQ(old.response().version(), HTTPMessage::Version1_0);
     EXPECT_FALSE(old.connectionReusable());
 }
+
+TEST(HTTPResponseReader, BytesAfterAnOpenedTunnelAreNotBody)
+{
+    // However the bytes are cut, what follows the proxy's 200 is the tunnel's.
+    const QByteArray wire = "HTTP/1.1 200 Connection established\r\nContent-Length: 5\r\n\r\n\x16\x03\x01tls";
+    for (qsizetype piece = 1; piece <= wire.size(); ++piece) {
+        HTTPResponseReader reader(HTTPResponseReader::RequestKind::Connect);
+        for (qsizetype at = 0; at < wire.size(); at += piece) {
+            const QByteArray part = wire.mid(at, piece);
+            reader.feed(part.constData(), std::size_t(part.size()));
+        }
+        ASSERT_TRUE(reader.isComplete()) << piece;
+        EXPECT_EQ(reader.bodyBytesAvailable(), 0) << piece;
+        EXPECT_EQ(reader.leftover(), "\x16\x03\x01tls") << piece;
+    }
+}
