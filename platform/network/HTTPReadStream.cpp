@@ -126,7 +126,9 @@ bool HTTPReadStream::open()
     const bool https = scheme == QStringLiteral("https");
     if (url.host().isEmpty() || (scheme != QStringLiteral("http") && !https)
         || !HTTPHeaderFields::isValidName(m_request.method())) {
-        fail(NetworkError::network(NetworkError::BadServerResponse, QStringLiteral("The request cannot be sent")));
+        // Refused outright: the caller learns it from the answer, not from an event.
+        m_error = NetworkError::network(NetworkError::BadURL);
+        m_status = Status::Error;
         return false;
     }
     const QByteArray body = m_request.body();

@@ -27,6 +27,7 @@ NetworkError NetworkError::network(NetworkCode code, const QString& description)
     QString text = description;
     if (text.isEmpty()) {
         switch (code) {
+        case BadURL: text = QStringLiteral("The request cannot be sent to this URL"); break;
         case HostNotFound: text = QStringLiteral("The host could not be found"); break;
         case CannotConnectToHost: text = QStringLiteral("Could not connect to the host"); break;
         case ConnectionLost: text = QStringLiteral("The connection was lost"); break;

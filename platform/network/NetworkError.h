@@ -18,6 +18,7 @@ struct NetworkError {
     static const QString HTTPDomain;
 
     enum NetworkCode {
+        BadURL = -1000,
         HostNotFound = -1003,
         CannotConnectToHost = -1004,
         ConnectionLost = -1005,

@@ -254,7 +254,8 @@ RunLoop::RunResult RunLoop::runMode(const QString& name, Clock::duration timeout
             for (auto& weak : m.timers)
                 if (auto t = weak.lock())
                     timers.push_back(t);
-            hasSources = !m.fds.empty() || !m.timers.empty() || !d->performs.empty();
+            hasSources = !m.fds.empty() || !m.timers.empty()
+                || std::any_of(d->performs.begin(), d->performs.end(), [&](const Private::Work& w) { return w.modes.contains(name); });
         }
         const auto now = Clock::now();
         for (auto& t : timers) {

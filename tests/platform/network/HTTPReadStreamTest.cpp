@@ -296,3 +296,68 @@ TEST(HTTPReadStreamScripted, RefusedConnectionAndBadRequests)
     EXPECT_FALSE(get("ftp://127.0.0.1/file")->open());
     EXPECT_FALSE(get("http://127.0.0.1/", "GET /x HTTP/1.1\r\nHost")->open());
 }
+
+TEST(HTTPReadStreamScripted, EventsFollowTheModesTheStreamIsScheduledIn)
+{
+    ScriptedHTTPServer server;
+    RunLoop& loop = RunLoop::current();
+    const QString first = QStringLiteral("FirstStreamMode"), second = QStringLiteral("SecondStreamMode");
+    auto stream = get(server.url("/drip"));
+    int byteEvents = 0;
+    bool ended = false;
+    QByteArray body;
+    stream->setClient(HTTPReadStream::HasBytesAvailable | HTTPReadStream::EndEncountered | HTTPReadStream::ErrorOccurred,
+        [&](HTTPReadStream& s, HTTPReadStream::Event event) {
+            if (event == HTTPReadStream::HasBytesAvailable) {
+                ++byteEvents;
+                body += s.read(100);
+            }
+            ended = ended || event == HTTPReadStream::EndEncountered;
+        });
+    stream->schedule(loop, first);
+    ASSERT_TRUE(stream->open());
+    stream->unschedule(loop, first);
+    stream->schedule(loop, second);
+    // The first mode has nothing left to serve.
+    EXPECT_EQ(loop.runMode(first, std::chrono::seconds(5), true), RunLoop::RunResult::Finished);
+    EXPECT_EQ(byteEvents, 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!ended && std::chrono::steady_clock::now() < until)
+        loop.runMode(second, std::chrono::milliseconds(200), true);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(body, "0123456789");
+    // The bytes came one at a time, each announced as it came.
+    EXPECT_GT(byteEvents, 1);
+    EXPECT_EQ(stream->status(), HTTPReadStream::Status::AtEnd);
+}
+
+TEST(HTTPReadStreamScripted, ClosedStreamReportsNothingMore)
+{
+    ScriptedHTTPServer server;
+    RunLoop& loop = RunLoop::current();
+    const QString mode = QStringLiteral("CloseTestMode");
+    for (const char* path : { "/silent", "/drip" }) {
+        SCOPED_TRACE(path);
+        auto stream = get(server.url(path));
+        int events = 0;
+        stream->setClient(HTTPReadStream::HasBytesAvailable | HTTPReadStream::EndEncountered | HTTPReadStream::ErrorOccurred,
+            [&](HTTPReadStream& s, HTTPReadStream::Event) {
+                ++events;
+                s.close(); // a client may close from inside its callback
+            });
+        stream->schedule(loop, mode);
+        const int accepted = server.acceptedConnections();
+        ASSERT_TRUE(stream->open());
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        const bool silent = QByteArray(path) == "/silent";
+        while ((silent ? server.acceptedConnections() == accepted : events == 0) && std::chrono::steady_clock::now() < until)
+            loop.runMode(mode, std::chrono::milliseconds(100), true);
+        if (silent)
+            stream->close();
+        EXPECT_EQ(events, silent ? 0 : 1);
+        EXPECT_EQ(stream->status(), HTTPReadStream::Status::Closed);
+        // Nothing of the stream is left in the mode.
+        EXPECT_EQ(loop.runMode(mode, std::chrono::seconds(5), false), RunLoop::RunResult::Finished);
+        EXPECT_EQ(events, silent ? 0 : 1);
+    }
+}
