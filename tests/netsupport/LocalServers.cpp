@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -131,6 +133,16 @@ QString LocalServers::certificateFile() const
     return m_root.filePath(QStringLiteral("nginx/cert.pem"));
 }
 
+QString LocalServers::clientCertificateFile() const
+{
+    return m_root.filePath(QStringLiteral("nginx/client.pem"));
+}
+
+QString LocalServers::clientKeyFile() const
+{
+    return m_root.filePath(QStringLiteral("nginx/client-key.pem"));
+}
+
 QString LocalServers::startProcess(const QString& name, const QString& program, const QStringList& arguments,
     const QList<int>& ports, QProcess*& process, const QString& logFile)
 {
@@ -183,18 +195,23 @@ QString LocalServers::startNginx()
     writeFile(d + "/www/private/secret.txt", "the secret\n", everyoneReads);
     writeFile(d + "/htpasswd", (userName() + ":{PLAIN}" + password() + "\n").toUtf8(), everyoneReads);
 
-    QProcess makeCert;
-    makeCert.setProcessChannelMode(QProcess::MergedChannels);
-    makeCert.start(openssl, { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", d + "/key.pem",
-                                "-out", d + "/cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1",
-                                "-addext", "subjectAltName=IP:127.0.0.1" });
-    if (!makeCert.waitForFinished(60000) || makeCert.exitCode() != 0)
-        return m_nginxError = QStringLiteral("could not make a test certificate: ") + QString::fromLocal8Bit(makeCert.readAll());
-    QFile::setPermissions(d + "/key.pem", everyoneReads);
+    // The server's certificate, and one for a client; both self-signed.
+    for (const auto& [name, subject, extension] : { std::tuple { QStringLiteral("cert"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("subjectAltName=IP:127.0.0.1") },
+             std::tuple { QStringLiteral("client"), QStringLiteral("/CN=velumo-test-client"), QStringLiteral("extendedKeyUsage=clientAuth") } }) {
+        const QString key = name == QStringLiteral("cert") ? d + "/key.pem" : d + "/client-key.pem";
+        QProcess makeCert;
+        makeCert.setProcessChannelMode(QProcess::MergedChannels);
+        makeCert.start(openssl, { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                                    "-keyout", key, "-out", d + "/" + name + ".pem", "-days", "2", "-subj", subject, "-addext", extension });
+        if (!makeCert.waitForFinished(60000) || makeCert.exitCode() != 0)
+            return m_nginxError = QStringLiteral("could not make a test certificate: ") + QString::fromLocal8Bit(makeCert.readAll());
+        QFile::setPermissions(key, everyoneReads);
+    }
 
     m_nginxPort = freePort();
     m_nginxShortPort = freePort();
     m_nginxTLSPort = freePort();
+    m_nginxClientPort = freePort();
     QByteArray redirects;
     for (int i = 1; i < 7; ++i)
         redirects += QStringLiteral("    location = /redirect/%1 { return 302 /redirect/%2; }\n").arg(i).arg(i + 1).toUtf8();
@@ -224,11 +241,15 @@ QString LocalServers::startNginx()
         "  server {\n    listen 127.0.0.1:" + QByteArray::number(m_nginxTLSPort) + " ssl;\n"
         "    ssl_certificate " + d.toUtf8() + "/cert.pem;\n    ssl_certificate_key " + d.toUtf8() + "/key.pem;\n"
         + locations + "  }\n"
+        "  server {\n    listen 127.0.0.1:" + QByteArray::number(m_nginxClientPort) + " ssl;\n"
+        "    ssl_certificate " + d.toUtf8() + "/cert.pem;\n    ssl_certificate_key " + d.toUtf8() + "/key.pem;\n"
+        "    ssl_client_certificate " + d.toUtf8() + "/client.pem;\n    ssl_verify_client on;\n"
+        + locations + "  }\n"
         "}\n";
     writeFile(d + "/nginx.conf", conf, everyoneReads);
     return m_nginxError = startProcess(QStringLiteral("nginx"), nginx,
                { "-p", d, "-c", d + "/nginx.conf", "-e", d + "/stderr.log" },
-               { m_nginxPort, m_nginxShortPort, m_nginxTLSPort }, m_nginx, d + "/error.log");
+               { m_nginxPort, m_nginxShortPort, m_nginxTLSPort, m_nginxClientPort }, m_nginx, d + "/error.log");
 }
 
 QString LocalServers::startSquid()

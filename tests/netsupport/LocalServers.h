@@ -30,13 +30,17 @@ public:
     int nginxPort() const { return m_nginxPort; }
     int nginxShortKeepAlivePort() const { return m_nginxShortPort; }
     int nginxTLSPort() const { return m_nginxTLSPort; }
+    // A TLS server that admits only clients showing the client certificate.
+    int nginxClientCertificatePort() const { return m_nginxClientPort; }
+    QString clientCertificateFile() const;
+    QString clientKeyFile() const;
     // The self-signed certificate of the TLS server (also a usable trust anchor).
     QString certificateFile() const;
     int squidPort() const { return m_squidPort; }
     int squidAuthPort() const { return m_squidAuthPort; }
     int dantePort() const { return m_dantePort; }
 
-    // Basic credentials that nginx's protected folder and squid's
+    // The Basic credentials that nginx's protected folder and squid's
     // authenticating port accept.
     static QString userName() { return QStringLiteral("velumo"); }
     static QString password() { return QStringLiteral("s3cret"); }
@@ -55,6 +59,6 @@ private:
     QProcess* m_dante = nullptr;
     QString m_nginxError, m_squidError, m_danteError;
     bool m_nginxTried = false, m_squidTried = false, m_danteTried = false;
-    int m_nginxPort = 0, m_nginxShortPort = 0, m_nginxTLSPort = 0;
+    int m_nginxPort = 0, m_nginxShortPort = 0, m_nginxTLSPort = 0, m_nginxClientPort = 0;
     int m_squidPort = 0, m_squidAuthPort = 0, m_dantePort = 0;
 };

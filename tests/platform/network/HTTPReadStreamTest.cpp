@@ -361,3 +361,35 @@ TEST(HTTPReadStreamScripted, ClosedStreamReportsNothingMore)
         EXPECT_EQ(events, silent ? 0 : 1);
     }
 }
+
+TEST(HTTPReadStreamTLS, ClientCertificateOpensTheDoor)
+{
+    auto& servers = LocalServers::shared();
+    const QString problem = servers.startNginx();
+    ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
+    const QString url = QStringLiteral("https://127.0.0.1:%1/hello.txt").arg(servers.nginxClientCertificatePort());
+
+    auto anonymous = get(url);
+    anonymous->setTLSSettings(unverified());
+    auto refused = runStream(anonymous);
+    ASSERT_TRUE(refused.ended) << refused.error.description.toStdString();
+    EXPECT_EQ(refused.header.statusCode(), 400);
+
+    auto identified = get(url);
+    TLSSettings tls = unverified();
+    tls.clientCertificateChainFile = servers.clientCertificateFile();
+    tls.clientPrivateKeyFile = servers.clientKeyFile();
+    identified->setTLSSettings(tls);
+    auto admitted = runStream(identified);
+    ASSERT_TRUE(admitted.ended) << admitted.error.description.toStdString();
+    EXPECT_EQ(admitted.header.statusCode(), 200);
+    EXPECT_EQ(admitted.body, "Hello from nginx\n");
+
+    // A key that does not belong to the certificate is refused before anything is sent.
+    auto mismatched = get(url);
+    tls.clientPrivateKeyFile = servers.certificateFile().replace("cert.pem", "key.pem");
+    mismatched->setTLSSettings(tls);
+    auto bad = runStream(mismatched);
+    ASSERT_TRUE(bad.failed);
+    EXPECT_EQ(bad.error.code, NetworkError::ClientCertificateFailed);
+}
