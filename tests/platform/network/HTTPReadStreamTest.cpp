@@ -3,7 +3,12 @@
 #include "LocalServers.h"
 #include "ScriptedHTTPServer.h"
 
+#include "platform/network/MainThread.h"
+#include "platform/network/NetworkThread.h"
 #include "platform/network/SharedConnections.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -392,4 +397,36 @@ TEST(HTTPReadStreamTLS, ClientCertificateOpensTheDoor)
     auto bad = runStream(mismatched);
     ASSERT_TRUE(bad.failed);
     EXPECT_EQ(bad.error.code, NetworkError::ClientCertificateFailed);
+}
+
+TEST(HTTPReadStreamScripted, StreamOnTheNetworkThreadReportsToTheMainThread)
+{
+    ScriptedHTTPServer server;
+    NetworkThread& network = NetworkThread::shared();
+    std::shared_ptr<HTTPReadStream> stream;
+    QByteArray body;
+    bool endedOnMain = false;
+    bool eventsOnNetworkThread = true;
+    network.perform([&] {
+        stream = get(server.url("/drip"));
+        stream->setClient(HTTPReadStream::HasBytesAvailable | HTTPReadStream::EndEncountered,
+            [&](HTTPReadStream& s, HTTPReadStream::Event event) {
+                eventsOnNetworkThread = eventsOnNetworkThread && network.isCurrent();
+                if (event == HTTPReadStream::HasBytesAvailable) {
+                    const QByteArray part = s.read(100);
+                    MainThread::perform([&, part] { body += part; });
+                } else {
+                    MainThread::perform([&] { endedOnMain = MainThread::isCurrent(); });
+                }
+            });
+        stream->schedule(network.runLoop(), RunLoop::defaultMode);
+        stream->open();
+    });
+    QDeadlineTimer deadline(60000);
+    while (!endedOnMain && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(endedOnMain);
+    EXPECT_TRUE(eventsOnNetworkThread);
+    EXPECT_EQ(body, "0123456789");
+    network.perform([&] { stream.reset(); }, true);
 }
