@@ -47,8 +47,8 @@ QByteArray HTTPMessage::serializedHead(bool absoluteTarget) const
         target = m_url.toEncoded(QUrl::RemoveFragment | QUrl::RemoveUserInfo);
     } else {
         target = m_url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
-        if (target.isEmpty())
-            target = "/";
+        if (!target.startsWith('/'))
+            target.prepend('/');
     }
     QByteArray out = m_method.toLatin1() + ' ' + target + ' ' + m_version.toLatin1() + "\r\n";
     if (!m_fields.contains(QStringLiteral("Host"))) {

@@ -19,6 +19,10 @@ TEST(HTTPMessage, HeaderFieldsKeepOrderAndIgnoreCase)
     EXPECT_EQ(m.serializedHead(false), "GET /a/b?x=1 HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nAccept: text/html\r\n\r\n");
     EXPECT_EQ(m.serializedHead(true), "GET http://127.0.0.1:8080/a/b?x=1 HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nAccept: text/html\r\n\r\n");
 
+    // Without a path the target still starts at the root.
+    EXPECT_TRUE(HTTPMessage::request("GET", QUrl("http://127.0.0.1?q=1")).serializedHead(false).startsWith("GET /?q=1 HTTP/1.1\r\n"));
+    EXPECT_TRUE(HTTPMessage::request("HEAD", QUrl("http://127.0.0.1")).serializedHead(false).startsWith("HEAD / HTTP/1.1\r\nHost: 127.0.0.1\r\n"));
+
     // A repeated response field reads as one joined value.
     HTTPMessage r = HTTPMessage::response(200, "HTTP/1.1 200 OK", HTTPMessage::Version1_1);
     r.addHeaderField("Set-Cookie", "a=1");
