@@ -15,6 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <thread>
 
@@ -429,4 +435,47 @@ TEST(HTTPReadStreamScripted, StreamOnTheNetworkThreadReportsToTheMainThread)
     EXPECT_TRUE(eventsOnNetworkThread);
     EXPECT_EQ(body, "0123456789");
     network.perform([&] { stream.reset(); }, true);
+}
+
+TEST(HTTPReadStreamNginx, ConnectionPastTheServersKeepAliveIsLost)
+{
+    auto& servers = LocalServers::shared();
+    const QString problem = servers.startNginx();
+    ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
+    const QString url = QStringLiteral("http://127.0.0.1:%1/hello.txt").arg(servers.nginxShortKeepAlivePort());
+    const quint64 id = 7201;
+    auto first = get(url);
+    first->setPersistentConnection(true);
+    first->setConnectionID(id);
+    ASSERT_TRUE(runStream(first).ended);
+    ASSERT_TRUE(SharedConnections::shared().hasIdleConnection(id));
+
+    // A second connection, opened later and idle as long, is closed by the
+    // server after ours: once it is gone, ours is too.
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(quint16(servers.nginxShortKeepAlivePort()));
+    ASSERT_EQ(::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const QByteArray request = "GET /hello.txt HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    ASSERT_EQ(::send(probe, request.constData(), size_t(request.size()), MSG_NOSIGNAL), request.size());
+    bool closedByServer = false;
+    for (int round = 0; round < 300 && !closedByServer; ++round) {
+        pollfd p { probe, POLLIN, 0 };
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        char buffer[4096];
+        closedByServer = ::recv(probe, buffer, sizeof buffer, 0) <= 0;
+    }
+    ::close(probe);
+    ASSERT_TRUE(closedByServer);
+
+    auto second = get(url);
+    second->setPersistentConnection(true);
+    second->setConnectionID(id);
+    auto lost = runStream(second);
+    EXPECT_TRUE(second->isOnReusedConnection());
+    ASSERT_TRUE(lost.failed);
+    EXPECT_TRUE(lost.error.isConnectionLost()) << lost.error.description.toStdString();
 }
