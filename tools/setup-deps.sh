@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick python3
   fonts-dejavu-core
+  libssl-dev openssl libboost-dev
+  nginx squid dante-server
 )
 
 missing=()

@@ -1,0 +1,249 @@
+#include "ScriptedHTTPServer.h"
+
+#include <QList>
+#include <QUrlQuery>
+#include <QUrl>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace {
+
+bool sendAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::send(fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+QByteArray response(int status, const QByteArray& reason, const QList<QByteArray>& fields, const QByteArray& body)
+{
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
+    for (const auto& f : fields)
+        out += f + "\r\n";
+    out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return out;
+}
+
+// Waits (bounded) for something to read; false on time-out or stop.
+bool waitReadable(int fd, int stopFd, int timeoutMs)
+{
+    pollfd fds[2] = { { fd, POLLIN, 0 }, { stopFd, POLLIN, 0 } };
+    const int n = ::poll(fds, 2, timeoutMs);
+    return n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN);
+}
+
+} // namespace
+
+ScriptedHTTPServer::ScriptedHTTPServer()
+{
+    ::pipe(m_stopPipe);
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int one = 1;
+    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(m_listenFd, 64);
+    socklen_t length = sizeof address;
+    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+    m_acceptor = std::thread([this] { acceptLoop(); });
+}
+
+ScriptedHTTPServer::~ScriptedHTTPServer()
+{
+    m_stopping = true;
+    [[maybe_unused]] auto n = ::write(m_stopPipe[1], "x", 1);
+    m_acceptor.join();
+    {
+        std::lock_guard lock(m_lock);
+        for (int fd : m_connections)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+    for (auto& worker : m_workers)
+        worker.join();
+    ::close(m_listenFd);
+    ::close(m_stopPipe[0]);
+    ::close(m_stopPipe[1]);
+}
+
+QString ScriptedHTTPServer::url(const QString& path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+}
+
+void ScriptedHTTPServer::acceptLoop()
+{
+    while (!m_stopping) {
+        if (!waitReadable(m_listenFd, m_stopPipe[0], 1000))
+            continue;
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ++m_accepted;
+        std::lock_guard lock(m_lock);
+        m_connections.push_back(fd);
+        m_workers.emplace_back([this, fd] { serve(fd); });
+    }
+}
+
+void ScriptedHTTPServer::serve(int fd)
+{
+    QByteArray buffer;
+    // A connection carries at most a bounded number of requests, each
+    // waited for at most 30 s.
+    for (int exchange = 0; exchange < 100 && !m_stopping; ++exchange) {
+        qsizetype headEnd = -1;
+        while ((headEnd = buffer.indexOf("\r\n\r\n")) < 0) {
+            if (!waitReadable(fd, m_stopPipe[0], 30000))
+                goto done;
+            char chunk[4096];
+            const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+            if (n <= 0)
+                goto done;
+            buffer.append(chunk, n);
+        }
+        {
+            const QByteArray head = buffer.left(headEnd + 2);
+            buffer.remove(0, headEnd + 4);
+            const QList<QByteArray> lines = head.split('\n');
+            const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+            qsizetype contentLength = 0;
+            bool chunked = false;
+            for (const auto& line : lines) {
+                const QByteArray l = line.trimmed().toLower();
+                if (l.startsWith("content-length:"))
+                    contentLength = l.mid(15).trimmed().toLongLong();
+                if (l.startsWith("transfer-encoding:") && l.contains("chunked"))
+                    chunked = true;
+            }
+            QByteArray body;
+            if (chunked) {
+                for (;;) {
+                    qsizetype lineEnd;
+                    while ((lineEnd = buffer.indexOf("\r\n")) < 0) {
+                        if (!waitReadable(fd, m_stopPipe[0], 30000))
+                            goto done;
+                        char chunk[4096];
+                        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+                        if (n <= 0)
+                            goto done;
+                        buffer.append(chunk, n);
+                    }
+                    const qsizetype size = buffer.left(lineEnd).toLongLong(nullptr, 16);
+                    while (buffer.size() < lineEnd + 2 + size + 2) {
+                        if (!waitReadable(fd, m_stopPipe[0], 30000))
+                            goto done;
+                        char chunk[4096];
+                        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+                        if (n <= 0)
+                            goto done;
+                        buffer.append(chunk, n);
+                    }
+                    body += buffer.mid(lineEnd + 2, size);
+                    buffer.remove(0, lineEnd + 2 + size + 2);
+                    if (size == 0)
+                        break;
+                }
+            } else {
+                while (buffer.size() < contentLength) {
+                    if (!waitReadable(fd, m_stopPipe[0], 30000))
+                        goto done;
+                    char chunk[4096];
+                    const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+                    if (n <= 0)
+                        goto done;
+                    buffer.append(chunk, n);
+                }
+                body = buffer.left(contentLength);
+                buffer.remove(0, contentLength);
+            }
+            if (!answer(fd, requestLine.value(0), requestLine.value(1), head, body))
+                goto done;
+        }
+    }
+done:
+    std::lock_guard lock(m_lock);
+    m_connections.erase(std::remove(m_connections.begin(), m_connections.end(), fd), m_connections.end());
+    ::close(fd);
+}
+
+bool ScriptedHTTPServer::answer(int fd, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body)
+{
+    const QUrl url(QString::fromLatin1(target));
+    const QString path = url.path();
+    QByteArray rangeValue;
+    for (const auto& line : head.split('\n')) {
+        if (line.trimmed().toLower().startsWith("range:"))
+            rangeValue = line.trimmed().mid(6).trimmed();
+    }
+    if (path == QStringLiteral("/hello"))
+        return sendAll(fd, response(200, "OK", {}, "hello"));
+    if (path == QStringLiteral("/close-after")) {
+        sendAll(fd, response(200, "OK", {}, "bye"));
+        ::shutdown(fd, SHUT_RDWR);
+        ++m_closed;
+        return false;
+    }
+    if (path == QStringLiteral("/silent")) {
+        // Holds the connection until the client goes or the server stops.
+        waitReadable(fd, m_stopPipe[0], 60000);
+        return false;
+    }
+    if (path == QStringLiteral("/drip")) {
+        if (!sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n"))
+            return false;
+        for (char c = '0'; c <= '9'; ++c) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (!sendAll(fd, QByteArray(1, c)))
+                return false;
+        }
+        return true;
+    }
+    if (path == QStringLiteral("/truncate")) {
+        sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + QByteArray(40, 'x'));
+        return false;
+    }
+    if (path == QStringLiteral("/truncate-chunked")) {
+        sendAll(fd, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n");
+        return false;
+    }
+    if (path == QStringLiteral("/corrupt-gzip"))
+        return sendAll(fd, response(200, "OK", { "Content-Encoding: gzip" }, "this is not gzip at all"));
+    if (path == QStringLiteral("/keepalive")) {
+        const QByteArray value = QUrlQuery(url).queryItemValue(QStringLiteral("h"), QUrl::FullyDecoded).toLatin1();
+        return sendAll(fd, response(200, "OK", { "Connection: keep-alive", "Keep-Alive: " + value }, "kept"));
+    }
+    if (path == QStringLiteral("/range")) {
+        QByteArray resource;
+        for (int i = 0; i < 100; ++i)
+            resource += char('a' + i % 26);
+        if (rangeValue.startsWith("bytes=") && rangeValue.endsWith('-')) {
+            const qsizetype from = rangeValue.mid(6, rangeValue.size() - 7).toLongLong();
+            if (from >= resource.size())
+                return sendAll(fd, response(416, "Range Not Satisfiable", { "Content-Range: bytes */100" }, ""));
+            return sendAll(fd, response(206, "Partial Content",
+                                   { "Content-Range: bytes " + QByteArray::number(from) + "-99/100" }, resource.mid(from)));
+        }
+        return sendAll(fd, response(200, "OK", {}, resource));
+    }
+    if (path == QStringLiteral("/echo"))
+        return sendAll(fd, response(200, "OK", { "Content-Type: text/plain" }, head + "\r\n" + body));
+    if (path == QStringLiteral("/huge-header"))
+        return sendAll(fd, response(200, "OK", { "X-Filler: " + QByteArray(200 * 1024, 'f') }, "x"));
+    Q_UNUSED(method);
+    return sendAll(fd, response(404, "Not Found", {}, "no such script"));
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// An HTTP server of our own on 127.0.0.1 for what real servers will not do
+// on request. Each path is a scripted answer:
+//   /hello            200 with "hello", kept alive
+//   /close-after      200 with "bye", then the server closes the connection
+//   /silent           reads the request and never answers
+//   /drip             10 body bytes sent one at a time
+//   /truncate         announces 100 bytes, sends 40 and closes
+//   /truncate-chunked one chunk, then closes without the last chunk
+//   /corrupt-gzip     "Content-Encoding: gzip" over bytes that are not gzip
+//   /keepalive?h=...  answers with the "Keep-Alive" value h
+//   /range            a 100-byte resource honouring "Range: bytes=N-" (206 or 416)
+//   /echo             the request line, header fields and body as the body
+//   /huge-header      a header far larger than any client should accept
+// Everything else is 404. The server runs on threads of the test process
+// and stops (closing every connection) when destroyed.
+class ScriptedHTTPServer {
+public:
+    ScriptedHTTPServer();
+    ~ScriptedHTTPServer();
+
+    int port() const { return m_port; }
+    QString url(const QString& path) const;
+    // Connections the server closed on purpose after answering.
+    int closedConnections() const { return m_closed.load(); }
+    int acceptedConnections() const { return m_accepted.load(); }
+
+private:
+    void acceptLoop();
+    void serve(int fd);
+    bool answer(int fd, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body);
+
+    int m_listenFd = -1;
+    int m_stopPipe[2] = { -1, -1 };
+    int m_port = 0;
+    std::atomic<bool> m_stopping { false };
+    std::atomic<int> m_closed { 0 };
+    std::atomic<int> m_accepted { 0 };
+    std::thread m_acceptor;
+    std::mutex m_lock;
+    std::vector<std::thread> m_workers;
+    std::vector<int> m_connections;
+};

@@ -1,0 +1,190 @@
+#include "platform/network/Operation.h"
+#include "platform/network/OperationQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+using namespace platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A gate the test opens; operations wait at it (bounded) while they run.
+struct Gate {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool open = false;
+    int waiting = 0;
+
+    void pass()
+    {
+        std::unique_lock guard(lock);
+        ++waiting;
+        changed.notify_all();
+        changed.wait_for(guard, 60s, [&] { return open; });
+        --waiting;
+    }
+    bool waitForWaiting(int count)
+    {
+        std::unique_lock guard(lock);
+        return changed.wait_for(guard, 60s, [&] { return waiting >= count; });
+    }
+    void release()
+    {
+        std::lock_guard guard(lock);
+        open = true;
+        changed.notify_all();
+    }
+};
+
+class RecordingOperation : public Operation {
+public:
+    RecordingOperation(std::function<void()> work)
+        : m_work(std::move(work))
+    {
+    }
+    void main() override { m_work(); }
+
+private:
+    std::function<void()> m_work;
+};
+
+// Finishes only when told to, like a request that hands its work to
+// another thread: the queue must count it until then.
+class ConcurrentOperation : public Operation {
+public:
+    bool isConcurrent() const override { return true; }
+    void start() override
+    {
+        if (isCancelled()) {
+            setFinished(true);
+            return;
+        }
+        setExecuting(true);
+    }
+    void finish()
+    {
+        setExecuting(false);
+        setFinished(true);
+    }
+};
+
+} // namespace
+
+TEST(OperationQueue, WidthFourNeverRunsAFifth)
+{
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(4);
+    Gate gate;
+    std::atomic<int> running { 0 }, most { 0 }, done { 0 };
+    for (int i = 0; i < 12; ++i) {
+        queue.addOperation([&] {
+            const int now = ++running;
+            int seen = most.load();
+            while (now > seen && !most.compare_exchange_weak(seen, now)) { }
+            gate.pass();
+            --running;
+            ++done;
+        });
+    }
+    ASSERT_TRUE(gate.waitForWaiting(4));
+    EXPECT_EQ(queue.runningOperationCount(), 4);
+    EXPECT_EQ(most.load(), 4);
+    gate.release();
+    ASSERT_TRUE(queue.waitUntilAllOperationsAreFinished(60000ms));
+    EXPECT_EQ(done.load(), 12);
+    EXPECT_EQ(most.load(), 4);
+}
+
+TEST(OperationQueue, ConcurrentOperationHoldsItsSlotUntilFinished)
+{
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(4);
+    std::vector<std::shared_ptr<ConcurrentOperation>> operations;
+    for (int i = 0; i < 6; ++i) {
+        operations.push_back(std::make_shared<ConcurrentOperation>());
+        queue.addOperation(operations.back());
+    }
+    const auto executing = [&] {
+        int n = 0;
+        for (auto& op : operations)
+            n += op->isExecuting() ? 1 : 0;
+        return n;
+    };
+    const auto waitFor = [&](auto condition) {
+        for (int i = 0; i < 6000 && !condition(); ++i)
+            std::this_thread::sleep_for(10ms);
+        return condition();
+    };
+    ASSERT_TRUE(waitFor([&] { return executing() == 4; }));
+    EXPECT_FALSE(operations[4]->isExecuting());
+    operations[0]->finish();
+    ASSERT_TRUE(waitFor([&] { return operations[4]->isExecuting(); }));
+    EXPECT_EQ(executing(), 4);
+    EXPECT_FALSE(operations[5]->isExecuting());
+    // Widening the queue starts the waiting one at once.
+    queue.setMaxConcurrentOperationCount(5);
+    ASSERT_TRUE(waitFor([&] { return operations[5]->isExecuting(); }));
+    for (int i = 1; i < 6; ++i)
+        operations[i]->finish();
+    EXPECT_TRUE(queue.waitUntilAllOperationsAreFinished(60000ms));
+}
+
+TEST(OperationQueue, SuspendedQueueStartsByPriorityThenOrderAfterDependencies)
+{
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(1);
+    queue.setSuspended(true);
+    std::mutex lock;
+    std::vector<std::string> order;
+    const auto make = [&](std::string name, int priority) {
+        auto op = std::make_shared<RecordingOperation>([&, name] {
+            std::lock_guard guard(lock);
+            order.push_back(name);
+        });
+        op->setQueuePriority(priority);
+        return op;
+    };
+    auto first = make("normal-1", Operation::NormalPriority);
+    auto second = make("normal-2", Operation::NormalPriority);
+    auto high = make("high", Operation::VeryHighPriority);
+    auto waits = make("after-normal-2", 10); // highest, but waits for its dependency
+    waits->addDependency(second);
+    auto low = make("low", Operation::LowPriority);
+    for (auto& op : { first, second, high, waits, low })
+        queue.addOperation(op);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(order.empty()) << "a suspended queue started something";
+    queue.setSuspended(false);
+    ASSERT_TRUE(queue.waitUntilAllOperationsAreFinished(60000ms));
+    EXPECT_EQ(order, (std::vector<std::string> { "high", "normal-1", "normal-2", "after-normal-2", "low" }));
+}
+
+TEST(OperationQueue, CancelledOperationFinishesWithoutRunningAndNotices)
+{
+    OperationQueue queue;
+    queue.setSuspended(true);
+    bool ran = false;
+    auto op = std::make_shared<RecordingOperation>([&] { ran = true; });
+    std::mutex lock;
+    std::vector<Operation::Change> changes;
+    op->addObserver([&](Operation&, Operation::Change change) {
+        std::lock_guard guard(lock);
+        changes.push_back(change);
+    });
+    queue.addOperation(op);
+    op->cancel();
+    queue.setSuspended(false);
+    ASSERT_TRUE(queue.waitUntilAllOperationsAreFinished(60000ms));
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(op->isFinished());
+    EXPECT_TRUE(op->isCancelled());
+    std::lock_guard guard(lock);
+    EXPECT_NE(std::find(changes.begin(), changes.end(), Operation::Change::Cancelled), changes.end());
+    EXPECT_NE(std::find(changes.begin(), changes.end(), Operation::Change::Finished), changes.end());
+    EXPECT_EQ(std::find(changes.begin(), changes.end(), Operation::Change::Executing), changes.end());
+}
