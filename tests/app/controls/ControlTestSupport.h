@@ -19,8 +19,6 @@ struct ControlHost {
         QFont font("DejaVu Sans");
         font.setPixelSize(11);
         window.setFont(font);
-        window.setAttribute(Qt::WA_DontShowOnScreen, false);
-        window.setStyleSheet(QString());
         QPalette palette = window.palette();
         palette.setColor(QPalette::Window, QColor(0x45, 0x45, 0x45));
         window.setPalette(palette);
@@ -30,7 +28,13 @@ struct ControlHost {
         control->setGeometry(geometry);
         window.show();
         (void)QTest::qWaitForWindowExposed(&window);
+        // Qt drops a move to where the mouse already is (an earlier window
+        // may have left it there): start every test from the far corner.
+        QTest::mouseMove(&window, QPoint(windowSize.width() - 1, windowSize.height() - 1));
     }
+    // The next test's window shows where this one was: the mouse must not
+    // be found over its controls from the start.
+    ~ControlHost() { QTest::mouseMove(&window, QPoint(-200, -200)); }
 };
 
 // Counts the actions that reach it.
