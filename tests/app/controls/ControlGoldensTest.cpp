@@ -1,68 +1,16 @@
 // Pictures of the skinned controls in their normal, hover and pressed looks,
-// reached by real mouse events, compared with the goldens in
-// tests/data/goldens/controls. VELUMO_UPDATE_GOLDENS=1 rewrites the goldens
-// (after a deliberate change of the skins or the drawing).
+// reached by real mouse events (see GoldenImage.h).
 #include "KZTexturalButton.h"
 #include "KZTexturalSegmentedControl.h"
 
 #include "ControlTestSupport.h"
-#include "TestMain.h"
+#include "GoldenImage.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
-constexpr int kChannelTolerance = 32;
-constexpr double kDifferingShare = 0.02;
-
-int differingPixels(const QImage& a, const QImage& b)
-{
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QColor p = a.pixelColor(x, y);
-            const QColor q = b.pixelColor(x, y);
-            if (std::abs(p.red() - q.red()) > kChannelTolerance || std::abs(p.green() - q.green()) > kChannelTolerance
-                || std::abs(p.blue() - q.blue()) > kChannelTolerance
-                || std::abs(p.alpha() - q.alpha()) > kChannelTolerance)
-                ++differing;
-        }
-    }
-    return differing;
-}
-
-void expectMatchesGolden(const QString& name, const QImage& picture)
-{
-    const QImage actual = picture.convertToFormat(QImage::Format_ARGB32);
-    const QString path = testDataPath("goldens/controls/" + name + ".png");
-    if (qEnvironmentVariableIntValue("VELUMO_UPDATE_GOLDENS") == 1) {
-        QDir().mkpath(QFileInfo(path).path());
-        ASSERT_TRUE(actual.save(path)) << path.toStdString();
-        return;
-    }
-    const QImage golden = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    ASSERT_FALSE(golden.isNull()) << "no golden " << path.toStdString();
-    ASSERT_EQ(golden.size(), actual.size()) << name.toStdString();
-    const int differing = differingPixels(golden, actual);
-    const int allowed = int(actual.width() * actual.height() * kDifferingShare);
-    if (differing > allowed) {
-        const QString saved = QDir::temp().filePath(name + "-actual.png");
-        actual.save(saved);
-        ADD_FAILURE() << name.toStdString() << ": " << differing << " pixels differ (allowed " << allowed
-                      << "); this run's picture is " << saved.toStdString();
-    }
-}
-
-// Takes the control's look from the window, background included.
-QImage picture(const ControlHost& host, const QWidget* control)
-{
-    QImage image = const_cast<QWidget&>(host.window).grab(control->geometry()).toImage();
-    image.setDevicePixelRatio(1.0);
-    return image;
-}
-
 void moveInto(QWidget* control)
 {
     QTest::mouseMove(control, QPoint(20, 12));
@@ -93,7 +41,7 @@ TEST(ControlGoldens, ButtonInItsLooks)
         button->setTitle("Zoom In");
         ControlHost host(button, QRect(10, 10, 80, 28), QSize(100, 48));
         c.before(button);
-        expectMatchesGolden(QString("button_") + c.state, picture(host, button));
+        expectMatchesGolden(QString("button_") + c.state, controlPicture(host, button));
         c.after(button);
     }
 }
@@ -110,7 +58,7 @@ TEST(ControlGoldens, SegmentedControlInItsLooks)
         control->setEqualWidthForEachSegment();
         control->setSelectedSegment(2);
         c.before(control);
-        expectMatchesGolden(QString("segmented_") + c.state, picture(host, control));
+        expectMatchesGolden(QString("segmented_") + c.state, controlPicture(host, control));
         c.after(control);
     }
 }
