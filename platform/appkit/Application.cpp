@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "DocumentController.h"
+#include "WindowUpdater.h"
 
 #include "platform/foundation/ModifierFlags.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -40,6 +41,8 @@ void Application::install()
     notified() = false;
     if (qApp)
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { postWillTerminate(); });
+    // Windows refresh their controls after every user event.
+    WindowUpdater::shared().start();
 }
 
 bool Application::terminate()

@@ -14,8 +14,8 @@ public:
     // Posted once, just before the program ends, however it ends.
     static QString willTerminateNotification(); // "ApplicationWillTerminate"
 
-    // Hooks the notification to the event loop's end. Call once after the
-    // application object exists.
+    // Hooks the notification to the event loop's end and starts the
+    // windows' update passes. Call once after the application object exists.
     static void install();
 
     // Asks about every edited document; unless the user cancels, closes

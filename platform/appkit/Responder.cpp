@@ -20,6 +20,11 @@ bool Responder::validateMenuItem(MenuItem*)
     return true;
 }
 
+std::optional<bool> Responder::validateUserInterfaceItem(QObject*, const QString&, int)
+{
+    return std::nullopt;
+}
+
 void Responder::addAction(const QString& action, Handler handler)
 {
     m_actions.insert(action, std::move(handler));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QObject;
 
@@ -26,6 +27,10 @@ public:
     // Asked before an item of an action this responder answers is shown or
     // its shortcut fires. Items are enabled unless a responder says no.
     virtual bool validateMenuItem(MenuItem* item);
+    // Asked by controls that enable themselves from their action (see
+    // ControlValidation): whether the item may be used now. No answer (the
+    // default) leaves the control enabled.
+    virtual std::optional<bool> validateUserInterfaceItem(QObject* item, const QString& action, int tag);
 
 protected:
     void addAction(const QString& action, Handler handler);

@@ -1,0 +1,61 @@
+#include "KZPopupPanel.h"
+
+#include "KZTexturalButton.h"
+#include "KZTexturalView.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+KZPopupPanel::KZPopupPanel(QWidget* parent)
+    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+{
+    setAttribute(Qt::WA_TranslucentBackground, true);
+    m_contentView = new KZTexturalView(QStringLiteral("%1_popup_tab_tabview").arg(quint64(quintptr(this))), this);
+}
+
+QRect KZPopupPanel::panelFrame(const QSize& viewSize, const QRect& controlRect, const QRect& visibleFrame)
+{
+    const int width = viewSize.width() + 2 * kInset;
+    const int height = viewSize.height() + 2 * kInset;
+    const int minX = visibleFrame.left();
+    const int maxX = visibleFrame.left() + visibleFrame.width();
+    const int top = visibleFrame.top();
+    const int bottom = visibleFrame.top() + visibleFrame.height();
+    const int controlBottom = controlRect.top() + controlRect.height();
+    const int x = std::min(maxX - width, std::max(minX, controlRect.left()));
+    const int y = std::max(top, std::min(bottom - height, controlBottom));
+    return QRect(x, y, width, height);
+}
+
+void KZPopupPanel::raise(QWidget* view, QWidget* control)
+{
+    if (!view)
+        return;
+    QRect controlRect;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (control && control->window()) {
+        controlRect = QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
+        // The control's own screen, which need not be the first one.
+        if (control->screen())
+            screen = control->screen();
+    }
+    const QRect visible = screen ? screen->availableGeometry() : QRect();
+    view->setParent(m_contentView);
+    view->setGeometry(kInset, kInset, view->width(), view->height());
+    view->show();
+    const QRect frame = panelFrame(view->size(), controlRect, visible);
+    m_contentView->setGeometry(0, 0, frame.width(), frame.height());
+    setGeometry(frame);
+    show();
+    activateWindow();
+    QWidget::raise();
+}
+
+void KZPopupPanel::dismisses(QObject*)
+{
+    for (KZTexturalButton* button : m_contentView->findChildren<KZTexturalButton*>())
+        button->mouseExited(nullptr);
+    hide();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+class KZTexturalView;
+
+// A borderless floating panel that shows a view below the control that
+// raised it, kept inside the visible part of that control's screen. It
+// closes as soon as it loses focus or the user clicks outside it (Qt's
+// pop-up windows do that without a window manager too).
+class KZPopupPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kInset = 2;
+
+    explicit KZPopupPanel(QWidget* parent = nullptr);
+
+    KZTexturalView* contentView() const { return m_contentView; }
+
+    // Shows the view in the panel, hanging from the control's bottom-left
+    // corner, and brings the panel up.
+    void raise(QWidget* view, QWidget* control);
+    // Clears the hover and pressed looks of the skinned buttons inside,
+    // then closes the panel.
+    void dismisses(QObject* sender);
+
+    // The panel's frame (top-left screen coordinates) for a view of that
+    // size below a control occupying controlRect, on a screen whose visible
+    // area is visibleFrame: pushed left and up to stay inside it; when the
+    // panel is wider or higher than the area, its right and top edges win.
+    static QRect panelFrame(const QSize& viewSize, const QRect& controlRect, const QRect& visibleFrame);
+
+private:
+    KZTexturalView* m_contentView;
+};

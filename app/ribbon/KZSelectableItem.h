@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QImage>
+
+// An item that a selectable-item container (a menu, the brush chooser)
+// holds and a split pop-up button shows.
+class KZSelectableItem {
+public:
+    virtual ~KZSelectableItem() = default;
+    virtual void setSelected(bool selected) = 0;
+    virtual bool isSelected() const = 0;
+    virtual int tag() const = 0;
+    virtual QImage image() const = 0;
+    virtual bool active() const = 0;
+    virtual void setActive(bool active) = 0;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+namespace platform {
+
+// Finds and reads the bundle's images by name. "name" is looked up as
+// name.png (then .tiff, .jpg) in the resource folder and in its skins
+// folder; a "name@2x" file beside it is the image's second resolution.
+class ImageResource {
+public:
+    struct Files {
+        QString path;   // one pixel per point
+        QString path2x; // two pixels per point; may be empty
+        bool isNull() const { return path.isEmpty() && path2x.isEmpty(); }
+    };
+
+    static Files find(const QString& name);
+    // The image's representations, each with its device pixel ratio set
+    // (1 first, then 2 when there is one); empty when the name has no file
+    // or no file decodes.
+    static QList<QImage> load(const QString& name);
+    // Searched before the bundle's own folders, in the order added (tests
+    // put their fixture images here).
+    static void addSearchDirectory(const QString& directory);
+};
+
+} // namespace platform
