@@ -77,12 +77,42 @@ void SWUndoRecorder::catchUp(QImage& live, SWUndoStep* into)
         return;
     }
 
+    // Where the live picture shares pages with the checkpoint, only bytes
+    // under pages written since can differ: the tiles they reach, row by row.
+    std::vector<CanvasCheckpoint::Range> ranges;
+    const bool precise = m_checkpoint->writtenRanges(live, ranges);
+    std::vector<char> marks;
+    if (precise) {
+        if (ranges.empty())
+            return;
+        marks.assign(std::size_t(size.height()) * std::size_t(columns), 0);
+        const std::size_t tileBytes = std::size_t(Side) * 4;
+        for (const auto& range : ranges) {
+            for (std::size_t at = range.from; at < range.to;) {
+                const std::size_t y = at / rowBytes;
+                const std::size_t rowStart = y * rowBytes;
+                const std::size_t end = std::min(range.to, rowStart + rowBytes);
+                char* row = marks.data() + y * std::size_t(columns);
+                std::fill(row + (at - rowStart) / tileBytes, row + (end - 1 - rowStart) / tileBytes + 1, 1);
+                at = end;
+            }
+        }
+    }
+    const auto marked = [&](int y, int tx) {
+        return !precise || marks[std::size_t(y) * std::size_t(columns) + std::size_t(tx)];
+    };
+
     std::vector<char> changed(std::size_t(columns), 0);
     std::vector<int> bands;
     const std::size_t lastWidth = std::size_t(size.width() - (columns - 1) * Side) * 4;
     for (int ty = 0; ty < rows; ++ty) {
         const int y0 = ty * Side;
         const int h = std::min(Side, size.height() - y0);
+        if (precise) {
+            const char* band = marks.data() + std::size_t(y0) * std::size_t(columns);
+            if (std::find(band, band + std::size_t(h) * std::size_t(columns), 1) == band + std::size_t(h) * std::size_t(columns))
+                continue;
+        }
         if (!m_checkpoint->readRows(y0, h, m_band.data())) {
             // The checkpoint cannot be read back: start again from here.
             platform::nsLog(QStringLiteral("SWUndoRecorder: the kept picture cannot be read; the step restores what it has"));
@@ -94,10 +124,10 @@ void SWUndoRecorder::catchUp(QImage& live, SWUndoStep* into)
         for (int r = 0; r < h; ++r) {
             const uchar* now = live.constScanLine(y0 + r);
             const uchar* kept = m_band.data() + std::size_t(r) * rowBytes;
-            if (std::memcmp(now, kept, rowBytes) == 0)
+            if (!precise && std::memcmp(now, kept, rowBytes) == 0)
                 continue;
             for (int tx = 0; tx < columns; ++tx) {
-                if (changed[std::size_t(tx)])
+                if (changed[std::size_t(tx)] || !marked(y0 + r, tx))
                     continue;
                 const std::size_t at = std::size_t(tx) * Side * 4;
                 const std::size_t bytes = tx == columns - 1 ? lastWidth : std::size_t(Side) * 4;
@@ -115,12 +145,20 @@ void SWUndoRecorder::catchUp(QImage& live, SWUndoStep* into)
                     into->addTile(tx, ty, m_band.data(), rowBytes);
             }
         }
-        if (!m_checkpoint->updateRows(live, y0, h)) {
+        if (!precise && !m_checkpoint->updateRows(live, y0, h)) {
             platform::nsLog(QStringLiteral("SWUndoRecorder: the kept picture cannot be brought up to date; keeping a new one"));
             takeCheckpoint(live);
             return;
         }
         bands.push_back(ty);
+    }
+    if (precise) {
+        // Every written page goes back to the checkpoint, changed or not.
+        if (!m_checkpoint->updateRanges(live, ranges)) {
+            platform::nsLog(QStringLiteral("SWUndoRecorder: the kept picture cannot be brought up to date; keeping a new one"));
+            takeCheckpoint(live);
+        }
+        return;
     }
     // Only now, with the checkpoint equal to the live picture everywhere,
     // may written pages be shared again.

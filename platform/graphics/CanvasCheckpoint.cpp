@@ -2,10 +2,12 @@
 
 #include "CanvasBitmap.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <algorithm>
 #include <new>
@@ -140,6 +142,70 @@ bool CanvasCheckpoint::sharesWith(const QImage& live) const
 {
     return m_fd >= 0 && m_live && live.constBits() == m_live && serialOf(live) == m_liveSerial
         && live.size() == m_size;
+}
+
+bool CanvasCheckpoint::writtenRanges(const QImage& live, std::vector<Range>& ranges) const
+{
+    ranges.clear();
+    if (!sharesWith(live))
+        return false;
+    // The kernel's page map tells, for every page of the mapping, whether it
+    // still is the file's page or a private copy made by a write.
+    static const int pagemap = open("/proc/self/pagemap", O_RDONLY | O_CLOEXEC);
+    if (pagemap < 0)
+        return false;
+    const std::size_t page = pageSize();
+    const std::size_t length = rowBytes() * std::size_t(m_size.height());
+    const std::size_t pages = (length + page - 1) / page;
+    const auto first = reinterpret_cast<std::uintptr_t>(m_live) / page;
+    std::vector<std::uint64_t> entries(pages);
+    if (!readAll(pagemap, reinterpret_cast<uchar*>(entries.data()), pages * sizeof(std::uint64_t),
+                 off_t(first * sizeof(std::uint64_t))))
+        return false;
+    constexpr std::uint64_t Present = std::uint64_t(1) << 63;
+    constexpr std::uint64_t Swapped = std::uint64_t(1) << 62;
+    constexpr std::uint64_t FileOrShared = std::uint64_t(1) << 61;
+    for (std::size_t i = 0; i < pages; ++i) {
+        const std::uint64_t e = entries[i];
+        // A page not present reads the file; a present file page is the
+        // file's. Anything else (a private copy, in memory or swapped out)
+        // was written.
+        const bool written = (e & Swapped) || ((e & Present) && !(e & FileOrShared));
+        if (!written)
+            continue;
+        const std::size_t from = i * page;
+        const std::size_t to = std::min(from + page, length);
+        if (!ranges.empty() && ranges.back().to == from)
+            ranges.back().to = to;
+        else
+            ranges.push_back({from, to});
+    }
+    return true;
+}
+
+bool CanvasCheckpoint::updateRanges(QImage& live, const std::vector<Range>& ranges)
+{
+    if (!sharesWith(live))
+        return false;
+    const std::size_t page = pageSize();
+    for (const Range& r : ranges) {
+        if (!writeAll(m_fd, m_live + r.from, r.to - r.from, off_t(r.from)))
+            return false;
+    }
+    // Only once the file holds every written byte may the private copies go.
+    // Runs close together go in one call: each call makes every processor
+    // running this process forget its page translations, which costs more
+    // than reading a few clean pages again.
+    constexpr std::size_t Gap = std::size_t(4) << 20;
+    for (std::size_t i = 0; i < ranges.size();) {
+        const std::size_t from = ranges[i].from / page * page;
+        std::size_t to = ranges[i].to;
+        for (++i; i < ranges.size() && ranges[i].from - to <= Gap; ++i)
+            to = ranges[i].to;
+        to = (to + page - 1) / page * page;
+        madvise(const_cast<uchar*>(m_live) + from, to - from, MADV_DONTNEED);
+    }
+    return true;
 }
 
 bool CanvasCheckpoint::readRows(int y, int count, uchar* into) const

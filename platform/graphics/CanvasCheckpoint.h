@@ -4,6 +4,7 @@
 #include <QSize>
 
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -35,6 +36,21 @@ public:
     std::size_t rowBytes() const { return std::size_t(m_size.width()) * 4; }
     // Whether live is the bitmap that shares memory with this checkpoint.
     bool sharesWith(const QImage& live) const;
+
+    // A run of bytes of the bitmap, counted from its first pixel.
+    struct Range {
+        std::size_t from;
+        std::size_t to;
+    };
+    // For a sharing live bitmap: the runs of bytes under pages written since
+    // they were last shared, in order. Bytes outside them certainly equal
+    // the checkpoint's. False when that cannot be told (every byte may
+    // differ).
+    bool writtenRanges(const QImage& live, std::vector<Range>& ranges) const;
+    // The checkpoint takes a sharing live bitmap's bytes in the given runs,
+    // and those pages are shared again. Only for runs from writtenRanges()
+    // whose every changed byte the caller has kept, if it needs them.
+    bool updateRanges(QImage& live, const std::vector<Range>& ranges);
 
     // Rows [y, y + count) of the checkpoint, rowBytes() apart, into `into`.
     bool readRows(int y, int count, uchar* into) const;
