@@ -18,6 +18,8 @@
 #include "SWSizeWindowController.h"
 #include "SWTool.h"
 #include "SWToolbox.h"
+#include "SWUndoRecorder.h"
+#include "SWUndoStep.h"
 #include "SWPrintPanelAccessoryViewController.h"
 #include "SWSavePanelAccessoryViewController.h"
 
@@ -66,6 +68,14 @@ bool recordableSize(const QSizeF& size)
 SWDocument::SWDocument()
 {
     undoManager()->setLevelsOfUndo(platform::UserDefaults::standard().integer(QStringLiteral("UndoLevels")));
+    undoManager()->setByteBudget(platform::UndoManager::defaultByteBudget());
+    m_undoRecorder = std::make_unique<SWUndoRecorder>();
+    // An emptied history (a revert, closing) leaves nothing for the recorder
+    // to complete.
+    connect(undoManager(), &platform::UndoManager::changed, this, [this](platform::UndoManager::Change change) {
+        if (change == platform::UndoManager::Change::Cleared)
+            m_undoRecorder->reset();
+    });
     m_toolboxController = std::make_unique<KZToolboxController>();
     m_canvasResizer = std::make_unique<KZCanvasResizer>();
     m_canvasResizer->setDelegate(this);
@@ -104,6 +114,7 @@ SWDocument::~SWDocument()
     // The undo steps call back into this document: drop them before the
     // store they restore into goes.
     undoManager()->removeAllActions();
+    disconnect(undoManager(), nullptr, this, nullptr);
     if (m_paintView) {
         m_paintView->preparePaintViewWithDataSource(nullptr, nullptr);
         m_paintView->setDocument(nullptr);
@@ -290,23 +301,30 @@ void SWDocument::documentDidRevert()
 
 void SWDocument::handleUndoWithImageData(const QImage&, const QRectF&)
 {
-    const QRectF frame = m_dataSource ? QRectF(QPointF(0, 0), m_dataSource->drawableRect().size()) : QRectF();
-    const QImage data = m_dataSource ? m_dataSource->copyMainImageData() : QImage();
-    registerUndoStep(data, frame);
+    registerUndoStep(beginUndoStep());
 }
 
-void SWDocument::registerUndoStep(const QImage& data, const QRectF& frame)
+std::shared_ptr<SWUndoStep> SWDocument::beginUndoStep()
 {
-    undoManager()->registerUndo([this, data, frame] { restoreImageData(data, frame); });
+    if (!m_dataSource)
+        return std::make_shared<SWUndoStep>();
+    return m_undoRecorder->beginStep(m_dataSource->mainImage());
 }
 
-void SWDocument::restoreImageData(const QImage& data, const QRectF& frame)
+void SWDocument::registerUndoStep(const std::shared_ptr<SWUndoStep>& step)
+{
+    undoManager()->registerUndo([this, step] { restoreImageData(step); }, [step] { return step->byteSize(); });
+    // Opening this step completed the one before, which now has its size.
+    undoManager()->trimToBudget();
+}
+
+void SWDocument::restoreImageData(const std::shared_ptr<SWUndoStep>& step)
 {
     handleUndoWithImageData();
-    if (!m_dataSource)
+    if (!m_dataSource || !step || !step->isComplete() || step->size().isEmpty())
         return;
-    m_dataSource->resizeToSize(frame.size(), false);
-    m_dataSource->restoreMainImageFromData(data);
+    m_dataSource->resizeToSize(QSizeF(step->size()), false);
+    step->apply(m_dataSource->mainImage());
     paintViewFrameDidChange();
 }
 
@@ -341,11 +359,10 @@ bool SWDocument::resizeToSize(const QSizeF& size, bool scaleImage)
     // The step holds the picture of before; it is registered only once the
     // new bitmaps exist, so a resize that runs out of memory leaves no step
     // that would "undo" nothing.
-    const QRectF frame(QPointF(0, 0), m_dataSource->drawableRect().size());
-    const QImage before = m_dataSource->copyMainImageData();
+    const std::shared_ptr<SWUndoStep> before = beginUndoStep();
     if (!m_dataSource->resizeToSize(size, scaleImage))
         return false;
-    registerUndoStep(before, frame);
+    registerUndoStep(before);
     paintViewFrameDidChange();
     return true;
 }

@@ -36,6 +36,8 @@ class SWScalingScrollView;
 class SWSizeWindowController;
 class SWTool;
 class SWToolbox;
+class SWUndoRecorder;
+class SWUndoStep;
 
 namespace platform {
 class SavePanel;
@@ -162,7 +164,9 @@ public:
     bool dabBrushListView(KZDabBrushListView* listView, KZDabBrushListButton* item) override;
 
     // -- undo
-    void restoreImageData(const QImage& data, const QRectF& frame);
+    // The undo and redo action: records the picture of now as the step back,
+    // then brings back the step's canvas size and pixels.
+    void restoreImageData(const std::shared_ptr<SWUndoStep>& step);
     void undoOperation();
     void redoOperation();
     void undoLevelChanged(const platform::Notification& notification);
@@ -215,7 +219,9 @@ private:
     void loadDefaultBrush();
     void handleCurrentToolDidChangedNotification();
     void handleScaleFactorDidChanged();
-    void registerUndoStep(const QImage& data, const QRectF& frame);
+    // Opens an undo step holding the picture of this moment (null without a store).
+    std::shared_ptr<SWUndoStep> beginUndoStep();
+    void registerUndoStep(const std::shared_ptr<SWUndoStep>& step);
     // Whether an element is placed over the canvas (its knobs rest then).
     bool hasPlacedElement() const;
     // A rectangle of the overlay in canvas coordinates.
@@ -230,6 +236,7 @@ private:
 
     std::unique_ptr<KZCanvasResizer> m_canvasResizer;
     std::unique_ptr<SWImageDataSource> m_dataSource;
+    std::unique_ptr<SWUndoRecorder> m_undoRecorder;
     QSizeF m_originCanvasSize;
     std::unique_ptr<SWSizeWindowController> m_sizeController;
     std::unique_ptr<SWResizeWindowController> m_resizeController;

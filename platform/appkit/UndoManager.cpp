@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <unistd.h>
+
 namespace platform {
 
 UndoManager::UndoManager(QObject* parent)
@@ -13,12 +15,13 @@ UndoManager::UndoManager(QObject* parent)
 
 UndoManager::~UndoManager() = default;
 
-void UndoManager::registerUndo(Action action)
+void UndoManager::registerUndo(Action action, ByteCount bytes)
 {
     if (!action)
         return;
+    Entry entry{std::move(action), std::move(bytes)};
     if (m_recording) {
-        m_recording->push_back(std::move(action));
+        m_recording->push_back(std::move(entry));
         return;
     }
     if (!m_groupOpen) {
@@ -27,7 +30,7 @@ void UndoManager::registerUndo(Action action)
         m_redo.clear();
         scheduleClose();
     }
-    m_open.push_back(std::move(action));
+    m_open.push_back(std::move(entry));
 }
 
 void UndoManager::scheduleClose()
@@ -54,6 +57,7 @@ void UndoManager::closeOpenGroup()
         return;
     m_undo.push_back(std::move(group));
     trim(m_undo);
+    trimToBudget();
     emit changed(Change::Done);
 }
 
@@ -112,13 +116,14 @@ void UndoManager::run(std::deque<Group>& from, std::deque<Group>& to, Mode mode,
     } reset{this};
     // Newest first, as the changes were made.
     for (auto it = group.rbegin(); it != group.rend(); ++it)
-        (*it)();
+        it->action();
     // The inverse replays its own actions newest first too; recorded in the
     // order the undo ran them, that gives the original order back.
     if (!inverse.empty()) {
         to.push_back(std::move(inverse));
         trim(to);
     }
+    trimToBudget();
     m_mode = Mode::Normal;
     m_recording = nullptr;
     emit changed(change);
@@ -137,6 +142,59 @@ void UndoManager::setLevelsOfUndo(int levels)
     m_levels = levels < 0 ? 0 : levels;
     trim(m_undo);
     trim(m_redo);
+}
+
+std::size_t UndoManager::bytesOf(const Group& group)
+{
+    std::size_t total = 0;
+    for (const Entry& entry : group) {
+        if (entry.bytes)
+            total += entry.bytes();
+    }
+    return total;
+}
+
+std::size_t UndoManager::byteSize() const
+{
+    std::size_t total = bytesOf(m_open);
+    for (const Group& group : m_undo)
+        total += bytesOf(group);
+    for (const Group& group : m_redo)
+        total += bytesOf(group);
+    return total;
+}
+
+void UndoManager::setByteBudget(std::size_t bytes)
+{
+    m_byteBudget = bytes;
+    trimToBudget();
+}
+
+void UndoManager::trimToBudget()
+{
+    if (m_byteBudget == 0)
+        return;
+    std::size_t total = byteSize();
+    // The newest undo group stays unless an open group follows it, and the
+    // next redo group stays: an undo or redo just made can be taken back.
+    const std::size_t keep = (m_groupOpen && !m_open.empty()) ? 0 : 1;
+    while (total > m_byteBudget && m_undo.size() > keep) {
+        total -= bytesOf(m_undo.front());
+        m_undo.pop_front();
+    }
+    while (total > m_byteBudget && m_redo.size() > 1) {
+        total -= bytesOf(m_redo.front());
+        m_redo.pop_front();
+    }
+}
+
+std::size_t UndoManager::defaultByteBudget()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return std::size_t(1) << 30;
+    return std::size_t(pages) / 4 * std::size_t(pageSize);
 }
 
 void UndoManager::removeAllActions()

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -23,6 +24,11 @@ namespace platform {
 // - The level limit keeps at most that many groups on each side (0: no
 //   limit); it may change while steps are held, and lowering it drops the
 //   oldest ones.
+// - A byte budget (0: none) bounds what all held actions report they keep.
+//   Over it the oldest undo groups go first, then the redo groups farthest
+//   from the present; never one in the middle, never the newest undo group
+//   and never the next redo group, so the last change (or undo) can always
+//   be taken back.
 //
 // Actions capture what they need (typically a snapshot of the picture); the
 // owner of the objects they touch calls removeAllActions() before those go.
@@ -30,6 +36,9 @@ class UndoManager : public QObject {
     Q_OBJECT
 public:
     using Action = std::function<void()>;
+    // What an action keeps in memory, in bytes; asked whenever the budget is
+    // checked, so it may grow after registration.
+    using ByteCount = std::function<std::size_t()>;
 
     // What the history did, for a document's edited state: Done and Redone
     // count one change up, Undone one down; Cleared forgets the count.
@@ -39,7 +48,7 @@ public:
     explicit UndoManager(QObject* parent = nullptr);
     ~UndoManager() override;
 
-    void registerUndo(Action action);
+    void registerUndo(Action action, ByteCount bytes = {});
 
     bool canUndo() const;
     bool canRedo() const;
@@ -61,13 +70,28 @@ public:
     // event loop comes round (a save counts the change it just committed).
     void closeOpenGroup();
 
+    std::size_t byteBudget() const { return m_byteBudget; }
+    void setByteBudget(std::size_t bytes);
+    // What all held actions keep now.
+    std::size_t byteSize() const;
+    // Drops the oldest groups while the held actions keep more than the
+    // budget; owners call it when their actions have grown.
+    void trimToBudget();
+    // A quarter of the machine's memory.
+    static std::size_t defaultByteBudget();
+
 signals:
     // After a group closed (Done), an undo, a redo, or removeAllActions().
     void changed(platform::UndoManager::Change change);
 
 private:
     enum class Mode { Normal, Undoing, Redoing };
-    using Group = std::vector<Action>;
+    struct Entry {
+        Action action;
+        ByteCount bytes;
+    };
+    using Group = std::vector<Entry>;
+    static std::size_t bytesOf(const Group& group);
 
     void scheduleClose();
     void run(std::deque<Group>& from, std::deque<Group>& to, Mode mode, Change change);
@@ -81,6 +105,7 @@ private:
     Mode m_mode = Mode::Normal;
     Group* m_recording = nullptr; // the group that receives registrations during undo/redo
     int m_levels = 0;
+    std::size_t m_byteBudget = 0;
 };
 
 } // namespace platform

@@ -40,16 +40,22 @@ bool exceedsLimit(QSize size)
     return qint64(size.width()) * qint64(size.height()) > ImageDecoder::MaximumPixelCount;
 }
 
-ImageDecoder::Result decodeData(const QByteArray& data)
+// source: where the reader takes the bytes from (the same as data), or
+// null for data itself. A file read as it decodes keeps only the decoded
+// picture in memory, where a mapped file would become resident as a whole.
+ImageDecoder::Result decodeData(const QByteArray& data, QIODevice* source = nullptr)
 {
     const ImageFileInspector::Result facts = ImageFileInspector::inspect(data);
     if (!facts.complete)
         return failure(QStringLiteral("The file is incomplete: the picture's data is cut short."));
 
     QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    if (!source) {
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        source = &buffer;
+    }
+    QImageReader reader(source);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
         return failure(QStringLiteral("The file is not a picture in a format Velumo can read."));
@@ -116,7 +122,12 @@ ImageDecoder::Result ImageDecoder::readFile(const QString& path)
     // A mapped file is read without a copy in memory.
     if (uchar* mapped = file.map(0, size)) {
         const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size));
-        Result result = decode(view);
+        Result result;
+        try {
+            result = decodeData(view, &file);
+        } catch (const std::bad_alloc&) {
+            result = failure(QStringLiteral("There is not enough memory to open the picture."));
+        }
         file.unmap(mapped);
         return result;
     }

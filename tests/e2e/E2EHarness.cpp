@@ -94,6 +94,8 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=1"));
     env.insert(QStringLiteral("LSAN_OPTIONS"),
                QStringLiteral("suppressions=%1/sanitizer/lsan.supp:print_suppressions=0").arg(QStringLiteral(VELUMO_TESTS_DIR)));
+    for (const QString& name : m_extraEnvironment.keys())
+        env.insert(name, m_extraEnvironment.value(name));
     m_program->setProcessEnvironment(env);
     m_program->setWorkingDirectory(m_work.path());
     m_program->start(binary, arguments);
@@ -233,6 +235,11 @@ void E2EHarness::collectOutput()
 bool E2EHarness::isRunning() const
 {
     return m_program && m_program->state() != QProcess::NotRunning;
+}
+
+qint64 E2EHarness::processId() const
+{
+    return isRunning() ? m_program->processId() : 0;
 }
 
 int E2EHarness::waitForExit(int timeoutMs)

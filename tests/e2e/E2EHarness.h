@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -46,6 +47,10 @@ public:
     // did not end in time (it is then killed) or crashed.
     int waitForExit(int timeoutMs = kDeadlineMs);
     bool isRunning() const;
+    // The program's process id, or 0 when it is not running.
+    qint64 processId() const;
+    // An environment variable for the next launches, over the harness's own.
+    void setEnvironment(const QString& name, const QString& value) { m_extraEnvironment.insert(name, value); }
 
     QString standardError() const { return m_stderr; }
     bool stderrHasSanitizerReport() const;
@@ -97,4 +102,5 @@ private:
     QTemporaryDir m_work;
     QString m_display;
     QString m_stderr;
+    QProcessEnvironment m_extraEnvironment;
 };

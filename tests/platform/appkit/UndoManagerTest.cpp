@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -236,4 +237,115 @@ TEST(UndoManager, DestroyedWithAnOpenGroup)
     undo.reset(); // the pending close must not outlive the manager
     nextEvent();
     SUCCEED();
+}
+
+namespace {
+
+// A model whose every undo action says it keeps a given number of bytes;
+// the count may grow after registration, as a step completed later does.
+struct SizedModel {
+    UndoManager undo;
+    int value = 0;
+    std::size_t nextSize = 100;
+
+    void set(int v)
+    {
+        const int old = value;
+        auto bytes = std::make_shared<std::size_t>(nextSize);
+        undo.registerUndo([this, old] { set(old); }, [bytes] { return *bytes; });
+        value = v;
+    }
+};
+
+// Undoes as far as possible; the values passed, newest first.
+std::vector<int> undoAll(SizedModel& m)
+{
+    std::vector<int> values;
+    while (m.undo.canUndo()) {
+        m.undo.undo();
+        values.push_back(m.value);
+    }
+    return values;
+}
+
+} // namespace
+
+TEST(UndoManager, TheByteBudgetDropsTheOldestStepsFirst)
+{
+    struct Case {
+        std::size_t budget;
+        std::vector<std::size_t> sizes; // of the steps to 1, 2, 3...
+        std::vector<int> undone;        // the values undo walks through
+    };
+    const Case cases[] = {
+        {350, {100, 100, 100, 100, 100}, {4, 3, 2}},
+        {0, {100, 100, 100}, {2, 1, 0}},                  // no budget
+        {250, {10, 10, 200, 10, 30}, {4, 3, 2, 1}},       // one small old step makes room
+        {250, {10, 200, 10, 200, 10}, {4, 3, 2}},         // the old big one goes, and all before it
+        {50, {100, 100}, {1}},                            // one step over the budget still undoes
+    };
+    for (const Case& c : cases) {
+        SizedModel m;
+        m.undo.setByteBudget(c.budget);
+        for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+            m.nextSize = c.sizes[i];
+            m.set(int(i) + 1);
+            nextEvent();
+        }
+        m.nextSize = 0; // the redo steps undo records cost nothing here
+        if (c.budget)
+            EXPECT_LE(m.undo.byteSize(), std::max(c.budget, c.sizes.back())) << "budget " << c.budget;
+        EXPECT_EQ(undoAll(m), c.undone) << "budget " << c.budget; // never a gap: each undo goes one value back
+    }
+}
+
+TEST(UndoManager, StepsThatGrowAfterRegistrationAreTrimmedWhenAsked)
+{
+    UndoManager undo;
+    int value = 0;
+    std::vector<std::shared_ptr<std::size_t>> sizes;
+    const auto set = [&](int v) {
+        const int old = value;
+        auto bytes = std::make_shared<std::size_t>(0);
+        sizes.push_back(bytes);
+        undo.registerUndo([&value, old] { value = old; }, [bytes] { return *bytes; });
+        value = v;
+    };
+    for (int v = 1; v <= 4; ++v) {
+        set(v);
+        nextEvent();
+    }
+    undo.setByteBudget(1000);
+    EXPECT_EQ(undo.undoCount(), 4); // nothing kept yet
+    for (auto& s : sizes)
+        *s = 400;
+    undo.trimToBudget();
+    EXPECT_EQ(undo.undoCount(), 2);
+    EXPECT_EQ(undo.byteSize(), 800u);
+    undo.undo();
+    undo.undo();
+    EXPECT_EQ(value, 2);
+    EXPECT_FALSE(undo.canUndo());
+}
+
+TEST(UndoManager, TheBudgetTrimsTheFarthestRedoStepsButKeepsTheNext)
+{
+    SizedModel m;
+    for (int v = 1; v <= 4; ++v) {
+        m.set(v);
+        nextEvent();
+    }
+    // Undoing records redo steps of 100 bytes each.
+    m.undo.undo();
+    m.undo.undo();
+    m.undo.undo();
+    EXPECT_EQ(m.value, 1);
+    m.undo.setByteBudget(250); // undo 100 + redo 300: the undo step stays, the farthest redo goes
+    EXPECT_EQ(m.undo.undoCount(), 1);
+    EXPECT_EQ(m.undo.redoCount(), 1);
+    m.undo.redo();
+    EXPECT_EQ(m.value, 2);
+    EXPECT_FALSE(m.undo.canRedo());
+    m.undo.setByteBudget(1);
+    EXPECT_EQ(m.undo.undoCount(), 1); // the newest undo step is never dropped
 }

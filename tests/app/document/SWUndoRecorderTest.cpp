@@ -1,0 +1,135 @@
+// The recorder's steps on their own: tiles, encodings, the shared
+// checkpoint's pages, and pictures replaced behind its back.
+#include "SWUndoRecorder.h"
+#include "SWUndoStep.h"
+
+#include "platform/graphics/CanvasBitmap.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <random>
+
+using platform::CanvasBitmap;
+
+namespace {
+
+QImage noise(QSize size, unsigned seed)
+{
+    QImage image = CanvasBitmap::make(size);
+    std::mt19937 random(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const auto a = std::uint8_t(random() | 1);
+            row[x] = CanvasBitmap::pack(std::uint8_t(random() % (a + 1u)), std::uint8_t(random() % (a + 1u)),
+                                        std::uint8_t(random() % (a + 1u)), a);
+        }
+    }
+    return image;
+}
+
+// A change of a few rectangles of one colour.
+void scribble(QImage& image, std::mt19937& random)
+{
+    QPainter painter(&image);
+    for (int i = 0; i < 3; ++i) {
+        const int x = int(random() % unsigned(image.width()));
+        const int y = int(random() % unsigned(image.height()));
+        painter.fillRect(x, y, 1 + int(random() % 90), 1 + int(random() % 40), QColor::fromRgb(random() | 0xff000000u));
+    }
+}
+
+} // namespace
+
+TEST(SWUndoRecorder, EveryStepRestoresItsPictureExactly)
+{
+    for (const bool sharing : {true, false}) {
+        SCOPED_TRACE(sharing ? "shared checkpoint" : "copied checkpoint");
+        SWUndoRecorder recorder;
+        recorder.setSharing(sharing);
+        QImage live = noise({333, 201}, 1);
+        std::mt19937 random(5);
+        std::vector<QImage> pictures;
+        std::vector<std::shared_ptr<SWUndoStep>> steps;
+        for (int i = 0; i < 12; ++i) {
+            pictures.push_back(live.copy());
+            steps.push_back(recorder.beginStep(live));
+            if (i == 5) {
+                live = noise({120, 77}, 9); // the canvas changed size
+            } else if (i == 8) {
+                live = live.copy(); // replaced by an equal bitmap, then drawn on
+                scribble(live, random);
+            } else {
+                scribble(live, random);
+            }
+        }
+        const QImage last = live.copy();
+        recorder.beginStep(live); // completes the last
+        EXPECT_EQ(live, last) << "opening a step leaves the pixels alone";
+        EXPECT_TRUE(steps[5]->isWhole());
+        EXPECT_FALSE(steps[4]->isWhole());
+
+        // Walk back as undo does, each step applied to the picture after it.
+        for (int i = int(steps.size()) - 1; i >= 0; --i) {
+            const auto& step = steps[size_t(i)];
+            ASSERT_TRUE(step->isComplete());
+            if (live.size() != step->size())
+                live = CanvasBitmap::make(step->size());
+            ASSERT_TRUE(step->apply(live));
+            EXPECT_EQ(live, pictures[size_t(i)]) << "step " << i;
+        }
+    }
+}
+
+TEST(SWUndoRecorder, ASmallChangeKeepsOneTileAndTheCheckpointSharesTheRest)
+{
+    SWUndoRecorder recorder;
+    QImage live = noise({1000, 600}, 3);
+    const QImage original = live.copy();
+    auto first = recorder.beginStep(live);
+    const uchar* shared = live.constBits();
+    for (int round = 0; round < 3; ++round) {
+        live.setPixel(130 + round, 70, 0xff00ff00u); // one tile, column 2 row 1
+        auto next = recorder.beginStep(live);
+        EXPECT_EQ(live.constBits(), shared) << "the live picture stays the shared one";
+    }
+    EXPECT_EQ(first->tileCount(), 1);
+    EXPECT_LT(first->byteSize(), std::size_t(SWUndoStep::TileSide) * SWUndoStep::TileSide * 4 + 512);
+    // Pages given back to the checkpoint read its (equal) pixels; writing
+    // them again copies them afresh.
+    QImage expected = original.copy();
+    for (int round = 0; round < 3; ++round)
+        expected.setPixel(130 + round, 70, 0xff00ff00u);
+    EXPECT_EQ(live, expected);
+    live.setPixel(131, 70, 0xff0000ffu);
+    EXPECT_EQ(live.pixel(131, 70), 0xff0000ffu);
+    EXPECT_EQ(live.pixel(130, 70), 0xff00ff00u);
+}
+
+TEST(SWUndoStep, TilesKeepTheirPixelsInEveryEncoding)
+{
+    // One colour, runs of two colours, and noise: one pixel, deflated, raw.
+    const QSize size(150, 70);
+    QImage picture = noise(size, 4);
+    {
+        QPainter painter(&picture);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(0, 0, 64, 64, QColor(10, 20, 30, 40));
+        for (int y = 0; y < 64; y += 2)
+            painter.fillRect(64, y, 64, 1, QColor(200, 10, 10));
+    }
+    SWUndoStep step;
+    step.begin(size, true);
+    for (int ty = 0; ty < 2; ++ty)
+        for (int tx = 0; tx < 3; ++tx)
+            ASSERT_TRUE(step.addTile(tx, ty, picture.constScanLine(ty * 64), std::size_t(picture.bytesPerLine())));
+    EXPECT_FALSE(step.addTile(3, 0, picture.constScanLine(0), std::size_t(picture.bytesPerLine())));
+    step.finish();
+    EXPECT_LT(step.byteSize(), std::size_t(size.width()) * size.height() * 4);
+    QImage target = CanvasBitmap::make(size);
+    ASSERT_TRUE(step.apply(target));
+    EXPECT_EQ(target, picture);
+    QImage wrong = CanvasBitmap::make(size + QSize(1, 0));
+    EXPECT_FALSE(step.apply(wrong));
+}
