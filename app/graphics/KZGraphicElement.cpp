@@ -100,8 +100,16 @@ void KZGraphicElement::setSize(const QSizeF& size)
 QPainterPath KZGraphicElement::surroundingPath() const
 {
     const QSizeF origin = originSize();
+    const double w = origin.width() / 2;
+    const double h = origin.height() / 2;
+    // Drawn corner by corner: QPainterPath::addRect() skips a rectangle
+    // without size, and an element without size still has a place.
     QPainterPath local;
-    local.addRect(QRectF(-origin.width() / 2, -origin.height() / 2, origin.width(), origin.height()));
+    local.moveTo(-w, -h);
+    local.lineTo(w, -h);
+    local.lineTo(w, h);
+    local.lineTo(-w, h);
+    local.closeSubpath();
     return transform().map(local);
 }
 
