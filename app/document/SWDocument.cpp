@@ -4,6 +4,9 @@
 #include "KZCanvasResizer.h"
 #include "KZDabBrushListButton.h"
 #include "KZDabBrushListView.h"
+#include "KZGraphicElement.h"
+#include "KZGraphicTool.h"
+#include "KZGraphicsContext.h"
 #include "KZOverlayView.h"
 #include "KZStandInToolPanel.h"
 #include "KZToolboxController.h"
@@ -238,6 +241,8 @@ void SWDocument::setUpPaintViewAndCanvasResizer()
 
 void SWDocument::handleScaleFactorDidChanged()
 {
+    if (KZGraphicTool* tool = currentGraphicTool(); tool && m_scrollView)
+        tool->context()->setZoomFactor(m_scrollView->actualMagnification());
     if (m_scrollView && m_canvasResizer)
         m_canvasResizer->setScaleFactor(m_scrollView->actualMagnification());
 }
@@ -442,6 +447,11 @@ void SWDocument::flipHorizontal()
 {
     if (!m_dataSource)
         return;
+    if (const std::shared_ptr<KZGraphicElement> element = selectedGraphic()) {
+        element->flip(false);
+        refreshDisplay();
+        return;
+    }
     handleUndoWithImageData();
     SWImageTools::flipImageHorizontal(m_dataSource->mainImage());
     refreshDisplay();
@@ -451,6 +461,11 @@ void SWDocument::flipVertical()
 {
     if (!m_dataSource)
         return;
+    if (const std::shared_ptr<KZGraphicElement> element = selectedGraphic()) {
+        element->flip(true);
+        refreshDisplay();
+        return;
+    }
     handleUndoWithImageData();
     SWImageTools::flipImageVertical(m_dataSource->mainImage());
     refreshDisplay();
@@ -460,6 +475,11 @@ void SWDocument::rotateGraphic(double degrees)
 {
     if (!m_dataSource)
         return;
+    if (const std::shared_ptr<KZGraphicElement> element = selectedGraphic()) {
+        element->rotate(degrees);
+        refreshDisplay();
+        return;
+    }
     tieUpLooseEnds();
     handleUndoWithImageData();
     if (degrees == 90) {
@@ -737,7 +757,10 @@ void SWDocument::handleCurrentToolDidChangedNotification()
     if (!m_toolbox || !m_toolbox->currentTool() || !m_dataSource)
         return;
     // Vector tools (which show handles outside the canvas) take type 2.
-    m_dataSource->setBufferGutterSizeWithType(1);
+    KZGraphicTool* vectorTool = currentGraphicTool();
+    m_dataSource->setBufferGutterSizeWithType(vectorTool ? 2 : 1);
+    if (vectorTool && m_scrollView)
+        vectorTool->context()->setZoomFactor(m_scrollView->actualMagnification());
     handleCursorUpdate(nullptr);
 }
 
@@ -803,8 +826,33 @@ bool SWDocument::mouseInCanvasResizerKnobs(const QMouseEvent* event) const
     return m_canvasResizer->pointInKnobs(overlayPointFromEvent(event), canvasRectInOverlay());
 }
 
+KZGraphicTool* SWDocument::currentGraphicTool() const
+{
+    return dynamic_cast<KZGraphicTool*>(m_toolbox ? m_toolbox->currentTool() : nullptr);
+}
+
+std::shared_ptr<KZGraphicElement> SWDocument::selectedGraphic() const
+{
+    const KZGraphicTool* tool = currentGraphicTool();
+    std::shared_ptr<KZGraphicElement> element = tool ? tool->element() : nullptr;
+    return element && element->hasCreated() ? element : nullptr;
+}
+
+std::optional<QImage> SWDocument::selectedGraphicBitmap() const
+{
+    const std::shared_ptr<KZGraphicElement> element = selectedGraphic();
+    if (!element)
+        return std::nullopt;
+    QImage bitmap = element->bitmapRepresentation();
+    if (bitmap.isNull())
+        return std::nullopt;
+    return bitmap;
+}
+
 bool SWDocument::hasPlacedElement() const
 {
+    if (selectedGraphic())
+        return true;
     const auto* selection =
         dynamic_cast<const SWPixelSelectionTarget*>(m_toolbox ? m_toolbox->currentTool() : nullptr);
     return selection && selection->hasSelectedImage();
@@ -843,9 +891,13 @@ void SWDocument::dismissPopUpPanel()
 
 void SWDocument::overlayViewDrawRect(KZOverlayView*, QPainter* painter, const QRectF&)
 {
-    // Element handles draw here once vector tools place elements; the knobs
-    // rest while one is placed.
-    if (!painter || hasPlacedElement() || !m_canvasResizer)
+    if (!painter)
+        return;
+    // The element's border, handles and builder; the knobs rest while an
+    // element is placed.
+    if (KZGraphicTool* tool = currentGraphicTool())
+        tool->renderAccessoryToContext(*painter, QRectF(canvasRectInOverlay().topLeft(), QSizeF()));
+    if (hasPlacedElement() || !m_canvasResizer)
         return;
     m_canvasResizer->renderToContext(*painter, canvasRectInOverlay());
 }

@@ -23,6 +23,8 @@
 
 class KZCanvasResizer;
 class KZDabBrushListView;
+class KZGraphicElement;
+class KZGraphicTool;
 class KZOverlayView;
 class KZStandInToolPanel;
 class KZToolboxController;
@@ -230,8 +232,12 @@ private:
     void addEditingAndZoomActions();
     // The canvas rectangle in overlay coordinates.
     QRectF canvasRectInOverlay() const;
+    // The current tool when it is a vector tool.
+    KZGraphicTool* currentGraphicTool() const;
+    // The current vector tool's element once it is created.
+    std::shared_ptr<KZGraphicElement> selectedGraphic() const;
     // The placed element's pixels, when an element is placed.
-    std::optional<QImage> selectedGraphicBitmap() const { return std::nullopt; }
+    std::optional<QImage> selectedGraphicBitmap() const;
     QColor backgroundColorForNewStore() const;
 
     std::unique_ptr<KZCanvasResizer> m_canvasResizer;

@@ -2,6 +2,7 @@
 
 #include "DabBrushTool.h"
 #include "KZArbitrarySelectionTool.h"
+#include "KZShapeTool.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
 #include "SWPaintView.h"
@@ -28,6 +29,15 @@ std::unique_ptr<SWTool> makeTool(KZToolboxController* controller)
 {
     return std::make_unique<Tool>(controller);
 }
+
+// The shape tool of one kind, found by the kind's label.
+SWToolbox::ToolClass::Factory shapeTool(const char* label)
+{
+    const QString kind = QString::fromLatin1(label);
+    return [kind](KZToolboxController* controller) -> std::unique_ptr<SWTool> {
+        return KZShapeTool::toolWithKind(controller, kind);
+    };
+}
 } // namespace
 
 const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
@@ -51,29 +61,29 @@ const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
         {"KZArbitrarySelectionTool", makeTool<KZArbitrarySelectionTool>},
         {"SWLineTool", makeTool<SWLineTool>},
         {"SWCurveTool", makeTool<SWCurveTool>},
-        {"KZrectangleMessageToolE", nullptr},
-        {"KZbubbleToolE", nullptr},
-        {"KZcloudToolE", nullptr},
-        {"KZheartToolE", nullptr},
-        {"KZrightTriangleToolE", nullptr},
-        {"KZtriangleToolE", nullptr},
-        {"KZpentacleToolE", nullptr},
-        {"KZprismaticToolE", nullptr},
-        {"KZpentagonToolE", nullptr},
-        {"KZhexagonToolE", nullptr},
-        {"KZarrowRightToolE", nullptr},
-        {"KZarrowLeftToolE", nullptr},
-        {"KZarrowLeftRightToolE", nullptr},
-        {"KZarrowUpToolE", nullptr},
-        {"KZarrowDownToolE", nullptr},
-        {"KZarrowUpDownToolE", nullptr},
-        {"KZflashToolE", nullptr},
-        {"KZsmileToolE", nullptr},
-        {"KZfourPointStarToolE", nullptr},
-        {"KZhexagramToolE", nullptr},
-        {"KZrectangleToolE", nullptr},
-        {"KZcircleToolE", nullptr},
-        {"KZroundedRectangleToolE", nullptr},
+        {"KZrectangleMessageToolE", shapeTool("rectangleMessage")},
+        {"KZbubbleToolE", shapeTool("bubble")},
+        {"KZcloudToolE", shapeTool("cloud")},
+        {"KZheartToolE", shapeTool("heart")},
+        {"KZrightTriangleToolE", shapeTool("rightTriangle")},
+        {"KZtriangleToolE", shapeTool("triangle")},
+        {"KZpentacleToolE", shapeTool("pentacle")},
+        {"KZprismaticToolE", shapeTool("prismatic")},
+        {"KZpentagonToolE", shapeTool("pentagon")},
+        {"KZhexagonToolE", shapeTool("hexagon")},
+        {"KZarrowRightToolE", shapeTool("arrowRight")},
+        {"KZarrowLeftToolE", shapeTool("arrowLeft")},
+        {"KZarrowLeftRightToolE", shapeTool("arrowLeftRight")},
+        {"KZarrowUpToolE", shapeTool("arrowUp")},
+        {"KZarrowDownToolE", shapeTool("arrowDown")},
+        {"KZarrowUpDownToolE", shapeTool("arrowUpDown")},
+        {"KZflashToolE", shapeTool("flash")},
+        {"KZsmileToolE", shapeTool("smile")},
+        {"KZfourPointStarToolE", shapeTool("fourPointStar")},
+        {"KZhexagramToolE", shapeTool("hexagram")},
+        {"KZrectangleToolE", shapeTool("rectangle")},
+        {"KZcircleToolE", shapeTool("circle")},
+        {"KZroundedRectangleToolE", shapeTool("roundedRectangle")},
     };
     return list;
 }

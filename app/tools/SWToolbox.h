@@ -23,8 +23,9 @@ public:
     // One entry of the fixed class list. `make` is empty while that tool
     // class has not been written yet; the registry skips such entries.
     struct ToolClass {
+        using Factory = std::function<std::unique_ptr<SWTool>(KZToolboxController*)>;
         const char* className;
-        std::function<std::unique_ptr<SWTool>(KZToolboxController*)> make;
+        Factory make;
     };
 
     // The 39 tool classes in their fixed order. The toolbox controller maps

@@ -1,0 +1,163 @@
+#include "E2EHarness.h"
+
+#include <QDir>
+#include <QImage>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb kWhite = 0xffffffffu;
+
+// The program with its blank canvas and stand-in tool buttons found on the
+// screen: the canvas is the first row with a long white run, the buttons'
+// top edge the first dark line below the menu bar.
+struct ShapeProgram {
+    ShapeProgram()
+    {
+        if (!h.launch())
+            return;
+        window = h.waitForWindow(QStringLiteral("Untitled"));
+        if (window.isEmpty())
+            return;
+        h.focus(window);
+        QThread::msleep(500);
+        const QRect frame = h.windowGeometry(window);
+        const QImage shot = h.screenshot();
+        for (int y = frame.top(); y < frame.bottom() && canvas.x() < 0; ++y) {
+            int run = 0;
+            for (int x = frame.left(); x <= frame.right() + 1; ++x) {
+                if (x <= frame.right() && shot.pixel(x, y) == qRgb(255, 255, 255)) {
+                    ++run;
+                    continue;
+                }
+                if (run >= 200) {
+                    canvas = QPoint(x - run, y);
+                    break;
+                }
+                run = 0;
+            }
+        }
+        const int column = frame.left() + 4 + 4 * 112 + 8;
+        for (int y = frame.top() + 2; y < frame.top() + 120; ++y) {
+            if (qGray(shot.pixel(column, y)) < 200) {
+                buttonsTop = y;
+                break;
+            }
+        }
+        buttonsLeft = frame.left() + 4;
+    }
+
+    // The registry's order: the raster tools, then the 23 shapes.
+    void chooseTool(const QString& label)
+    {
+        static const QStringList labels = {
+            "Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb", "Ellipse", "Eyedropper",
+            "Zoom", "Arbitrary Selection", "Line", "Curve", "rectangleMessage", "bubble", "cloud", "heart"};
+        const int i = int(labels.indexOf(label));
+        h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
+        h.click(1);
+        QThread::msleep(200);
+    }
+
+    QPoint onScreen(QPoint canvasPoint) const { return canvas + canvasPoint; }
+
+    void drag(QPoint from, QPoint to)
+    {
+        h.mouseMove(onScreen(from).x(), onScreen(from).y());
+        h.mouseDown(1);
+        for (int s = 1; s <= 10; ++s) {
+            const QPoint p = from + (to - from) * s / 10;
+            h.mouseMove(onScreen(p).x(), onScreen(p).y());
+        }
+        h.mouseUp(1);
+        QThread::msleep(200);
+    }
+
+    QImage save(const QString& name)
+    {
+        const QString written = h.saveAs(window, h.workDir() + QLatin1Char('/') + name);
+        return written.isEmpty() ? QImage() : h.decodeIndependently(written);
+    }
+
+    E2EHarness h;
+    QString window;
+    QPoint canvas{-1, -1};
+    int buttonsTop = -1;
+    int buttonsLeft = -1;
+};
+
+// Pixels whose colours differ by more than a little.
+int differing(const QImage& a, const QImage& b)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            n += std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                           std::abs(qBlue(p) - qBlue(q))}) > 48;
+        }
+    return n;
+}
+
+} // namespace
+
+TEST(ShapeToolE2E, HeartTurnedResizedCommittedSavedAndUndone)
+{
+    ShapeProgram p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_GE(p.canvas.x(), 0) << "no blank canvas on the screen";
+    ASSERT_GE(p.buttonsTop, 0) << "no tool buttons on the screen";
+
+    p.chooseTool(QStringLiteral("heart"));
+    // A heart in the box (100, 80)-(200, 180), centre (150, 130).
+    p.drag({100, 80}, {200, 180});
+    // Its right middle handle is at (200, 130); just beyond it, its ring:
+    // dragged a quarter turn around the centre.
+    p.drag({212, 130}, {150, 192});
+    // Turned a quarter, the old right middle handle lies at the bottom
+    // (150, 180); dragged 20 further down it makes the heart 20 wider.
+    p.drag({150, 180}, {150, 200});
+    // A press outside commits it.
+    p.drag({380, 280}, {380, 280});
+    const QImage saved = p.save(QStringLiteral("heart"));
+    ASSERT_FALSE(saved.isNull()) << p.h.standardError().toStdString();
+    ASSERT_EQ(saved.size(), QSize(400, 300));
+
+    const QString goldenPath = E2EHarness::testDataPath(QStringLiteral("e2e/turned-heart.png"));
+    if (qEnvironmentVariableIntValue("VELUMO_WRITE_GOLDENS") == 1) {
+        QDir().mkpath(QFileInfo(goldenPath).path());
+        ASSERT_TRUE(saved.save(goldenPath));
+    }
+    const QImage golden = QImage(goldenPath).convertToFormat(saved.format());
+    ASSERT_FALSE(golden.isNull()) << goldenPath.toStdString();
+    EXPECT_LE(differing(saved, golden), 400 * 300 / 200);
+    // Turned a quarter clockwise and made 20 wider: the ink fills the box
+    // (100, 80)-(200, 200), the tip (once at the bottom) now on the left.
+    QRect ink;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (saved.pixel(x, y) != kWhite)
+                ink |= QRect(x, y, 1, 1);
+    EXPECT_NEAR(ink.left(), 100, 3);
+    EXPECT_NEAR(ink.right(), 200, 3);
+    EXPECT_NEAR(ink.top(), 80, 3);
+    EXPECT_NEAR(ink.bottom(), 200, 3);
+    int tipInk = 0;
+    for (int y = 130; y <= 150; ++y)
+        tipInk += saved.pixel(101, y) != kWhite;
+    EXPECT_GT(tipInk, 0) << "the tip points left";
+
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("ctrl+z"));
+    QThread::msleep(300);
+    const QImage undone = p.save(QStringLiteral("undone"));
+    ASSERT_FALSE(undone.isNull());
+    int notWhite = 0;
+    for (int y = 0; y < undone.height(); ++y)
+        for (int x = 0; x < undone.width(); ++x)
+            notWhite += undone.pixel(x, y) != kWhite;
+    EXPECT_EQ(notWhite, 0);
+    p.h.quitCleanly(p.window);
+}
