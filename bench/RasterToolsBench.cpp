@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include "support/BenchMain.h"
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -156,14 +158,5 @@ BENCHMARK(borderTick)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    platform::UserDefaults::standard().registerDefaults({{QStringLiteral("AllowAntialias"), true}});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runToolBenchmarks(argc, argv);
 }

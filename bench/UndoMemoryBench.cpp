@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include "support/BenchMain.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -246,14 +248,5 @@ BENCHMARK(openPeak)->Name("OpenPng4000x3000/alpha")->Arg(0)->Arg(1)->Iterations(
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    platform::UserDefaults::standard().registerDefaults({{QStringLiteral("AllowAntialias"), true}});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runToolBenchmarks(argc, argv);
 }
