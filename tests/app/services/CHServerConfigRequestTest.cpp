@@ -1,6 +1,7 @@
 #include "CHServerConfig.h"
 #include "CHServerConfigDelegate.h"
 #include "CHServerConfigInfo.h"
+#include "RecordingServerConfigDelegate.h"
 #include "CHServiceAddress.h"
 #include "CHUserAnalytics.h"
 #include "FakeConfigFetcher.h"
@@ -16,23 +17,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-class RecordingDelegate : public CHServerConfigDelegate {
-public:
-    void serverConfigDownloadSuccess(const std::shared_ptr<CHServerConfigInfo>& info) override
-    {
-        ++successes;
-        last = info;
-    }
-    void serverConfigDownloadFailed(const void* nothing) override
-    {
-        ++failures;
-        failedWithNull = nothing == nullptr;
-    }
-    int successes = 0;
-    int failures = 0;
-    bool failedWithNull = false;
-    std::shared_ptr<CHServerConfigInfo> last;
-};
+using RecordingDelegate = RecordingServerConfigDelegate;
 
 // Runs one configuration request through the fetch seam and collects what
 // it announced.

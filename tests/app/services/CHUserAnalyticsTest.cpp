@@ -1,6 +1,7 @@
 #include "CHServerConfig.h"
 #include "CHServerConfigDelegate.h"
 #include "CHServerConfigInfo.h"
+#include "RecordingServerConfigDelegate.h"
 #include "CHUserAnalytics.h"
 
 #include "StderrCapture.h"
@@ -13,23 +14,7 @@
 namespace {
 const QString kRunCount = QStringLiteral("dadEziCHAppRunCountKey");
 
-class RecordingDelegate : public CHServerConfigDelegate {
-public:
-    void serverConfigDownloadSuccess(const std::shared_ptr<CHServerConfigInfo>& info) override
-    {
-        ++successes;
-        last = info;
-    }
-    void serverConfigDownloadFailed(const void* nothing) override
-    {
-        ++failures;
-        failedWithNull = nothing == nullptr;
-    }
-    int successes = 0;
-    int failures = 0;
-    bool failedWithNull = false;
-    std::shared_ptr<CHServerConfigInfo> last;
-};
+using RecordingDelegate = RecordingServerConfigDelegate;
 } // namespace
 
 // The two services are one per process, so their whole life is one test.
