@@ -2,6 +2,8 @@
 
 #include "platform/foundation/SystemLog.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
 
 #include <unistd.h>
@@ -11,6 +13,25 @@ namespace platform {
 UndoManager::UndoManager(QObject* parent)
     : QObject(parent)
 {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+bool UndoManager::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A new user action begins: what the last one registered is a step
+        // of its own, even if the loop has not come round since.
+        closeOpenGroup();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 UndoManager::~UndoManager() = default;

@@ -13,7 +13,10 @@ namespace platform {
 //
 // - Grouping by event: every registration made while one event (or timer
 //   tick) is handled lands in one group, closed when the event loop comes
-//   round again; one undo or redo replays a whole group, newest action first.
+//   round again, or sooner when the next key or button press arrives (two
+//   commands typed quickly may be handled in one turn of the loop, yet they
+//   are two steps); one undo or redo replays a whole group, newest action
+//   first.
 // - Undo and redo run a group's actions; an action that registers while an
 //   undo runs records the redo step, and while a redo runs the undo step.
 //   That is how a restore action puts the current state back for the way
@@ -49,6 +52,9 @@ public:
     ~UndoManager() override;
 
     void registerUndo(Action action, ByteCount bytes = {});
+
+    // Watches the application's input for the start of a new user event.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     bool canUndo() const;
     bool canRedo() const;

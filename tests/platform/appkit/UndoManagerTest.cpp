@@ -2,6 +2,7 @@
 #include "platform/appkit/UndoManager.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,6 +80,21 @@ TEST(UndoManager, EachEventIsItsOwnStep)
     m.undo.redo();
     EXPECT_EQ(m.value, 3);
     EXPECT_FALSE(m.undo.canRedo());
+}
+
+TEST(UndoManager, AKeyPressHandledInTheSameTurnStartsANewStep)
+{
+    // Two commands typed faster than the loop comes round are two steps.
+    Model m;
+    QObject focus;
+    m.set(1);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+    QCoreApplication::sendEvent(&focus, &press);
+    m.set(2);
+    nextEvent();
+    EXPECT_EQ(m.undo.undoCount(), 2);
+    m.undo.undo();
+    EXPECT_EQ(m.value, 1);
 }
 
 TEST(UndoManager, UndoAndRedoAlternateBetweenTwoStates)
