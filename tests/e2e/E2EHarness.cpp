@@ -227,6 +227,23 @@ void E2EHarness::collectOutput()
         m_stderr += QString::fromLocal8Bit(m_program->readAllStandardError());
 }
 
+qint64 E2EHarness::processId() const
+{
+    return isRunning() ? m_program->processId() : 0;
+}
+
+qint64 E2EHarness::peakMemoryKiB() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(processId()));
+    if (processId() <= 0 || !status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
 bool E2EHarness::isRunning() const
 {
     return m_program && m_program->state() != QProcess::NotRunning;
