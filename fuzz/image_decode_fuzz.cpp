@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QSize declared = QImageReader(&buffer).size();
-    if (!declared.isValid() && facts.declaredSize)
-        declared = *facts.declaredSize;
+    if (facts.declaredSize)
+        declared = declared.isValid() ? declared.expandedTo(*facts.declaredSize) : *facts.declaredSize;
     if (declared.isValid() && qint64(declared.width()) * declared.height() > 4096 * 4096)
         return 0;
     if (size <= 64 * 1024) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSizeF>
+#include <QString>
 
 // The canvas sizes the program agrees to make: whole sides of at least one
 // pixel, no side longer than the painter can address, and no more pixels
@@ -16,4 +17,8 @@ public:
 
     static double maximumPixelCount();
     static bool allows(const QSizeF& size);
+    // Why a size is refused, in a short sentence for the user (the side
+    // below one pixel, or the limit it passes); empty when it is allowed.
+    // A beep alone is silence on most desktops.
+    static QString refusalReason(const QSizeF& size);
 };

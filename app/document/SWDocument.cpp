@@ -26,6 +26,7 @@
 #include "SWPrintPanelAccessoryViewController.h"
 #include "SWSavePanelAccessoryViewController.h"
 
+#include "platform/appkit/Alert.h"
 #include "platform/appkit/Beep.h"
 #include "platform/appkit/ColorList.h"
 #include "platform/appkit/ColorPanel.h"
@@ -437,9 +438,18 @@ void SWDocument::canvasResizerDidResizeTo(KZCanvasResizer*, const QRectF& rect)
     if (m_dataSource && size == m_dataSource->drawableRect().size())
         return;
     // A drag ending a fraction past the opposite edge, or far beyond what a
-    // canvas may hold, is refused rather than attempted.
-    if (!resizeToSize(size, false))
+    // canvas may hold, is refused rather than attempted, and says why.
+    const QString refusal = SWCanvasSizeLimit::refusalReason(size);
+    if (!refusal.isEmpty()) {
         platform::Beep::play();
+        platform::Alert alert;
+        alert.setStyle(platform::Alert::Style::Informational);
+        alert.setMessageText(QStringLiteral("The canvas cannot take that size."));
+        alert.setInformativeText(refusal);
+        alert.beginSheetModal(window(), nullptr);
+    } else if (!resizeToSize(size, false)) {
+        platform::Beep::play();
+    }
     clearOverlayView();
 }
 
@@ -618,6 +628,16 @@ bool SWDocument::prepareSavePanel(platform::SavePanel& panel)
     if (QWidget* view = m_savePanelAccessory->viewForFileType(title))
         panel.setAccessoryView(view);
     panel.setAllowedFileTypes({m_currentFileType});
+    // A name typed with one of the types' extensions chooses that type: the
+    // pop-up follows, and the data written matches the name.
+    QStringList writable;
+    for (const QString& title : SWSavePanelAccessoryViewController::fileTypeTitles())
+        writable << SWImageTools::convertFileType(title);
+    panel.setTypesChosenByName(writable);
+    QObject::connect(&panel, &platform::SavePanel::typeChosenByName, &panel, [this](const QString& type) {
+        if (m_savePanelAccessory)
+            m_savePanelAccessory->selectFileType(type);
+    });
     m_runningSavePanel = &panel;
     return true;
 }

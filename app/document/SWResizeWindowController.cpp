@@ -6,6 +6,7 @@
 #include "platform/appkit/Sheet.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QEvent>
 #include <QGridLayout>
 #include <QVBoxLayout>
@@ -77,6 +78,12 @@ void SWResizeWindowController::loadWindow()
     grid->addWidget(m_heightUnits, 5, 2);
     column->addLayout(grid);
 
+    m_refusalLabel = new QLabel(dialog);
+    m_refusalLabel->setObjectName(QStringLiteral("refusalMessage"));
+    m_refusalLabel->setWordWrap(true);
+    m_refusalLabel->hide();
+    column->addWidget(m_refusalLabel);
+
     auto* buttons = new QDialogButtonBox(dialog);
     m_cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
     m_okButton = buttons->addButton(QDialogButtonBox::Ok);
@@ -139,6 +146,8 @@ void SWResizeWindowController::showNewValues(double width, double height)
 void SWResizeWindowController::beginSheet(QWidget* documentWindow, std::function<void(int)> didEnd)
 {
     QDialog* sheet = window();
+    m_refusalLabel->clear();
+    m_refusalLabel->hide();
     platform::Sheet::begin(sheet, documentWindow, std::move(didEnd));
     m_widthFieldNew->setFocus();
     m_widthFieldNew->selectAll();
@@ -194,7 +203,7 @@ void SWResizeWindowController::endSheet(int tag)
     const double w = m_widthFieldNew->currentValue();
     const double h = m_heightFieldNew->currentValue();
     if (!(w > 0) || !(h > 0)) {
-        platform::Beep::play();
+        showRefusal(SWCanvasSizeLimit::refusalReason(QSizeF(0, 0)));
         return;
     }
     QSizeF size;
@@ -204,9 +213,24 @@ void SWResizeWindowController::endSheet(int tag)
         size = QSizeF(std::trunc(m_originalSize.width() * w / 100), std::trunc(m_originalSize.height() * h / 100));
     // A small percentage of a small picture would leave no pixel at all.
     if (!SWCanvasSizeLimit::allows(size)) {
-        platform::Beep::play();
+        showRefusal(SWCanvasSizeLimit::refusalReason(size));
         return;
     }
     m_newSize = size;
+    m_refusalLabel->hide();
     m_window->done(1);
+}
+
+QString SWResizeWindowController::refusalMessage() const
+{
+    return m_refusalLabel && !m_refusalLabel->isHidden() ? m_refusalLabel->text() : QString();
+}
+
+void SWResizeWindowController::showRefusal(const QString& reason)
+{
+    platform::Beep::play();
+    if (!m_refusalLabel)
+        return;
+    m_refusalLabel->setText(reason);
+    m_refusalLabel->setVisible(!reason.isEmpty());
 }

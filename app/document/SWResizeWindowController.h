@@ -64,6 +64,8 @@ public:
     QLabel* widthUnits() const { return m_widthUnits; }
     QLabel* heightUnits() const { return m_heightUnits; }
     QPushButton* okButton() const { return m_okButton; }
+    // Why the last OK was refused; empty when it was not.
+    QString refusalMessage() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +81,9 @@ private:
     int m_selectedUnit = PercentUnit;
     bool m_scales = false;
 
+    // Says why OK was refused, below the fields.
+    void showRefusal(const QString& reason);
+    QPointer<QLabel> m_refusalLabel;
     QPointer<QDialog> m_window;
     QPointer<QLabel> m_widthFieldOriginal;
     QPointer<QLabel> m_heightFieldOriginal;

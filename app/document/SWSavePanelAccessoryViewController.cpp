@@ -112,3 +112,15 @@ void SWSavePanelAccessoryViewController::fileTypeDidChange()
     m_currentFileType.set(SWImageTools::convertFileType(title));
     updateViewForFileType(title);
 }
+
+void SWSavePanelAccessoryViewController::selectFileType(const QString& type)
+{
+    view();
+    for (int i = 0; i < m_fileTypeButton->count(); ++i) {
+        if (SWImageTools::convertFileType(m_fileTypeButton->itemText(i)) == type) {
+            m_fileTypeButton->setCurrentIndex(i);
+            fileTypeDidChange();
+            return;
+        }
+    }
+}

@@ -33,6 +33,9 @@ public:
     void updateViewForFileType(const QString& title);
     // The type pop-up's action.
     void fileTypeDidChange();
+    // Chooses a type (a lower-case extension such as "jpg") as if the user
+    // had picked its title in the pop-up.
+    void selectFileType(const QString& type);
 
     platform::ObservableProperty<QString>& currentFileType() { return m_currentFileType; }
     double imageQuality() const { return m_imageQuality; }

@@ -11,6 +11,7 @@
 
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QIntValidator>
@@ -97,6 +98,12 @@ void SWSizeWindowController::loadWindow()
     form->addRow(tr("Size:"), m_sizeButton);
     column->addLayout(form);
 
+    m_refusalLabel = new QLabel(dialog);
+    m_refusalLabel->setObjectName(QStringLiteral("refusalMessage"));
+    m_refusalLabel->setWordWrap(true);
+    m_refusalLabel->hide();
+    column->addWidget(m_refusalLabel);
+
     auto* buttons = new QDialogButtonBox(dialog);
     m_cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
     m_okButton = buttons->addButton(QDialogButtonBox::Ok);
@@ -144,6 +151,8 @@ void SWSizeWindowController::rebuildSizeButton()
 void SWSizeWindowController::beginSheet(QWidget* documentWindow, std::function<void(int)> didEnd)
 {
     QDialog* sheet = window();
+    m_refusalLabel->clear();
+    m_refusalLabel->hide();
     validateSizeButton();
     platform::Sheet::begin(sheet, documentWindow, std::move(didEnd));
     m_widthField->setFocus();
@@ -209,13 +218,14 @@ void SWSizeWindowController::endSheet(int tag)
         return;
     if (tag == 1) {
         const QSize size(width(), height());
-        if (size.width() < 1 || size.height() < 1 || !SWCanvasSizeLimit::allows(QSizeF(size))) {
-            platform::Beep::play();
+        if (!SWCanvasSizeLimit::allows(QSizeF(size))) {
+            showRefusal(SWCanvasSizeLimit::refusalReason(QSizeF(size)));
             return;
         }
         auto& defaults = platform::UserDefaults::standard();
         defaults.setValue(kHorizontalSizeKey, size.width());
         defaults.setValue(kVerticalSizeKey, size.height());
+        m_refusalLabel->hide();
         m_window->done(1);
         return;
     }
@@ -242,4 +252,18 @@ void SWSizeWindowController::setHeight(int height)
 {
     window();
     m_heightField->setText(QString::number(height));
+}
+
+QString SWSizeWindowController::refusalMessage() const
+{
+    return m_refusalLabel && !m_refusalLabel->isHidden() ? m_refusalLabel->text() : QString();
+}
+
+void SWSizeWindowController::showRefusal(const QString& reason)
+{
+    platform::Beep::play();
+    if (!m_refusalLabel)
+        return;
+    m_refusalLabel->setText(reason);
+    m_refusalLabel->setVisible(!reason.isEmpty());
 }

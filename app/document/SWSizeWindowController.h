@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QObject>
 #include <QPointer>
@@ -55,8 +56,9 @@ public:
     // The fields changed: the pop-up shows the preset they match, else
     // "Custom".
     void textDidChange();
-    // tag 1: OK (refused with a beep for a size below 1 or too large to
-    // make); any other tag: Cancel.
+    // tag 1: OK (refused with a beep and a message that says why for a
+    // size below 1 or too large to make; the sheet stays open with the
+    // values typed); any other tag: Cancel.
     void endSheet(int tag);
 
     int width() const;
@@ -69,12 +71,17 @@ public:
     QComboBox* sizeButton() const { return m_sizeButton; }
     QPushButton* okButton() const { return m_okButton; }
     QPushButton* cancelButton() const { return m_cancelButton; }
+    // Why the last OK was refused; empty when it was not.
+    QString refusalMessage() const;
 
 private:
     void loadWindow();
     void windowDidLoad();
     void rebuildSizeButton();
 
+    // Says why OK was refused, below the fields.
+    void showRefusal(const QString& reason);
+    QPointer<QLabel> m_refusalLabel;
     QPointer<QDialog> m_window;
     QPointer<QLineEdit> m_widthField;
     QPointer<QLineEdit> m_heightField;

@@ -29,21 +29,24 @@ QPainterPath SWBrushTool::pathFromPoint(const QPointF& a, const QPointF& b)
         m_pathWidth = lineWidth();
         m_hasPath = true;
     }
-    const QLineF segment(a + QPointF(0.5, 0.5), b + QPointF(0.5, 0.5));
-    m_path.moveTo(segment.p1());
-    SWDrawingSupport::lineToLeavingDot(m_path, segment.p2());
+    const QPointF offset(SWDrawingSupport::strokeOffset(m_pathWidth), SWDrawingSupport::strokeOffset(m_pathWidth));
+    const QLineF segment(a + offset, b + offset);
+    SWDrawingSupport::appendStrokeSegment(m_path, segment, m_segments.empty());
     m_segments.push_back(segment);
     return m_path;
 }
 
 void SWBrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
 {
-    const QPointF q(std::round(float(p.x())), std::round(float(p.y())));
-    addRedrawRectFromPoint(q, m_savedPoint);
+    // The pixel under the pointer, wherever in its screen square the
+    // pointer is at this zoom level.
+    const QPointF q = pixelUnder(p);
     if (phase == MouseDown) {
+        m_savedPoint = pixelUnder(m_savedPoint);
         // A stroke cut short by Escape got no mouse-up: it must not come back.
         endStroke();
     }
+    addRedrawRectFromPoint(q, m_savedPoint);
     if (phase == MouseDown || phase == MouseDragged) {
         pathFromPoint(m_savedPoint, q);
         m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
@@ -124,19 +127,24 @@ void SWBrushTool::drawStroke(QImage& buffer, const QColor& color)
 void SWBrushTool::drawSegments(QImage& buffer, const QColor& color, bool antialiased, const QRect& clip,
                                bool everything)
 {
+    // The segments that reach into the clip, joined into runs as in the
+    // whole stroke: a run ends only where a segment stays out, far enough
+    // away that its cap and the join it replaces look the same in the clip.
     QPainterPath part;
     QRectF drawn;
-    for (const QLineF& segment : m_segments) {
+    qsizetype previous = -2;
+    for (qsizetype i = 0; i < qsizetype(m_segments.size()); ++i) {
+        const QLineF& segment = m_segments[size_t(i)];
         const QRectF r = reach(segment);
         if (!everything && !r.intersects(QRectF(clip)))
             continue;
-        part.moveTo(segment.p1());
-        SWDrawingSupport::lineToLeavingDot(part, segment.p2());
+        SWDrawingSupport::appendStrokeSegment(part, segment, previous != i - 1);
+        previous = i;
         drawn = drawn.united(r);
     }
     if (part.isEmpty())
         return;
-    const QPainterPath outline = SWDrawingSupport::roundStrokeOutline(part, m_pathWidth, Qt::BevelJoin);
+    const QPainterPath outline = SWDrawingSupport::freehandOutline(part, m_pathWidth);
     {
         QPainter painter(&buffer);
         painter.setRenderHint(QPainter::Antialiasing, antialiased);

@@ -10,10 +10,12 @@
 #include <optional>
 #include <vector>
 
-// The pencil ("Brush"): a free-hand stroke of round-capped segments. While
-// the mouse is down the whole stroke shows in the buffer image, drawn as one
-// shape, so overlapping segments of a translucent colour do not darken each
-// other; the mouse-up composites it into the picture as one undo step.
+// The pencil ("Brush"): a free-hand stroke, one polyline through the mouse
+// positions with round caps and joins. While the mouse is down the whole
+// stroke shows in the buffer image, drawn as one shape, so overlapping parts
+// of a translucent colour do not darken each other and the joins between
+// mouse moves show no beads; the mouse-up composites it into the picture as
+// one undo step.
 //
 // Every event adds one segment. The buffer then differs from the previous
 // event's only near the new segment, so only that area is cleared and drawn
@@ -27,8 +29,9 @@ public:
                             QMouseEvent* event) override;
     QCursor cursor() override;
     QString description() const override { return QStringLiteral("Brush"); }
-    // Appends the segment from a to b (both moved to pixel centres) to the
-    // stroke, which keeps the line width it was started with.
+    // Appends the segment from a to b (both moved onto the pixel grid for
+    // the width) to the stroke, which keeps the line width it was started
+    // with.
     QPainterPath pathFromPoint(const QPointF& from, const QPointF& to) override;
 
     // A stroke cut short (Escape, or a command in mid-drag) is dropped: it

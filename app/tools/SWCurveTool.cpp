@@ -35,8 +35,10 @@ QPainterPath SWCurveTool::pathFromPoint(const QPointF& from, const QPointF& to)
     return m_path;
 }
 
-void SWCurveTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
+void SWCurveTool::performDrawAtPoint(const QPointF& point, SWImageDataSource* dataSource, int phase, QMouseEvent*)
 {
+    // Every point of the curve on the pixel under the pointer, at any zoom.
+    const QPointF p = pixelUnder(point);
     if (phase == MouseDown) {
         // A third click whose mouse-up never came is still the third.
         m_numberOfClicks = std::min<int64_t>(m_numberOfClicks + 1, 3);
@@ -46,7 +48,7 @@ void SWCurveTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSo
     m_mainImage = dataSource ? &dataSource->mainImage() : nullptr;
     switch (m_numberOfClicks) {
     case 1:
-        m_beginPoint = m_cp1 = m_savedPoint;
+        m_beginPoint = m_cp1 = pixelUnder(m_savedPoint);
         m_endPoint = m_cp2 = p;
         break;
     case 2:

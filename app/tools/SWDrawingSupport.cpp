@@ -67,11 +67,14 @@ QPointF SWDrawingSupport::constrainedOffset(double dx, double dy)
     return {dx, 0.0};
 }
 
+namespace {
+constexpr double kDot = 1.0 / 1024;
+}
+
 void SWDrawingSupport::lineToLeavingDot(QPainterPath& path, const QPointF& point)
 {
-    constexpr double dot = 1.0 / 1024;
     if (path.elementCount() > 0 && path.currentPosition() == point)
-        path.lineTo(point + QPointF(dot, 0));
+        path.lineTo(point + QPointF(kDot, 0));
     else
         path.lineTo(point);
 }
@@ -85,4 +88,36 @@ QPainterPath SWDrawingSupport::roundStrokeOutline(const QPainterPath& path, doub
     QPainterPath outline = stroker.createStroke(path);
     outline.setFillRule(Qt::WindingFill);
     return outline;
+}
+
+double SWDrawingSupport::strokeOffset(double width)
+{
+    if (!std::isfinite(width))
+        return 0.5;
+    return std::llround(std::clamp(width, 0.0, 1e9)) % 2 == 0 ? 0.0 : 0.5;
+}
+
+void SWDrawingSupport::appendStrokeSegment(QPainterPath& path, const QLineF& segment, bool startsRun)
+{
+    if (startsRun || path.elementCount() == 0) {
+        path.moveTo(segment.p1());
+        lineToLeavingDot(path, segment.p2());
+        return;
+    }
+    if (segment.p2() == path.currentPosition())
+        return;
+    // A run that began as a click's dot goes on from the click itself: the
+    // dot's sliver would bend the stroke's start and its cap.
+    const int n = path.elementCount();
+    const bool startsWithDot = n >= 2 && path.elementAt(n - 2).isMoveTo() &&
+                               QPointF(path.elementAt(n - 1)) == QPointF(path.elementAt(n - 2)) + QPointF(kDot, 0);
+    if (startsWithDot)
+        path.setElementPositionAt(n - 1, segment.p2().x(), segment.p2().y());
+    else
+        path.lineTo(segment.p2());
+}
+
+QPainterPath SWDrawingSupport::freehandOutline(const QPainterPath& path, double width)
+{
+    return roundStrokeOutline(path, width, Qt::RoundJoin);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QLineF>
 #include <QPainterPath>
 #include <QPointF>
 
@@ -46,4 +47,20 @@ public:
     // The area a stroke with round caps covers, as a path to fill once
     // (non-zero winding).
     static QPainterPath roundStrokeOutline(const QPainterPath& path, double width, Qt::PenJoinStyle join);
+
+    // Free-hand strokes (pencil, eraser) are one outline drawn once: where
+    // two mouse moves join there is neither a second layer of anti-aliased
+    // rim nor a gap, so the stroke has the same coverage all along.
+    //
+    // Where a stroke runs on the pixel grid: through pixel centres for an
+    // odd width, along pixel edges for an even one, so that a straight
+    // stroke at whole-pixel positions covers whole rows or columns.
+    static double strokeOffset(double width);
+    // Adds one mouse move to a polyline: a run starts with a move to the
+    // segment's start (a click leaves a dot); within a run, a move that goes
+    // nowhere adds nothing.
+    static void appendStrokeSegment(QPainterPath& path, const QLineF& segment, bool startsRun);
+    // The area a free-hand stroke covers: round caps, round joins (the look
+    // of round-capped pieces, without their overlaps).
+    static QPainterPath freehandOutline(const QPainterPath& path, double width);
 };

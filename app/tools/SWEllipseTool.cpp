@@ -39,7 +39,11 @@ QPainterPath SWEllipseTool::pathFromPoint(const QPointF& from, const QPointF& to
 
 void SWEllipseTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
 {
-    addRedrawRectFromPoint(m_savedPoint, p);
+    // Both ends on the pixels under the pointer, at any zoom level.
+    const QPointF q = pixelUnder(p);
+    if (phase == MouseDown)
+        m_savedPoint = pixelUnder(m_savedPoint);
+    addRedrawRectFromPoint(m_savedPoint, q);
     if (!dataSource)
         return;
     QImage& buffer = dataSource->bufferImage();
@@ -55,7 +59,7 @@ void SWEllipseTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* data
         m_primaryColor = SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor);
         m_secondaryColor = SWDrawingSupport::otherColor(m_flags, m_frontColor, m_backColor);
     }
-    const QPainterPath oval = pathFromPoint(m_savedPoint, p);
+    const QPainterPath oval = pathFromPoint(m_savedPoint, q);
     if (!m_drawToMe->isNull() && (m_shouldFill || m_shouldStroke)) {
         QPainter painter(m_drawToMe);
         painter.setRenderHint(QPainter::Antialiasing, false);

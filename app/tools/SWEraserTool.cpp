@@ -7,8 +7,6 @@
 
 #include <QPainter>
 
-#include <cmath>
-
 SWEraserTool::SWEraserTool(KZToolboxController* controller)
     : SWTool(controller)
 {
@@ -21,50 +19,124 @@ QCursor SWEraserTool::cursor()
     return *m_cursor;
 }
 
+QRectF SWEraserTool::reach(const QLineF& segment) const
+{
+    const double grow = m_width / 2 + 2;
+    return QRectF(segment.p1(), segment.p2()).normalized().adjusted(-grow, -grow, grow, grow);
+}
+
+void SWEraserTool::drawStroke(QImage& bitmap, const QRectF& area, bool everything)
+{
+    if (bitmap.isNull() || m_segments.empty())
+        return;
+    const QColor color = SWDrawingSupport::otherColor(m_flags, m_frontColor, m_backColor);
+    const bool antialiased = SWDrawingSupport::antialiasByDefault();
+    // A change of colour or smoothing applies to the whole stroke, as when
+    // it is drawn afresh.
+    if (color != m_drawnColor || antialiased != m_drawnAntialiased)
+        everything = true;
+    QRect clip = bitmap.rect();
+    QPainterPath part;
+    qsizetype previous = -2;
+    QRectF drawn;
+    const QRect limit = area.toAlignedRect();
+    for (qsizetype i = 0; i < qsizetype(m_segments.size()); ++i) {
+        const QLineF& segment = m_segments[size_t(i)];
+        const QRectF r = reach(segment);
+        if (!everything && !r.intersects(QRectF(limit)))
+            continue;
+        SWDrawingSupport::appendStrokeSegment(part, segment, previous != i - 1);
+        previous = i;
+        drawn = drawn.united(r);
+    }
+    if (!everything)
+        clip = clip.intersected(limit);
+    else
+        clip = clip.intersected(drawn.toAlignedRect());
+    if (part.isEmpty() || clip.isEmpty())
+        return;
+    QPainter painter(&bitmap);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setClipRect(clip);
+    // Back to the picture of the press, then the stroke once over it.
+    if (m_before.size() == bitmap.size())
+        painter.drawImage(clip.topLeft(), m_before, clip);
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
+    painter.fillPath(SWDrawingSupport::freehandOutline(part, m_width), color);
+    m_drawnColor = color;
+    m_drawnAntialiased = antialiased;
+}
+
 QRectF SWEraserTool::draw(QImage* bitmap)
 {
-    const double width = lineWidth();
-    if (bitmap && !bitmap->isNull() && !m_path.isEmpty()) {
-        const QColor color = SWDrawingSupport::otherColor(m_flags, m_frontColor, m_backColor);
-        QPainter painter(bitmap);
-        painter.setRenderHint(QPainter::Antialiasing, SWDrawingSupport::antialiasByDefault());
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillPath(SWDrawingSupport::roundStrokeOutline(m_path, width, Qt::BevelJoin), color);
-    }
-    return m_path.boundingRect().adjusted(-width, -width, width, width);
+    if (bitmap && !m_segments.empty())
+        drawStroke(*bitmap, QRectF(bitmap->rect()), true);
+    return path().boundingRect().adjusted(-m_width, -m_width, m_width, m_width);
 }
 
 void SWEraserTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
 {
-    const QPointF q(std::round(float(p.x())), std::round(float(p.y())));
+    // The pixel under the pointer at any zoom level.
+    const QPointF q = pixelUnder(p);
     QRectF r;
     QImage* main = dataSource ? &dataSource->mainImage() : nullptr;
     // The eraser draws nothing there; the buffer is cleared once and then
     // known to stay clear.
     if (dataSource)
         m_bufferRecord.clear(dataSource->bufferImage());
+    const QPointF offset(SWDrawingSupport::strokeOffset(m_width), SWDrawingSupport::strokeOffset(m_width));
     switch (phase) {
-    case MouseDown:
+    case MouseDown: {
         if (document())
             document()->handleUndoWithImageData();
-        m_path = QPainterPath();
-        m_path.moveTo(q);
-        SWDrawingSupport::lineToLeavingDot(m_path, q);
-        r = draw(main);
+        endStroke();
+        m_width = lineWidth();
+        m_before = main ? main->copy() : QImage();
+        m_drawnColor = QColor();
+        const QPointF o(SWDrawingSupport::strokeOffset(m_width), SWDrawingSupport::strokeOffset(m_width));
+        const QLineF dot(q + o, q + o);
+        SWDrawingSupport::appendStrokeSegment(m_path, dot, true);
+        m_segments.push_back(dot);
+        m_savedPoint = q;
+        if (main)
+            drawStroke(*main, reach(dot), false);
+        r = reach(dot);
         break;
-    case MouseDragged:
-        if (m_path.elementCount() == 0)
-            m_path.moveTo(q);
-        SWDrawingSupport::lineToLeavingDot(m_path, q);
-        r = draw(main);
+    }
+    case MouseDragged: {
+        if (m_segments.empty())
+            break;
+        const QLineF segment(m_segments.back().p2(), q + offset);
+        SWDrawingSupport::appendStrokeSegment(m_path, segment, false);
+        m_segments.push_back(segment);
+        if (main)
+            drawStroke(*main, reach(segment), false);
+        r = reach(segment);
         m_savedPoint = q;
         break;
+    }
     case MouseUp:
-        r = draw(main);
-        m_path = QPainterPath();
+        // The release point adds nothing; a change of colour still shows.
+        if (main && !m_segments.empty())
+            drawStroke(*main, QRectF(), false);
+        r = path().boundingRect().adjusted(-m_width, -m_width, m_width, m_width);
+        endStroke();
         break;
     default:
         break;
     }
     addRectToRedrawRect(r);
+}
+
+void SWEraserTool::tieUpLooseEnds()
+{
+    endStroke();
+    SWTool::tieUpLooseEnds();
+}
+
+void SWEraserTool::endStroke()
+{
+    m_path = QPainterPath();
+    m_segments.clear();
+    m_before = QImage();
 }

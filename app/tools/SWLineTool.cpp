@@ -34,7 +34,11 @@ QPainterPath SWLineTool::pathFromPoint(const QPointF& from, const QPointF& to)
 
 void SWLineTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent*)
 {
-    addRedrawRectFromPoint(m_savedPoint, p);
+    // Both ends on the pixels under the pointer, at any zoom level.
+    const QPointF q = pixelUnder(p);
+    if (phase == MouseDown)
+        m_savedPoint = pixelUnder(m_savedPoint);
+    addRedrawRectFromPoint(m_savedPoint, q);
     if (!dataSource)
         return;
     QImage& buffer = dataSource->bufferImage();
@@ -48,7 +52,7 @@ void SWLineTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSou
     } else {
         m_drawToMe = &buffer;
     }
-    const QPainterPath line = pathFromPoint(m_savedPoint, p);
+    const QPainterPath line = pathFromPoint(m_savedPoint, q);
     if (!m_drawToMe->isNull()) {
         QPainter painter(m_drawToMe);
         painter.setRenderHint(QPainter::Antialiasing, SWDrawingSupport::antialiasByDefault());

@@ -134,3 +134,8 @@ bool SWTool::pointLiesOnCanvas(const QPointF& point, const SWImageDataSource* da
     return point.x() >= canvas.left() && point.y() >= canvas.top() && point.x() < canvas.right() &&
            point.y() < canvas.bottom();
 }
+
+QPointF SWTool::pixelUnder(const QPointF& point)
+{
+    return QPointF(std::floor(point.x()), std::floor(point.y()));
+}

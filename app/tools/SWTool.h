@@ -106,6 +106,10 @@ public:
     // the canvas reach the tools too: a tool that reads or fills the pixel
     // under the press asks this first and otherwise does nothing.
     static bool pointLiesOnCanvas(const QPointF& point, const SWImageDataSource* dataSource);
+    // The top-left corner of the pixel a canvas point lies in. Zoomed in, a
+    // point anywhere in a pixel's screen square is that pixel: tools that
+    // draw on whole pixels take this, never the nearest corner.
+    static QPointF pixelUnder(const QPointF& point);
 
     // Keys other than Escape and Delete reach a tool that answers YES here.
     virtual bool respondsToHandleKeyDown() const { return false; }

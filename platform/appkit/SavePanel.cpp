@@ -87,6 +87,24 @@ QString SavePanel::pathWithAllowedExtension(const QString& path, const QStringLi
     return path + QLatin1Char('.') + types.first();
 }
 
+void SavePanel::adoptTypeOfName(const QString& name)
+{
+    const QString ext = canonicalExtension(QFileInfo(name).suffix());
+    if (ext.isEmpty())
+        return;
+    bool chosenByName = false;
+    for (const QString& type : m_typesByName)
+        chosenByName = chosenByName || canonicalExtension(type) == ext;
+    if (!chosenByName)
+        return;
+    for (const QString& type : m_types) {
+        if (canonicalExtension(type) == ext)
+            return; // already the type
+    }
+    setAllowedFileTypes({ext});
+    emit typeChosenByName(ext);
+}
+
 void SavePanel::updateDialogTypes()
 {
     if (!m_dialog || m_types.isEmpty())
@@ -125,6 +143,9 @@ QFileDialog* SavePanel::makeDialog(QWidget* window)
     updateDialogTypes();
     if (!m_name.isEmpty())
         dialog->selectFile(m_name);
+    // The type follows the name while it is typed.
+    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) { adoptTypeOfName(text); });
     return dialog;
 }
 
@@ -135,6 +156,7 @@ bool SavePanel::runModal(QWidget* window)
         const QString chosen = testChooser()(*this);
         if (chosen.isEmpty())
             return false;
+        adoptTypeOfName(chosen);
         m_path = pathWithAllowedExtension(chosen, m_types);
         return true;
     }
@@ -142,8 +164,10 @@ bool SavePanel::runModal(QWidget* window)
     if (window)
         dialog->setWindowModality(Qt::WindowModal);
     const bool ok = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
-    if (ok)
+    if (ok) {
+        adoptTypeOfName(dialog->selectedFiles().first());
         m_path = pathWithAllowedExtension(dialog->selectedFiles().first(), m_types);
+    }
     if (m_accessory)
         m_accessory->setParent(nullptr);
     delete dialog;

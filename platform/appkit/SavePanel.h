@@ -27,6 +27,12 @@ public:
     // May change while the panel shows; the name's extension follows.
     void setAllowedFileTypes(const QStringList& types);
     QStringList allowedFileTypes() const { return m_types; }
+    // Types a name typed with their extension chooses, as the user means it:
+    // typing "copy.jpg" while PNG is allowed makes JPEG the allowed type
+    // (and typeChosenByName tells the caller, whose type pop-up follows), at
+    // once while the name is typed and when the panel closes.
+    void setTypesChosenByName(const QStringList& types) { m_typesByName = types; }
+    QStringList typesChosenByName() const { return m_typesByName; }
     void setNameFieldStringValue(const QString& name);
     QString nameFieldStringValue() const;
     void setDirectory(const QString& directory);
@@ -48,12 +54,19 @@ public:
     // "tiff" count for "jpg" and "tif"), else the first allowed one added.
     static QString pathWithAllowedExtension(const QString& path, const QStringList& types);
 
+signals:
+    // A typed name chose this type (a lower-case extension of the types
+    // chosen by name); the panel has already made it the allowed type.
+    void typeChosenByName(const QString& type);
+
 private:
+    void adoptTypeOfName(const QString& name);
     QFileDialog* makeDialog(QWidget* window);
     void updateDialogTypes();
     QPointer<QFileDialog> m_dialog;
     QPointer<QWidget> m_accessory;
     QStringList m_types;
+    QStringList m_typesByName;
     QString m_name;
     QString m_directory;
     QString m_title;

@@ -49,6 +49,8 @@ ImageDecoder::Result decodeData(const QByteArray& data, QIODevice* source = null
     if (!facts.complete)
         return failure(QStringLiteral("The file is incomplete: the picture's data is cut short."));
 
+    // Set before any reader looks at the data.
+    QImageReader::setAllocationLimit(ImageDecoder::AllocationLimitMB);
     QBuffer buffer;
     if (!source) {
         buffer.setData(data);
@@ -61,14 +63,15 @@ ImageDecoder::Result decodeData(const QByteArray& data, QIODevice* source = null
         return failure(QStringLiteral("The file is not a picture in a format Velumo can read."));
 
     // Some readers (MNG) cannot tell the size before they decode, and
-    // allocate for it while decoding: the file's own header speaks for them.
+    // allocate for it while decoding; others allocate more than the size
+    // they tell (GIF: the whole screen). The file's own header speaks for
+    // them.
     QSize declared = reader.size();
-    if (!declared.isValid() && facts.declaredSize)
-        declared = *facts.declaredSize;
+    if (facts.declaredSize)
+        declared = declared.isValid() ? declared.expandedTo(*facts.declaredSize) : *facts.declaredSize;
     if (declared.isValid() && exceedsLimit(declared))
         return failure(tooLarge(declared));
 
-    QImageReader::setAllocationLimit(ImageDecoder::AllocationLimitMB);
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         // Qt reports a failed allocation like damaged data; an untouched

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
 
 namespace platform {
@@ -20,6 +21,38 @@ bool failWith(QString* error, const QString& message)
     if (error)
         *error = message;
     return false;
+}
+
+// Formats that hold no transparency get the picture as the canvas shows
+// it: over white. Written as they are, transparent pixels (all zero,
+// premultiplied) would turn black and half-transparent ones solid.
+bool holdsTransparency(const QString& type)
+{
+    return type != QLatin1String("jpg") && type != QLatin1String("bmp");
+}
+
+QImage flattenedOntoWhite(const QImage& canvas)
+{
+    const QImage source = canvas.format() == QImage::Format_RGBA8888_Premultiplied
+                              ? canvas
+                              : canvas.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    QImage flat(source.size(), QImage::Format_RGB32);
+    if (source.isNull() || flat.isNull())
+        return {};
+    // Source-over onto white, premultiplied: each sample gains what the
+    // pixel's coverage leaves of the white.
+    for (int y = 0; y < source.height(); ++y) {
+        const std::uint8_t* in = source.constScanLine(y);
+        auto* out = reinterpret_cast<std::uint32_t*>(flat.scanLine(y));
+        for (int x = 0; x < source.width(); ++x, in += 4) {
+            const int lift = 255 - in[3];
+            const std::uint32_t r = std::uint32_t(std::min(255, in[0] + lift));
+            const std::uint32_t g = std::uint32_t(std::min(255, in[1] + lift));
+            const std::uint32_t b = std::uint32_t(std::min(255, in[2] + lift));
+            out[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        }
+    }
+    return flat;
 }
 
 } // namespace
@@ -42,7 +75,8 @@ QByteArray ImageEncoder::encode(const QImage& canvas, const QString& type, doubl
         return GifEncoder::encode(canvas, error);
 
     try {
-        QImage image = canvas; // shares the pixels; setting the resolution detaches once
+        // Shares the pixels; setting the resolution detaches once.
+        QImage image = holdsTransparency(chosen) ? canvas : flattenedOntoWhite(canvas);
         const int dpm = CanvasBitmap::dotsPerMeterFromPixelPerPoint(pixelPerPoint);
         image.setDotsPerMeterX(dpm);
         image.setDotsPerMeterY(dpm);

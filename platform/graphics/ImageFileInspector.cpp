@@ -180,12 +180,32 @@ private:
 
 // ---- PNG ----
 
+// Whether every chunk up to the end chunk lies whole in the file. A chunk
+// that declares more than the file holds would make the decoder allocate
+// what it declares (gigabytes from a few hundred bytes) before it finds the
+// data missing. Bytes after the end chunk do not count.
+bool pngChunksFit(const Bytes& b, const char* endChunk)
+{
+    std::uint64_t at = 8;
+    while (b.has(at, 8)) {
+        const std::uint64_t length = b.be32(at);
+        if (length > 0x7FFFFFFFu || !b.has(at, 12 + length))
+            return false;
+        if (b.startsWith(at + 4, endChunk, 4))
+            return true;
+        at += 12 + length;
+    }
+    // Cut short between chunks: the decoder finds that out by itself, at
+    // no cost.
+    return true;
+}
+
 ImageFileInspector::Result inspectPng(const Bytes& b)
 {
     ImageFileInspector::Result r;
     r.kind = ImageFileInspector::Kind::Png;
-    // Truncated image data makes the PNG decoder fail by itself; here only the
-    // resolution matters, which comes before the image data.
+    r.complete = pngChunksFit(b, "IEND");
+    // The resolution comes before the image data.
     std::uint64_t at = 8;
     while (b.has(at, 8)) {
         const std::uint64_t length = b.be32(at);
@@ -209,6 +229,7 @@ ImageFileInspector::Result inspectMng(const Bytes& b)
 {
     ImageFileInspector::Result r;
     r.kind = ImageFileInspector::Kind::Mng;
+    r.complete = pngChunksFit(b, "MEND");
     // The frame (MHDR) and every embedded picture (IHDR, JHDR, BASI) start
     // with their width and height; the decoder allocates for the largest.
     std::uint64_t at = 8;
@@ -292,7 +313,9 @@ ImageFileInspector::Result inspectJpeg(const Bytes& b)
 
 // ---- GIF ----
 
-bool skipSubBlocks(const Bytes& b, std::uint64_t& at)
+// Skips a chain of data sub-blocks; false when a block runs past the end.
+// Counts the data bytes on the way.
+bool skipSubBlocks(const Bytes& b, std::uint64_t& at, std::uint64_t* dataBytes = nullptr)
 {
     while (b.has(at, 1)) {
         const std::uint8_t n = b.u8(at);
@@ -300,9 +323,21 @@ bool skipSubBlocks(const Bytes& b, std::uint64_t& at)
             ++at;
             return true;
         }
+        if (dataBytes)
+            *dataBytes += n;
         at += 1 + std::uint64_t(n);
     }
     return false;
+}
+
+// The most pixels a picture's compressed data can give: every code takes at
+// least one bit more than the minimum code size, and none stands for more
+// than the code table's 4096 entries. Data too short to fill its picture is
+// cut short, however its blocks end.
+std::uint64_t mostGifPixels(std::uint64_t dataBytes, std::uint8_t minimumCodeSize)
+{
+    const std::uint64_t bitsPerCode = std::uint64_t(std::clamp<int>(minimumCodeSize, 1, 11)) + 1;
+    return (dataBytes * 8 / bitsPerCode + 1) * 4096;
 }
 
 ImageFileInspector::Result inspectGif(const Bytes& b)
@@ -310,6 +345,11 @@ ImageFileInspector::Result inspectGif(const Bytes& b)
     ImageFileInspector::Result r;
     r.kind = ImageFileInspector::Kind::Gif;
     r.complete = false; // until the first picture's data is whole
+    // The reader allocates the whole logical screen, whatever size the
+    // picture on it reports.
+    std::uint32_t width = b.le16(6);
+    std::uint32_t height = b.le16(8);
+    r.declaredSize = QSize(int(width), int(height));
     std::uint64_t at = 13;
     const std::uint8_t screenFlags = b.u8(10);
     if (screenFlags & 0x80)
@@ -323,12 +363,22 @@ ImageFileInspector::Result inspectGif(const Bytes& b)
         } else if (block == 0x2C) {
             if (!b.has(at, 9))
                 return r;
+            const std::uint32_t left = b.le16(at);
+            const std::uint32_t top = b.le16(at + 2);
+            const std::uint32_t pictureWidth = b.le16(at + 4);
+            const std::uint32_t pictureHeight = b.le16(at + 6);
+            width = std::max(width, left + pictureWidth);
+            height = std::max(height, top + pictureHeight);
+            r.declaredSize = QSize(int(width), int(height));
             const std::uint8_t flags = b.u8(at + 8);
             at += 9;
             if (flags & 0x80)
                 at += 3ull << ((flags & 7) + 1);
-            ++at; // LZW minimum code size
-            r.complete = skipSubBlocks(b, at);
+            const std::uint8_t minimumCodeSize = b.u8(at);
+            ++at;
+            std::uint64_t dataBytes = 0;
+            r.complete = skipSubBlocks(b, at, &dataBytes)
+                         && std::uint64_t(pictureWidth) * pictureHeight <= mostGifPixels(dataBytes, minimumCodeSize);
             return r;
         } else {
             return r; // trailer before any picture, or garbage

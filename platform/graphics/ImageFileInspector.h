@@ -14,7 +14,11 @@ namespace platform {
 //   with grey and report success);
 // - the resolution the file declares, and whether it declares one at all
 //   (a decoded image carries a default resolution either way);
-// - the size of pictures whose reader decodes before it knows the size.
+// - the size of pictures whose reader decodes before it knows the size,
+//   or allocates more than the size it reports (a GIF's screen).
+// A file whose chunks or blocks declare more data than it holds counts as
+// cut short, so that it is refused before a decoder allocates what the
+// declaration asks for.
 // Every read is bounds-checked: the input is untrusted.
 class ImageFileInspector {
 public:
@@ -27,7 +31,8 @@ public:
         // Declared resolution in dots per metre (x, y), when the file has one.
         std::optional<QPointF> dotsPerMeter;
         // The largest picture the file declares, for formats whose Qt reader
-        // cannot tell the size before decoding (MNG).
+        // cannot tell the size before decoding (MNG) or allocates more than
+        // the size it tells (GIF: the whole screen).
         std::optional<QSize> declaredSize;
     };
 

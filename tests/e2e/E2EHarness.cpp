@@ -232,6 +232,23 @@ void E2EHarness::collectOutput()
         m_stderr += QString::fromLocal8Bit(m_program->readAllStandardError());
 }
 
+qint64 E2EHarness::processId() const
+{
+    return isRunning() ? m_program->processId() : 0;
+}
+
+qint64 E2EHarness::peakMemoryKiB() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(processId()));
+    if (processId() <= 0 || !status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
 bool E2EHarness::isRunning() const
 {
     return m_program && m_program->state() != QProcess::NotRunning;
@@ -312,9 +329,14 @@ bool E2EHarness::waitForNoWindow(const QString& pattern, int timeoutMs)
 
 void E2EHarness::typeIntoSavePanel(const QString& documentWindow, const QString& path)
 {
-    focus(documentWindow);
-    key(QStringLiteral("ctrl+shift+s"));
-    const QString panel = waitForWindow(QStringLiteral("^Save$"));
+    // A busy machine may show the window before it takes keys: the shortcut
+    // is sent again (a few times at most) until the panel shows.
+    QString panel;
+    for (int attempt = 0; attempt < 3 && panel.isEmpty() && isRunning(); ++attempt) {
+        focus(documentWindow);
+        key(QStringLiteral("ctrl+shift+s"));
+        panel = waitForWindow(QStringLiteral("^Save$"), 10000);
+    }
     if (panel.isEmpty())
         return;
     focus(panel);

@@ -5,6 +5,7 @@
 #include "FloatingHUD.h"
 #include "FloatingHUDWindowController.h"
 
+#include "platform/appkit/Alert.h"
 #include "platform/appkit/Beep.h"
 #include "platform/appkit/UndoManager.h"
 
@@ -92,24 +93,37 @@ TEST(CanvasResizerDocument, SizesACanvasCannotTakeAreRefusedWithABeep)
     const struct {
         const char* name;
         QSizeF size;
+        const char* why;
     } cases[] = {
-        {"rounds to no pixel", {0.3, 50}},
-        {"side past the limit", {40000, 10}},
-        {"more pixels than a canvas may hold", {20000, 20000}},
+        {"rounds to no pixel", {0.3, 50}, "1 pixel"},
+        {"side past the limit", {40000, 10}, "32767"},
+        {"more pixels than a canvas may hold", {20000, 20000}, "16384 x 16384"},
     };
+    // The beep alone is silence on most desktops: a message says why.
+    QStringList messages;
+    platform::Alert::setTestResponder([&messages](const platform::Alert& alert) {
+        messages << alert.messageText() + QLatin1Char(' ') + alert.informativeText();
+        return int(platform::Alert::FirstButton);
+    });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const int beeps = platform::Beep::count();
+        messages.clear();
         f.document->canvasResizerDidResizeTo(f.document->canvasResizer(), overlayRectForCanvas(f, {{0, 0}, c.size}));
         EXPECT_EQ(platform::Beep::count(), beeps + 1);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QString::fromLatin1(c.why))) << messages[0].toStdString();
         EXPECT_EQ(canvasSize(f), QSizeF(400, 300));
         endEvent();
         EXPECT_FALSE(f.document->undoManager()->canUndo());
     }
     // A drag back to the same size changes nothing and says nothing.
     const int beeps = platform::Beep::count();
+    messages.clear();
     f.document->canvasResizerDidResizeTo(f.document->canvasResizer(), overlayRectForCanvas(f, {0, 0, 400, 300}));
     EXPECT_EQ(platform::Beep::count(), beeps);
+    EXPECT_TRUE(messages.isEmpty());
+    platform::Alert::setTestResponder({});
     endEvent();
     EXPECT_FALSE(f.document->undoManager()->canUndo());
 }

@@ -114,11 +114,12 @@ TEST(ResizeSheet, ValuesThatGiveNoPixelOrTooManyAreRefusedAndTheSheetStays)
         int unit;
         const char* width;
         const char* height;
+        const char* why;
     } refused[] = {
-        {"zero", SWResizeWindowController::PixelsUnit, "0", "40"},
-        {"not a number", SWResizeWindowController::PercentUnit, "abc", "100"},
-        {"one percent of 50 pixels is no pixel", SWResizeWindowController::PercentUnit, "1", "100"},
-        {"more pixels than a canvas may hold", SWResizeWindowController::PixelsUnit, "20000", "20000"},
+        {"zero", SWResizeWindowController::PixelsUnit, "0", "40", "1 pixel"},
+        {"not a number", SWResizeWindowController::PercentUnit, "abc", "100", "1 pixel"},
+        {"one percent of 50 pixels is no pixel", SWResizeWindowController::PercentUnit, "1", "100", "1 pixel"},
+        {"more pixels than a canvas may hold", SWResizeWindowController::PixelsUnit, "20000", "20000", "16384 x 16384"},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(r.name);
@@ -132,6 +133,10 @@ TEST(ResizeSheet, ValuesThatGiveNoPixelOrTooManyAreRefusedAndTheSheetStays)
         EXPECT_EQ(platform::Beep::count(), beeps + 1);
         EXPECT_TRUE(sheet->window()->isVisible());
         EXPECT_EQ(f.size(), QSizeF(50, 40));
+        // It says why, and keeps what was typed.
+        EXPECT_TRUE(sheet->refusalMessage().contains(QString::fromLatin1(r.why))) << sheet->refusalMessage().toStdString();
+        EXPECT_EQ(sheet->widthFieldNew()->text(), QString::fromLatin1(r.width));
+        EXPECT_EQ(sheet->heightFieldNew()->text(), QString::fromLatin1(r.height));
         sheet->endSheet(0);
     }
     UIUtil::setAlertPresenter(previous);

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -280,6 +281,42 @@ TEST_F(SWDocumentTest, SaveAsWritesTheChosenTypeAndNamesTheDocument)
     EXPECT_EQ(doc.filePath(), dir.filePath(QStringLiteral("pic.bmp")));
     EXPECT_EQ(doc.fileType(), QStringLiteral("bmp"));
     EXPECT_EQ(QImageReader(doc.filePath()).format(), QByteArray("bmp"));
+    platform::UserDefaults::standard().removeValue(QStringLiteral("FileType"));
+}
+
+// A name typed with the extension of one of the five types chooses that type,
+// whatever the pop-up or the preference said: the pop-up follows it and the
+// data matches the name.
+TEST_F(SWDocumentTest, SaveAsTakesTheTypeFromTheExtensionTyped)
+{
+    struct Case {
+        const char* preference;
+        const char* typed;
+        const char* type;
+        const char* title;
+        QByteArray format;
+    } cases[] = {{"PNG", "copy.jpg", "jpg", "JPEG", "jpeg"}, {"JPEG", "x.png", "png", "PNG", "png"},
+                 {"PNG", "y.jpeg", "jpg", "JPEG", "jpeg"},  {"GIF", "z.TIFF", "tif", "TIFF", "tiff"},
+                 {"TIFF", "w.bmp", "bmp", "BMP", "bmp"},    {"BMP", "v.gif", "gif", "GIF", "gif"},
+                 {"JPEG", "plain", "jpg", "JPEG", "jpeg"},   {"PNG", "notes.txt", "png", "PNG", "png"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QTemporaryDir dir;
+        platform::UserDefaults::standard().setValue(QStringLiteral("FileType"), QString::fromLatin1(c.preference));
+        SWDocument doc;
+        platform::SavePanel::setTestChooser([&](platform::SavePanel&) { return dir.filePath(QString::fromLatin1(c.typed)); });
+        ASSERT_TRUE(doc.saveDocumentAs());
+        const QString typed = dir.filePath(QString::fromLatin1(c.typed));
+        const QString expected = QFileInfo(typed).suffix().isEmpty() || QString::fromLatin1(c.typed) == "notes.txt"
+                                     ? typed + QLatin1Char('.') + QString::fromLatin1(c.type)
+                                     : typed;
+        EXPECT_EQ(doc.filePath(), expected);
+        EXPECT_EQ(doc.fileType(), QString::fromLatin1(c.type));
+        EXPECT_EQ(QImageReader(doc.filePath()).format(), c.format);
+        ASSERT_NE(doc.savePanelAccessoryViewController(), nullptr);
+        EXPECT_EQ(doc.savePanelAccessoryViewController()->fileTypeButton()->currentText(), QString::fromLatin1(c.title));
+        EXPECT_EQ(doc.fileTypeFromLastRunSavePanel(), QString::fromLatin1(c.type));
+    }
     platform::UserDefaults::standard().removeValue(QStringLiteral("FileType"));
 }
 

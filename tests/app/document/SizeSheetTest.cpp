@@ -98,10 +98,12 @@ TEST_F(SizeSheetTest, OkRefusesUnusableSizesAndStoresAGoodOneForTheNextSheet)
     std::vector<int> codes;
     sheet.beginSheet(&window, [&codes](int code) { codes.push_back(code); });
     EXPECT_EQ(sheet.window()->property("windowControllerClass").toString(), "SWSizeWindowController");
+    // Each refusal also says why, and the values typed stay.
     const struct {
         const char* width;
         const char* height;
-    } refused[] = {{"0", "480"}, {"640", ""}, {"40000", "10"}, {"20000", "20000"}};
+        const char* why;
+    } refused[] = {{"0", "480", "1 pixel"}, {"640", "", "1 pixel"}, {"40000", "10", "32767"}, {"20000", "20000", "16384 x 16384"}};
     for (const auto& r : refused) {
         SCOPED_TRACE(r.width);
         const int beeps = platform::Beep::count();
@@ -111,11 +113,15 @@ TEST_F(SizeSheetTest, OkRefusesUnusableSizesAndStoresAGoodOneForTheNextSheet)
         EXPECT_EQ(platform::Beep::count(), beeps + 1);
         EXPECT_TRUE(sheet.window()->isVisible());
         EXPECT_TRUE(codes.empty());
+        EXPECT_TRUE(sheet.refusalMessage().contains(QString::fromLatin1(r.why))) << sheet.refusalMessage().toStdString();
+        EXPECT_EQ(sheet.widthField()->text(), QString::fromLatin1(r.width));
+        EXPECT_EQ(sheet.heightField()->text(), QString::fromLatin1(r.height));
     }
     sheet.widthField()->setText("1024");
     sheet.heightField()->setText("768");
     sheet.endSheet(1);
     EXPECT_EQ(codes, std::vector<int>{1});
+    EXPECT_TRUE(sheet.refusalMessage().isEmpty());
     EXPECT_FALSE(sheet.window()->isVisible());
 
     SWSizeWindowController next;

@@ -18,7 +18,7 @@ QImage referenceStroke(QSize size, const QPainterPath& path, double width, const
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillPath(SWDrawingSupport::roundStrokeOutline(path, width, Qt::BevelJoin), colour);
+    painter.fillPath(SWDrawingSupport::freehandOutline(path, width), colour);
     return image;
 }
 } // namespace

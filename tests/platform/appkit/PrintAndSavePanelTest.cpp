@@ -30,6 +30,45 @@ TEST(SavePanel, TheChosenNameAlwaysEndsInAnAllowedType)
     }
 }
 
+// A typed extension of a type the caller offers chooses that type; other
+// extensions are part of the name.
+TEST(SavePanel, AnExtensionTypedChoosesItsType)
+{
+    struct Case {
+        const char* typed;
+        const char* expected;
+        QStringList allowedAfter;
+        int announced;
+    } cases[] = {
+        {"/tmp/copy.jpg", "/tmp/copy.jpg", {"jpg"}, 1},
+        {"/tmp/copy.JPEG", "/tmp/copy.JPEG", {"jpg"}, 1},
+        {"/tmp/copy.png", "/tmp/copy.png", {"png"}, 0},
+        {"/tmp/copy.webp", "/tmp/copy.webp.png", {"png"}, 0},
+        {"/tmp/copy", "/tmp/copy.png", {"png"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        platform::SavePanel panel;
+        panel.setAllowedFileTypes({"png"});
+        panel.setTypesChosenByName({"png", "jpg", "bmp", "gif", "tif"});
+        QStringList announced;
+        QObject::connect(&panel, &platform::SavePanel::typeChosenByName,
+                         [&announced](const QString& type) { announced << type; });
+        platform::SavePanel::setTestChooser([&c](platform::SavePanel&) { return QString::fromUtf8(c.typed); });
+        ASSERT_TRUE(panel.runModal(nullptr));
+        EXPECT_EQ(panel.filePath(), QString::fromUtf8(c.expected));
+        EXPECT_EQ(panel.allowedFileTypes(), c.allowedAfter);
+        EXPECT_EQ(announced.size(), c.announced);
+    }
+    // Without types chosen by name the allowed type is added as before.
+    platform::SavePanel plain;
+    plain.setAllowedFileTypes({"png"});
+    platform::SavePanel::setTestChooser([](platform::SavePanel&) { return QStringLiteral("/tmp/copy.jpg"); });
+    ASSERT_TRUE(plain.runModal(nullptr));
+    EXPECT_EQ(plain.filePath(), QStringLiteral("/tmp/copy.jpg.png"));
+    platform::SavePanel::setTestChooser({});
+}
+
 TEST(PrintOperation, FittingShrinksLargePicturesOnlyAndKeepsProportions)
 {
     const QRectF page(0, 0, 500, 700);

@@ -106,6 +106,57 @@ TEST(ImageFileInspector, GifNeedsTheFirstPictureWhole)
     EXPECT_FALSE(ImageFileInspector::inspect(gif.left(20)).complete);
 }
 
+// Every chunk's declared length must fit in the file, after the pixels too.
+TEST(ImageFileInspector, PngChunksMustFitInTheFile)
+{
+    auto chunk = [](const char* kind, const QByteArray& payload, quint32 declared) {
+        QByteArray c;
+        for (int k = 3; k >= 0; --k)
+            c.append(char((declared >> (8 * k)) & 0xFF));
+        return c + QByteArray(kind, 4) + payload + QByteArray(4, '\0');
+    };
+    const QByteArray start = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", QByteArray(13, '\1'), 13);
+    const QByteArray pixels = chunk("IDAT", QByteArray(20, '\2'), 20);
+    const QByteArray end = chunk("IEND", {}, 0);
+    EXPECT_TRUE(ImageFileInspector::inspect(start + pixels + end).complete);
+    EXPECT_TRUE(ImageFileInspector::inspect(start + pixels + end + "trailing bytes").complete);
+    EXPECT_TRUE(ImageFileInspector::inspect(start + pixels + chunk("tEXt", QByteArray("a\0b", 3), 3) + end).complete);
+    // A text chunk after the pixels that declares 1.7 GB.
+    EXPECT_FALSE(ImageFileInspector::inspect(start + pixels + chunk("tEXt", QByteArray("a\0b", 3), 1700000000) + end).complete);
+    // One before them, and one that only just does not fit.
+    EXPECT_FALSE(ImageFileInspector::inspect(start + chunk("iCCP", QByteArray("p\0\0", 3), 0x7FFFFFF0) + pixels + end).complete);
+    const QByteArray whole = start + pixels + chunk("tEXt", QByteArray("a\0b", 3), 3);
+    EXPECT_FALSE(ImageFileInspector::inspect(whole.left(whole.size() - 1)).complete);
+}
+
+// The GIF reader allocates the whole screen, whatever size its picture
+// reports; and the picture's data must be able to fill the picture.
+TEST(ImageFileInspector, GifDeclaresItsScreenAndItsDataMustFillThePicture)
+{
+    auto gif = [](int sw, int sh, int pw, int ph, int dataBytes) {
+        QByteArray g("GIF89a", 6);
+        g += bytes({sw & 0xFF, sw >> 8, sh & 0xFF, sh >> 8, 0x80, 0, 0, 0, 0, 0, 255, 255, 255});
+        g += bytes({0x2C, 0, 0, 0, 0, pw & 0xFF, pw >> 8, ph & 0xFF, ph >> 8, 0, 2});
+        for (int left = dataBytes; left > 0; left -= 255) {
+            const int n = std::min(255, left);
+            g += char(n) + QByteArray(n, '\0');
+        }
+        return g + bytes({0, 0x3B});
+    };
+    const ImageFileInspector::Result small = ImageFileInspector::inspect(gif(40, 30, 20, 10, 100));
+    EXPECT_TRUE(small.complete);
+    ASSERT_TRUE(small.declaredSize.has_value());
+    EXPECT_EQ(*small.declaredSize, QSize(40, 30));
+    // A picture larger than its screen: the larger of both.
+    EXPECT_EQ(*ImageFileInspector::inspect(gif(40, 30, 60, 10, 100)).declaredSize, QSize(60, 30));
+    // 242 bytes of codes cannot make 1324 x 11384 pixels.
+    const ImageFileInspector::Result sparse = ImageFileInspector::inspect(gif(9376, 11384, 1324, 11384, 242));
+    EXPECT_FALSE(sparse.complete);
+    EXPECT_EQ(*sparse.declaredSize, QSize(9376, 11384));
+    // While a few kilobytes can fill a plain 1000 x 1000 picture.
+    EXPECT_TRUE(ImageFileInspector::inspect(gif(1000, 1000, 1000, 1000, 4000)).complete);
+}
+
 TEST(ImageFileInspector, TiffResolutionUnits)
 {
     // II, IFD at 8 with XResolution, YResolution, ResolutionUnit; rationals after it.

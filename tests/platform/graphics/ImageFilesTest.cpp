@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/resource.h>
+
 using platform::CanvasBitmap;
 using platform::ColorQuantizer;
 using platform::ImageDecoder;
@@ -148,6 +150,35 @@ TEST(ImageFiles, TransparencySurvivesPngTiffAndGif)
     EXPECT_NEAR(half.red(), picture.pixelColor(39, 31).red(), 16);
 }
 
+// JPEG and BMP hold no transparency: the picture is written as the canvas
+// shows it, over white, not with its transparent pixels turned black.
+TEST(ImageFiles, JpegAndBmpFlattenTransparencyOntoWhite)
+{
+    QImage picture = CanvasBitmap::make(32, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            picture.setPixelColor(x, y, x < 16 ? QColor(0, 0, 0, 0) : QColor(200, 0, 0, 128));
+    for (const char* type : {"jpg", "bmp"}) {
+        SCOPED_TRACE(type);
+        const ImageDecoder::Result back = roundTrip(picture, type, 1.0);
+        ASSERT_TRUE(back.ok());
+        const int tolerance = QString(type) == "jpg" ? 6 : 1;
+        for (const QPoint p : {QPoint(4, 4), QPoint(12, 28)}) {
+            const QColor c = back.image.pixelColor(p);
+            EXPECT_EQ(c.alpha(), 255);
+            EXPECT_GE(c.red(), 255 - tolerance);
+            EXPECT_GE(c.green(), 255 - tolerance);
+            EXPECT_GE(c.blue(), 255 - tolerance);
+        }
+        // Half-transparent red over white: (227, 127, 127).
+        const QColor half = back.image.pixelColor(26, 16);
+        EXPECT_EQ(half.alpha(), 255);
+        EXPECT_NEAR(half.red(), 227, tolerance);
+        EXPECT_NEAR(half.green(), 127, tolerance);
+        EXPECT_NEAR(half.blue(), 127, tolerance);
+    }
+}
+
 TEST(ImageFiles, UnknownTypeIsWrittenAsPng)
 {
     EXPECT_EQ(ImageEncoder::effectiveType("xyz"), "png");
@@ -268,6 +299,32 @@ TEST(ImageDecoderFailures, TooLargeAPictureIsRefusedBeforeDecoding)
     const ImageDecoder::Result mng = ImageDecoder::readFile(testDataPath("images/huge-dimensions.mng"));
     EXPECT_FALSE(mng.ok());
     EXPECT_TRUE(mng.error.contains("23554 x 16641")) << mng.error.toStdString();
+}
+
+// Headers and chunks that declare far more than the file holds are refused
+// from the file's structure, before a decoder allocates what they declare
+// (1.7 GB for the PNG's text chunk, 427 MB for the GIF's screen).
+TEST(ImageDecoderFailures, DeclarationsBeyondTheFileAreRefusedBeforeDecoding)
+{
+    const struct {
+        const char* file;
+        const char* why;
+    } cases[] = {{"text-chunk-past-end.png", "incomplete"},
+                 {"profile-chunk-past-end.png", "incomplete"},
+                 {"screen-larger-than-picture.gif", "incomplete"},
+                 {"screen-past-limit.gif", "too large to open (20000 x 20000"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        struct rusage before {};
+        getrusage(RUSAGE_SELF, &before);
+        const ImageDecoder::Result r = ImageDecoder::readFile(testDataPath(QString("images/") + c.file));
+        struct rusage after {};
+        getrusage(RUSAGE_SELF, &after);
+        EXPECT_FALSE(r.ok());
+        EXPECT_TRUE(r.error.contains(QString::fromLatin1(c.why))) << r.error.toStdString();
+        // The peak stays where it was, give or take what a small picture takes.
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB";
+    }
 }
 
 TEST(ImageDecoderFailures, MissingAndEmptyFiles)
