@@ -254,11 +254,6 @@ bool E2EHarness::isRunning() const
     return m_program && m_program->state() != QProcess::NotRunning;
 }
 
-qint64 E2EHarness::processId() const
-{
-    return isRunning() ? m_program->processId() : 0;
-}
-
 int E2EHarness::waitForExit(int timeoutMs)
 {
     if (!m_program)

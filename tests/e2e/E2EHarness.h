@@ -53,9 +53,8 @@ public:
     void setEnvironment(const QString& name, const QString& value) { m_extraEnvironment.insert(name, value); }
 
     QString standardError() const { return m_stderr; }
-    // The running program's process id (0 when none), and the most memory
-    // it has held so far (its peak resident set, in KiB; -1 when unknown).
-    qint64 processId() const;
+    // The most memory the running program has held so far (its peak
+    // resident set, in KiB; -1 when unknown).
     qint64 peakMemoryKiB() const;
     bool stderrHasSanitizerReport() const;
     QString settingsDir() const { return m_config.path(); }
