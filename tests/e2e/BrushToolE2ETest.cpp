@@ -88,10 +88,15 @@ struct BrushProgram {
         if (window.isEmpty())
             return;
         h.focus(window);
-        const QImage shot = h.screenshot(window);
-        canvas = canvasOrigin(shot);
-        chooser = firstChooserCell(shot);
-        toolButton = firstToolButton(shot);
+        // The window may be mapped before all of it is painted: look again
+        // until the canvas, the chooser and the tool buttons all show.
+        E2EHarness::waitUntil([this] {
+            const QImage shot = h.screenshot(window);
+            canvas = canvasOrigin(shot);
+            chooser = firstChooserCell(shot);
+            toolButton = firstToolButton(shot);
+            return ready();
+        });
     }
     bool ready() const { return !window.isEmpty() && canvas.x() >= 0 && chooser.x() >= 0 && toolButton.x() >= 0; }
 

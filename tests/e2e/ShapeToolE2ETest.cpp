@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QImage>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,9 +20,20 @@ struct ShapeProgram {
         if (window.isEmpty())
             return;
         h.focus(window);
-        QThread::msleep(500);
         const QRect frame = h.windowGeometry(window);
-        const QImage shot = h.screenshot();
+        // The window may be mapped before all of it is painted: look again
+        // until both the canvas and the tool buttons show.
+        E2EHarness::waitUntil([&] {
+            locate(frame, h.screenshot());
+            return canvas.x() >= 0 && buttonsTop >= 0;
+        });
+        buttonsLeft = frame.left() + 4;
+    }
+
+    void locate(const QRect& frame, const QImage& shot)
+    {
+        canvas = QPoint(-1, -1);
+        buttonsTop = -1;
         for (int y = frame.top(); y < frame.bottom() && canvas.x() < 0; ++y) {
             int run = 0;
             for (int x = frame.left(); x <= frame.right() + 1; ++x) {
@@ -45,7 +55,6 @@ struct ShapeProgram {
                 break;
             }
         }
-        buttonsLeft = frame.left() + 4;
     }
 
     // The registry's order: the raster tools, then the 23 shapes.
@@ -57,7 +66,6 @@ struct ShapeProgram {
         const int i = int(labels.indexOf(label));
         h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
         h.click(1);
-        QThread::msleep(200);
     }
 
     QPoint onScreen(QPoint canvasPoint) const { return canvas + canvasPoint; }
@@ -71,7 +79,6 @@ struct ShapeProgram {
             h.mouseMove(onScreen(p).x(), onScreen(p).y());
         }
         h.mouseUp(1);
-        QThread::msleep(200);
     }
 
     QImage save(const QString& name)
@@ -151,7 +158,6 @@ TEST(ShapeToolE2E, HeartTurnedResizedCommittedSavedAndUndone)
 
     p.h.focus(p.window);
     p.h.key(QStringLiteral("ctrl+z"));
-    QThread::msleep(300);
     const QImage undone = p.save(QStringLiteral("undone"));
     ASSERT_FALSE(undone.isNull());
     int notWhite = 0;
