@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iostream>
 
 #include <unistd.h>
 
@@ -140,6 +141,20 @@ QString E2EHarness::waitForWindow(const QString& namePattern, int timeoutMs)
         if (!ids.isEmpty())
             return ids.last();
         QThread::msleep(100);
+    }
+    // A window that never came within the full deadline: say what the
+    // display shows and where the program stands, for whoever reads the log.
+    if (timeoutMs >= kDeadlineMs && isRunning()) {
+        std::cerr << "No window matching \"" << namePattern.toStdString() << "\"; windows shown:";
+        for (const QString& id : visibleWindows())
+            std::cerr << " [" << windowName(id).toStdString() << "]";
+        std::cerr << "\nThe program's threads:\n"
+                  << run(QStringLiteral("gdb"),
+                         {QStringLiteral("-p"), QString::number(processId()), QStringLiteral("-batch"),
+                          QStringLiteral("-ex"), QStringLiteral("thread apply all bt 25")},
+                         60000)
+                         .toStdString()
+                  << std::endl;
     }
     return {};
 }
