@@ -103,18 +103,25 @@ void ScriptedHTTPServer::acceptLoop()
 void ScriptedHTTPServer::serve(int fd)
 {
     QByteArray buffer;
+    // Appends what the peer sends next; false when it closed, or sent
+    // nothing for 30 s, or the server is stopping.
+    const auto readMore = [&] {
+        if (!waitReadable(fd, m_stopPipe[0], 30000))
+            return false;
+        char chunk[4096];
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        if (n <= 0)
+            return false;
+        buffer.append(chunk, n);
+        return true;
+    };
     // A connection carries at most a bounded number of requests, each
     // waited for at most 30 s.
     for (int exchange = 0; exchange < 100 && !m_stopping; ++exchange) {
         qsizetype headEnd = -1;
         while ((headEnd = buffer.indexOf("\r\n\r\n")) < 0) {
-            if (!waitReadable(fd, m_stopPipe[0], 30000))
+            if (!readMore())
                 goto done;
-            char chunk[4096];
-            const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-            if (n <= 0)
-                goto done;
-            buffer.append(chunk, n);
         }
         {
             const QByteArray head = buffer.left(headEnd + 2);
@@ -135,23 +142,13 @@ void ScriptedHTTPServer::serve(int fd)
                 for (;;) {
                     qsizetype lineEnd;
                     while ((lineEnd = buffer.indexOf("\r\n")) < 0) {
-                        if (!waitReadable(fd, m_stopPipe[0], 30000))
+                        if (!readMore())
                             goto done;
-                        char chunk[4096];
-                        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-                        if (n <= 0)
-                            goto done;
-                        buffer.append(chunk, n);
                     }
                     const qsizetype size = buffer.left(lineEnd).toLongLong(nullptr, 16);
                     while (buffer.size() < lineEnd + 2 + size + 2) {
-                        if (!waitReadable(fd, m_stopPipe[0], 30000))
+                        if (!readMore())
                             goto done;
-                        char chunk[4096];
-                        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-                        if (n <= 0)
-                            goto done;
-                        buffer.append(chunk, n);
                     }
                     body += buffer.mid(lineEnd + 2, size);
                     buffer.remove(0, lineEnd + 2 + size + 2);
@@ -160,13 +157,8 @@ void ScriptedHTTPServer::serve(int fd)
                 }
             } else {
                 while (buffer.size() < contentLength) {
-                    if (!waitReadable(fd, m_stopPipe[0], 30000))
+                    if (!readMore())
                         goto done;
-                    char chunk[4096];
-                    const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-                    if (n <= 0)
-                        goto done;
-                    buffer.append(chunk, n);
                 }
                 body = buffer.left(contentLength);
                 buffer.remove(0, contentLength);
