@@ -1,4 +1,5 @@
 #include "E2EHarness.h"
+#include "StandInPanelLayout.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -49,49 +50,20 @@ struct Program {
     // Waits until the canvas and the tool buttons show on the screen.
     bool waitForCanvas()
     {
-        QElapsedTimer timer;
-        timer.start();
-        do {
+        return E2EHarness::waitUntil([this] {
             locate();
-            if (canvas.x() >= 0 && buttonsTop >= 0)
-                return true;
-            QThread::msleep(100);
-        } while (timer.elapsed() < kDeadlineMs);
-        return false;
+            return canvas.x() >= 0 && buttonsTop >= 0;
+        });
     }
 
-    // The canvas (blank and white at 100 %: the first row with a long white
-    // run) and the row of stand-in tool buttons, found on the screen.
+    // The canvas and the row of stand-in tool buttons, found on the screen.
     void locate()
     {
-        const QRect frame = h.windowGeometry(window);
-        const QImage shot = h.screenshot();
-        canvas = QPoint(-1, -1);
-        for (int y = frame.top(); y < frame.bottom() && canvas.x() < 0; ++y) {
-            int run = 0;
-            for (int x = frame.left(); x <= frame.right() + 1; ++x) {
-                if (x <= frame.right() && shot.pixel(x, y) == qRgb(255, 255, 255)) {
-                    ++run;
-                    continue;
-                }
-                if (run >= 200) {
-                    canvas = QPoint(x - run, y);
-                    canvasWidth = run;
-                    break;
-                }
-                run = 0;
-            }
-        }
-        // The first button row's top edge: the first dark line below the
-        // menu bar, in a column where the menus have no text.
-        const int column = frame.left() + 4 + 4 * 112 + 8;
-        for (int y = frame.top() + 2; y < frame.top() + 120; ++y) {
-            if (qGray(shot.pixel(column, y)) < 200) {
-                buttonsTop = y;
-                break;
-            }
-        }
-        buttonsLeft = frame.left() + 4;
+        const StandInPanelLayout layout = StandInPanelLayout::find(h.windowGeometry(window), h.screenshot());
+        canvas = layout.canvas;
+        canvasWidth = layout.canvasWidth;
+        buttonsTop = layout.buttonsTop;
+        buttonsLeft = layout.buttonsLeft;
     }
 
     // Clicks the stand-in button of a tool, by its place in the registry.

@@ -1,4 +1,5 @@
 #include "E2EHarness.h"
+#include "StandInPanelLayout.h"
 
 #include <QDir>
 #include <QImage>
@@ -24,37 +25,12 @@ struct ShapeProgram {
         // The window may be mapped before all of it is painted: look again
         // until both the canvas and the tool buttons show.
         E2EHarness::waitUntil([&] {
-            locate(frame, h.screenshot());
-            return canvas.x() >= 0 && buttonsTop >= 0;
+            const StandInPanelLayout layout = StandInPanelLayout::find(frame, h.screenshot());
+            canvas = layout.canvas;
+            buttonsTop = layout.buttonsTop;
+            buttonsLeft = layout.buttonsLeft;
+            return layout.found();
         });
-        buttonsLeft = frame.left() + 4;
-    }
-
-    void locate(const QRect& frame, const QImage& shot)
-    {
-        canvas = QPoint(-1, -1);
-        buttonsTop = -1;
-        for (int y = frame.top(); y < frame.bottom() && canvas.x() < 0; ++y) {
-            int run = 0;
-            for (int x = frame.left(); x <= frame.right() + 1; ++x) {
-                if (x <= frame.right() && shot.pixel(x, y) == qRgb(255, 255, 255)) {
-                    ++run;
-                    continue;
-                }
-                if (run >= 200) {
-                    canvas = QPoint(x - run, y);
-                    break;
-                }
-                run = 0;
-            }
-        }
-        const int column = frame.left() + 4 + 4 * 112 + 8;
-        for (int y = frame.top() + 2; y < frame.top() + 120; ++y) {
-            if (qGray(shot.pixel(column, y)) < 200) {
-                buttonsTop = y;
-                break;
-            }
-        }
     }
 
     // The registry's order: the raster tools, then the 23 shapes.
