@@ -23,11 +23,7 @@ E2EHarness::~E2EHarness()
         m_program->kill();
         m_program->waitForFinished(5000);
     }
-    if (m_xvfb && m_xvfb->state() != QProcess::NotRunning) {
-        m_xvfb->terminate();
-        if (!m_xvfb->waitForFinished(5000))
-            m_xvfb->kill();
-    }
+    stopServer();
 }
 
 QString E2EHarness::binaryPath()
@@ -44,12 +40,34 @@ QString E2EHarness::testDataPath(const QString& relative)
 
 bool E2EHarness::startServer()
 {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (startServerOnce())
+            return true;
+        stopServer();
+        m_display.clear();
+    }
+    return false;
+}
+
+void E2EHarness::stopServer()
+{
+    if (m_xvfb && m_xvfb->state() != QProcess::NotRunning) {
+        m_xvfb->terminate();
+        if (!m_xvfb->waitForFinished(5000))
+            m_xvfb->kill();
+        m_xvfb->waitForFinished(5000);
+    }
+}
+
+bool E2EHarness::startServerOnce()
+{
     // Xvfb picks a free display itself and writes its number to the pipe.
     int fds[2];
     if (pipe(fds) != 0)
         return false;
     m_xvfb = std::make_unique<QProcess>();
     m_xvfb->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_xvfb->setStandardOutputFile(QProcess::nullDevice());
     const int writeFd = fds[1];
     m_xvfb->setChildProcessModifier([writeFd] { (void)writeFd; });
     m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(writeFd),
@@ -74,13 +92,20 @@ bool E2EHarness::startServer()
     if (number.isEmpty())
         return false;
     m_display = QStringLiteral(":") + QString::fromLatin1(number);
-    return true;
+    // The number comes before the server is fully up, and a server that
+    // took a display another one is still leaving gives up right after: it
+    // counts only once it answers a client.
+    int code = -1;
+    run(QStringLiteral("xdpyinfo"), {}, kDeadlineMs, &code);
+    return code == 0 && m_xvfb->state() == QProcess::Running && !m_xvfb->waitForFinished(0);
 }
 
 bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
 {
     if (m_display.isEmpty() && !startServer())
         return false;
+    collectOutput();
+    m_earlierStderr = m_stderr;
     m_program = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
@@ -99,6 +124,11 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
         env.insert(name, m_extraEnvironment.value(name));
     m_program->setProcessEnvironment(env);
     m_program->setWorkingDirectory(m_work.path());
+    // Into files, not pipes: the harness reads no pipe while it waits, and a
+    // program whose full pipe blocks its writes would look hung.
+    m_stderrFile = m_work.filePath(QStringLiteral("program-stderr-%1.txt").arg(++m_launches));
+    m_program->setStandardErrorFile(m_stderrFile);
+    m_program->setStandardOutputFile(m_work.filePath(QStringLiteral("program-stdout.txt")), QIODevice::Append);
     m_program->start(binary, arguments);
     return m_program->waitForStarted(kDeadlineMs);
 }
@@ -142,19 +172,19 @@ QString E2EHarness::waitForWindow(const QString& namePattern, int timeoutMs)
             return ids.last();
         QThread::msleep(100);
     }
-    // A window that never came within the full deadline: say what the
-    // display shows and where the program stands, for whoever reads the log.
-    if (timeoutMs >= kDeadlineMs && isRunning()) {
-        std::cerr << "No window matching \"" << namePattern.toStdString() << "\"; windows shown:";
-        for (const QString& id : visibleWindows())
-            std::cerr << " [" << windowName(id).toStdString() << "]";
-        std::cerr << "\nThe program's threads:\n"
-                  << run(QStringLiteral("gdb"),
-                         {QStringLiteral("-p"), QString::number(processId()), QStringLiteral("-batch"),
-                          QStringLiteral("-ex"), QStringLiteral("thread apply all bt 25")},
-                         60000)
-                         .toStdString()
-                  << std::endl;
+    if (!isRunning()) {
+        collectOutput();
+        std::cerr << "The program ended while a window matching \"" << namePattern.toStdString()
+                  << "\" was awaited (exit " << describeExit().toStdString() << "); its standard error:\n"
+                  << m_stderr.toStdString() << std::endl;
+    } else if (timeoutMs >= kDeadlineMs) {
+        // A window that never came within the full deadline: say what the
+        // display shows and where the program stands, for whoever reads the log.
+        collectOutput();
+        std::cerr << "No window matching \"" << namePattern.toStdString() << "\"; the display shows:\n"
+                  << run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}).toStdString()
+                  << "\nThe program's standard error so far:\n" << m_stderr.toStdString()
+                  << "\nThe program's threads:\n" << programThreads().toStdString() << std::endl;
     }
     return {};
 }
@@ -243,8 +273,30 @@ QImage E2EHarness::screenshot(const QString& windowId)
 
 void E2EHarness::collectOutput()
 {
-    if (m_program)
-        m_stderr += QString::fromLocal8Bit(m_program->readAllStandardError());
+    QFile file(m_stderrFile);
+    if (!m_stderrFile.isEmpty() && file.open(QIODevice::ReadOnly))
+        m_stderr = m_earlierStderr + QString::fromLocal8Bit(file.readAll());
+}
+
+QString E2EHarness::describeExit() const
+{
+    if (!m_program)
+        return QStringLiteral("never started");
+    if (m_program->exitStatus() == QProcess::CrashExit)
+        return QStringLiteral("crashed");
+    return QStringLiteral("code %1").arg(m_program->exitCode());
+}
+
+QString E2EHarness::programThreads()
+{
+    QProcess gdb;
+    gdb.setProcessChannelMode(QProcess::MergedChannels);
+    gdb.start(QStringLiteral("gdb"), {QStringLiteral("-p"), QString::number(processId()), QStringLiteral("-batch"),
+                                      QStringLiteral("-ex"), QStringLiteral("thread apply all bt 25")});
+    if (!gdb.waitForFinished(60000))
+        gdb.kill();
+    gdb.waitForFinished(5000);
+    return QString::fromLocal8Bit(gdb.readAll());
 }
 
 qint64 E2EHarness::processId() const
@@ -266,7 +318,9 @@ qint64 E2EHarness::peakMemoryKiB() const
 
 bool E2EHarness::isRunning() const
 {
-    return m_program && m_program->state() != QProcess::NotRunning;
+    // The harness runs no event loop, so QProcess hears of the program's end
+    // only when asked: a zero wait makes it look.
+    return m_program && m_program->state() != QProcess::NotRunning && !m_program->waitForFinished(0);
 }
 
 int E2EHarness::waitForExit(int timeoutMs)
@@ -286,8 +340,9 @@ int E2EHarness::waitForExit(int timeoutMs)
     return m_program->exitCode();
 }
 
-bool E2EHarness::stderrHasSanitizerReport() const
+bool E2EHarness::stderrHasSanitizerReport()
 {
+    collectOutput();
     return m_stderr.contains(QLatin1String("ERROR: AddressSanitizer")) ||
            m_stderr.contains(QLatin1String("runtime error:")) ||
            m_stderr.contains(QLatin1String("ERROR: LeakSanitizer"));

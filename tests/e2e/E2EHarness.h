@@ -23,6 +23,8 @@ public:
     E2EHarness();
     ~E2EHarness();
 
+    // Starts a private Xvfb on a display it picks itself; a server that
+    // does not answer a client is replaced (a few times at most).
     bool startServer();
     // Starts the program with the given arguments. Returns false when it
     // could not be started.
@@ -52,11 +54,16 @@ public:
     // An environment variable for the next launches, over the harness's own.
     void setEnvironment(const QString& name, const QString& value) { m_extraEnvironment.insert(name, value); }
 
-    QString standardError() const { return m_stderr; }
+    // What the program (and those launched before it) wrote to standard error so far.
+    QString standardError()
+    {
+        collectOutput();
+        return m_stderr;
+    }
     // The most memory the running program has held so far (its peak
     // resident set, in KiB; -1 when unknown).
     qint64 peakMemoryKiB() const;
-    bool stderrHasSanitizerReport() const;
+    bool stderrHasSanitizerReport();
     QString settingsDir() const { return m_config.path(); }
     QString settingsFile() const;
     QString workDir() const { return m_work.path(); }
@@ -98,12 +105,20 @@ public:
     static QString testDataPath(const QString& relative);
 
 private:
+    bool startServerOnce();
+    void stopServer();
     void collectOutput();
+    QString describeExit() const;
+    // A backtrace of every thread of the running program, through gdb.
+    QString programThreads();
     std::unique_ptr<QProcess> m_xvfb;
     std::unique_ptr<QProcess> m_program;
     QTemporaryDir m_config;
     QTemporaryDir m_work;
     QString m_display;
     QString m_stderr;
+    QString m_earlierStderr;
+    QString m_stderrFile;
+    int m_launches = 0;
     QProcessEnvironment m_extraEnvironment;
 };
