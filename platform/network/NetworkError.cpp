@@ -46,4 +46,17 @@ NetworkError NetworkError::security(SecurityCode code, const QString& descriptio
     return { SecurityDomain, int(code), description.isEmpty() ? QStringLiteral("Secure connection failed") : description };
 }
 
+NetworkError NetworkError::http(HTTPCode code, const QString& description)
+{
+    QString text = description;
+    if (text.isEmpty()) {
+        switch (code) {
+        case AuthenticationTypeUnsupported: text = QStringLiteral("The server asks for an authentication scheme this client does not speak"); break;
+        case BadUserName: text = QStringLiteral("The user name was not accepted"); break;
+        case BadPassword: text = QStringLiteral("The password was not accepted"); break;
+        }
+    }
+    return { HTTPDomain, int(code), text };
+}
+
 } // namespace platform

@@ -40,6 +40,7 @@ struct NetworkError {
         ClientCertificateFailed = -9818,
     };
     enum HTTPCode {
+        AuthenticationTypeUnsupported = -1000,
         BadUserName = -1001,
         BadPassword = -1002,
     };
@@ -56,6 +57,7 @@ struct NetworkError {
     static NetworkError posix(int errnoValue);
     static NetworkError network(NetworkCode code, const QString& description = QString());
     static NetworkError security(SecurityCode code, const QString& description = QString());
+    static NetworkError http(HTTPCode code, const QString& description = QString());
 };
 
 } // namespace platform
