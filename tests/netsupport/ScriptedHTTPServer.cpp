@@ -1,6 +1,9 @@
 #include "ScriptedHTTPServer.h"
 
+#include <QCryptographicHash>
 #include <QList>
+#include <QMap>
+#include <QRegularExpression>
 #include <QUrlQuery>
 #include <QUrl>
 
@@ -41,6 +44,26 @@ bool waitReadable(int fd, int stopFd, int timeoutMs)
     pollfd fds[2] = { { fd, POLLIN, 0 }, { stopFd, POLLIN, 0 } };
     const int n = ::poll(fds, 2, timeoutMs);
     return n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN);
+}
+
+QByteArray md5Hex(const QByteArray& data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex();
+}
+
+// The parameters of a "Digest ..." field value; quoted values unescaped.
+QMap<QByteArray, QByteArray> digestParameters(const QByteArray& value)
+{
+    QMap<QByteArray, QByteArray> out;
+    static const QRegularExpression pair(QStringLiteral(R"re(([A-Za-z-]+)\s*=\s*(?:"((?:[^"\\]|\\.)*)"|([^,\s]*)))re"));
+    auto it = pair.globalMatch(QString::fromLatin1(value.mid(value.indexOf(' ') + 1)));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        QString v = m.captured(2).isNull() ? m.captured(3) : m.captured(2);
+        v.replace(QRegularExpression(QStringLiteral(R"(\\(.))")), QStringLiteral("\\1"));
+        out.insert(m.captured(1).toLower().toLatin1(), v.toLatin1());
+    }
+    return out;
 }
 
 } // namespace
@@ -178,10 +201,17 @@ bool ScriptedHTTPServer::answer(int fd, const QByteArray& method, const QByteArr
     const QUrl url(QString::fromLatin1(target));
     const QString path = url.path();
     QByteArray rangeValue;
+    QByteArray authorization;
     for (const auto& line : head.split('\n')) {
         if (line.trimmed().toLower().startsWith("range:"))
             rangeValue = line.trimmed().mid(6).trimmed();
+        if (line.trimmed().toLower().startsWith("authorization:"))
+            authorization = line.trimmed().mid(14).trimmed();
     }
+    if (path.startsWith(QStringLiteral("/digest/")))
+        return answerDigest(fd, path.section(u'/', 2, 2), method, target, authorization);
+    if (path == QStringLiteral("/no-challenge"))
+        return sendAll(fd, response(401, "Unauthorized", {}, "who are you"));
     if (path == QStringLiteral("/hello"))
         return sendAll(fd, response(200, "OK", {}, "hello"));
     if (path == QStringLiteral("/close-after")) {
@@ -238,4 +268,37 @@ bool ScriptedHTTPServer::answer(int fd, const QByteArray& method, const QByteArr
         return sendAll(fd, response(200, "OK", { "X-Filler: " + QByteArray(200 * 1024, 'f') }, "x"));
     Q_UNUSED(method);
     return sendAll(fd, response(404, "Not Found", {}, "no such script"));
+}
+
+// Checks the answer with its own arithmetic (Qt's MD5, not the client's).
+bool ScriptedHTTPServer::answerDigest(int fd, const QString& kind, const QByteArray& method, const QByteArray& target,
+    const QByteArray& authorization)
+{
+    const bool withQop = kind != QStringLiteral("legacy");
+    const bool stale = kind == QStringLiteral("stale");
+    const auto challenge = [&](const QByteArray& nonce, bool isStale) {
+        QByteArray value = "WWW-Authenticate: Digest realm=\"" + digestRealm() + "\", nonce=\"" + nonce + "\", opaque=\"velumo-opaque\"";
+        if (withQop)
+            value += ", qop=\"auth,auth-int\"";
+        if (isStale)
+            value += ", stale=true";
+        return sendAll(fd, response(401, "Unauthorized", { value }, "digest needed"));
+    };
+    const QByteArray fresh = (stale ? "first-" : "nonce-") + QByteArray::number(++m_nonces);
+    if (!authorization.startsWith("Digest "))
+        return challenge(fresh, false);
+    const auto p = digestParameters(authorization);
+    const QByteArray ha1 = md5Hex(digestUser() + ':' + digestRealm() + ':' + digestPassword());
+    const QByteArray ha2 = md5Hex(method + ':' + target);
+    const QByteArray expected = withQop
+        ? md5Hex(ha1 + ':' + p.value("nonce") + ':' + p.value("nc") + ':' + p.value("cnonce") + ":auth:" + ha2)
+        : md5Hex(ha1 + ':' + p.value("nonce") + ':' + ha2);
+    const bool right = p.value("username") == digestUser() && p.value("realm") == digestRealm() && p.value("uri") == target
+        && p.value("opaque") == "velumo-opaque" && p.value("response") == expected
+        && (withQop ? p.value("qop") == "auth" && p.value("nc").size() == 8 && !p.value("cnonce").isEmpty() : !p.contains("qop"));
+    if (!right)
+        return challenge(fresh, false);
+    if (stale && p.value("nonce").startsWith("first-"))
+        return challenge("second-" + QByteArray::number(++m_nonces), true);
+    return sendAll(fd, response(200, "OK", {}, "digest ok"));
 }

@@ -21,12 +21,22 @@
 //   /range            a 100-byte resource honouring "Range: bytes=N-" (206 or 416)
 //   /echo             the request line, header fields and body as the body
 //   /huge-header      a header far larger than any client should accept
+//   /digest/auth/...  Digest (MD5, qop "auth") for digestUser()/digestPassword():
+//                     200 "digest ok" for a right answer, else 401 with a challenge
+//   /digest/legacy/...  the same without qop (the older form of the answer)
+//   /digest/stale/... a right answer to the first nonce gets 401 with
+//                     stale=true and a new nonce; a right answer to that, 200
+//   /no-challenge     401 without any WWW-Authenticate field
 // Everything else is 404. The server runs on threads of the test process
 // and stops (closing every connection) when destroyed.
 class ScriptedHTTPServer {
 public:
     ScriptedHTTPServer();
     ~ScriptedHTTPServer();
+
+    static QByteArray digestUser() { return "velumo"; }
+    static QByteArray digestPassword() { return "s3cret"; }
+    static QByteArray digestRealm() { return "Velumo digest"; }
 
     int port() const { return m_port; }
     QString url(const QString& path) const;
@@ -38,6 +48,7 @@ private:
     void acceptLoop();
     void serve(int fd);
     bool answer(int fd, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body);
+    bool answerDigest(int fd, const QString& kind, const QByteArray& method, const QByteArray& target, const QByteArray& authorization);
 
     int m_listenFd = -1;
     int m_stopPipe[2] = { -1, -1 };
@@ -45,6 +56,7 @@ private:
     std::atomic<bool> m_stopping { false };
     std::atomic<int> m_closed { 0 };
     std::atomic<int> m_accepted { 0 };
+    std::atomic<int> m_nonces { 0 };
     std::thread m_acceptor;
     std::mutex m_lock;
     std::vector<std::thread> m_workers;
