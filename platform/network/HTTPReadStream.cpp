@@ -145,8 +145,14 @@ bool HTTPReadStream::open()
         isHead ? HTTPResponseReader::RequestKind::Head : HTTPResponseReader::RequestKind::Normal, m_headerLimit);
     m_status = Status::Opening;
 
+    bool askForTunnel = false;
     if (m_persistent && m_connectionID != 0) {
-        if (auto connection = SharedConnections::shared().take(m_connectionID, endpointKey())) {
+        auto connection = SharedConnections::shared().take(m_connectionID, endpointKey());
+        if (!connection && m_proxy.isSet() && m_proxy.type == ProxySettings::Type::HTTPS && https) {
+            connection = SharedConnections::shared().take(m_connectionID, refusedTunnelKey());
+            askForTunnel = connection != nullptr;
+        }
+        if (connection) {
             m_connection = std::move(connection);
             m_connection->setUsed();
             m_reused = true;
@@ -181,7 +187,9 @@ bool HTTPReadStream::open()
     for (auto& s : m_schedules)
         for (auto& mode : s.modes)
             m_source->schedule(*s.loop, mode);
-    if (m_reused)
+    if (askForTunnel)
+        startConnectRequest();
+    else if (m_reused)
         beginExchange();
     return true;
 }
@@ -207,14 +215,7 @@ void HTTPReadStream::onSocket(int events)
             m_out = QByteArray("\x05\x01\x00", 3);
             m_phase = Phase::SocksGreeting;
         } else if (m_proxy.type == ProxySettings::Type::HTTPS) {
-            const QString authority = QStringLiteral("%1:%2").arg(targetHost()).arg(targetPort());
-            m_out = "CONNECT " + authority.toUtf8() + " HTTP/1.1\r\nHost: " + authority.toUtf8() + "\r\n";
-            const QString proxyAuthorization = m_request.headerField(QStringLiteral("Proxy-Authorization"));
-            if (!proxyAuthorization.isEmpty())
-                m_out += "Proxy-Authorization: " + proxyAuthorization.toUtf8() + "\r\n";
-            m_out += "\r\n";
-            m_tunnelReader = std::make_unique<HTTPResponseReader>(HTTPResponseReader::RequestKind::Connect, m_headerLimit);
-            m_phase = Phase::ProxyConnect;
+            startConnectRequest();
         } else {
             afterTunnel();
             if (m_phase == Phase::Done)
@@ -222,6 +223,25 @@ void HTTPReadStream::onSocket(int events)
         }
     }
     advance();
+}
+
+void HTTPReadStream::startConnectRequest()
+{
+    const QString authority = QStringLiteral("%1:%2").arg(targetHost()).arg(targetPort());
+    m_out = "CONNECT " + authority.toUtf8() + " HTTP/1.1\r\nHost: " + authority.toUtf8() + "\r\n";
+    const QString proxyAuthorization = m_request.headerField(QStringLiteral("Proxy-Authorization"));
+    if (!proxyAuthorization.isEmpty())
+        m_out += "Proxy-Authorization: " + proxyAuthorization.toUtf8() + "\r\n";
+    m_out += "\r\n";
+    m_tunnelReader = std::make_unique<HTTPResponseReader>(HTTPResponseReader::RequestKind::Connect, m_headerLimit);
+    m_phase = Phase::ProxyConnect;
+}
+
+// A proxy connection whose CONNECT was refused is kept apart from open
+// tunnels: the next stream must ask for its tunnel, not speak through it.
+QString HTTPReadStream::refusedTunnelKey() const
+{
+    return endpointKey() + QStringLiteral(" awaiting tunnel");
 }
 
 void HTTPReadStream::afterTunnel()
@@ -451,8 +471,9 @@ void HTTPReadStream::advance()
                 continue;
             }
             // The proxy's refusal (a 407 asking for credentials, say) is the
-            // response this stream reports; the connection ends with it.
-            m_persistent = false;
+            // response this stream reports; a connection the proxy keeps
+            // waits for the next stream's CONNECT.
+            m_tunnelRefused = true;
             m_reader = std::move(m_tunnelReader);
             m_status = Status::Open;
             m_phase = Phase::Receiving;
@@ -564,8 +585,12 @@ void HTTPReadStream::finishExchange()
         m_source.reset();
     }
     const bool requestSaysClose = m_request.headerField(QStringLiteral("Connection")).compare(QStringLiteral("close"), Qt::CaseInsensitive) == 0;
-    if (m_connection && m_reader->connectionReusable() && m_persistent && m_connectionID != 0 && !requestSaysClose
-        && m_bodyEnded && m_out.isEmpty()) {
+    const bool reusable = m_connection && m_reader->connectionReusable() && m_persistent && m_connectionID != 0
+        && !requestSaysClose && m_out.isEmpty();
+    if (reusable && m_tunnelRefused) {
+        SharedConnections::shared().park(m_connectionID, refusedTunnelKey(), m_connection, m_serial);
+        m_parked = true;
+    } else if (reusable && m_bodyEnded) {
         SharedConnections::shared().park(m_connectionID, endpointKey(), m_connection, m_serial);
         m_parked = true;
     } else if (m_connection) {

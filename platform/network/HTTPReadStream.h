@@ -28,7 +28,10 @@ class RunLoopFdSource;
 // and modes the stream is scheduled in, never from inside a call the
 // client made. Connections are shared between streams that carry the same
 // sharing identifier with persistent connections on: a connection whose
-// exchange ended cleanly stays open for the next such stream.
+// exchange ended cleanly stays open for the next such stream. That holds
+// for a proxy's refusal of a CONNECT too: the next stream asks again on
+// the same connection, so a proxy's NTLM exchange, which authenticates a
+// connection, can finish before the tunnel opens.
 class HTTPReadStream : public std::enable_shared_from_this<HTTPReadStream> {
 public:
     enum Event { HasBytesAvailable = 1, ErrorOccurred = 2, EndEncountered = 4 };
@@ -85,6 +88,8 @@ private:
     bool pullBody();
     void beginExchange();
     void afterTunnel();
+    void startConnectRequest();
+    QString refusedTunnelKey() const;
     void receive();
     void finishExchange();
     void fail(const NetworkError& error);
@@ -119,6 +124,8 @@ private:
     qint64 m_bodyBytesQueued = 0;
     bool m_reused = false;
     bool m_parked = false;
+    // The proxy refused the CONNECT (asking for credentials, say).
+    bool m_tunnelRefused = false;
     bool m_readingPaused = false;
 
     Client m_client;

@@ -183,31 +183,45 @@ TEST_F(AuthenticationServers, SquidTakesBasicAndDigestForPlainRequestsAndTunnels
 TEST_F(AuthenticationServers, SquidTakesTheNTLMExchangeOnOneConnection)
 {
     startSquid();
-    const ProxySettings proxy = squid(ProxySettings::Type::HTTP);
-    const QUrl url(nginxUrl("/hello.txt"));
-    const quint64 connection = 0x4e544c4d;
-    auto refused = runStream(stream(HTTPMessage::request("GET", url), proxy));
-    ASSERT_EQ(refused.header.statusCode(), 407);
-    // Offered everything, the object takes NTLM.
-    auto auth = HTTPAuthentication::create(refused.header);
-    ASSERT_TRUE(auth);
-    ASSERT_EQ(auth->method(), "NTLM");
-    ASSERT_TRUE(auth->requiresConnectionKeptAlive());
-    const HTTPCredential who { LocalServers::userName(), LocalServers::password(), "VELUMO" };
+    struct Route {
+        const char* name;
+        ProxySettings::Type type;
+        QString url;
+        quint64 connection;
+    };
+    const Route routes[] = {
+        { "plain", ProxySettings::Type::HTTP, nginxUrl("/hello.txt"), 0x4e544c4d01 },
+        // The proxy refuses the CONNECT twice on one connection, then opens the tunnel.
+        { "tunnel", ProxySettings::Type::HTTPS, nginxTLSUrl("/hello.txt"), 0x4e544c4d02 },
+    };
+    for (const Route& route : routes) {
+        SCOPED_TRACE(route.name);
+        const ProxySettings proxy = squid(route.type);
+        const QUrl url(route.url);
+        auto refused = runStream(stream(HTTPMessage::request("GET", url), proxy));
+        ASSERT_EQ(refused.header.statusCode(), 407);
+        // Offered everything, the object takes NTLM.
+        auto auth = HTTPAuthentication::create(refused.header);
+        ASSERT_TRUE(auth);
+        ASSERT_EQ(auth->method(), "NTLM");
+        ASSERT_TRUE(auth->requiresConnectionKeptAlive());
+        const HTTPCredential who { LocalServers::userName(), LocalServers::password(), "VELUMO" };
 
-    HTTPMessage negotiate = HTTPMessage::request("GET", url);
-    ASSERT_TRUE(auth->apply(negotiate, who, proxy));
-    auto challenged = runStream(stream(negotiate, proxy, connection));
-    ASSERT_EQ(challenged.header.statusCode(), 407);
-    auth->update(challenged.header);
-    ASSERT_TRUE(auth->isValid());
+        HTTPMessage negotiate = HTTPMessage::request("GET", url);
+        ASSERT_TRUE(auth->apply(negotiate, who, proxy));
+        auto challenged = runStream(stream(negotiate, proxy, route.connection));
+        ASSERT_EQ(challenged.header.statusCode(), 407);
+        auth->update(challenged.header);
+        ASSERT_TRUE(auth->isValid());
 
-    HTTPMessage authenticate = HTTPMessage::request("GET", url);
-    ASSERT_TRUE(auth->apply(authenticate, who, proxy));
-    auto last = stream(authenticate, proxy, connection);
-    auto let = runStream(last);
-    ASSERT_TRUE(let.ended) << let.error.description.toStdString();
-    EXPECT_TRUE(last->isOnReusedConnection());
-    EXPECT_EQ(let.header.statusCode(), 200);
-    EXPECT_EQ(let.body, "Hello from nginx\n");
+        HTTPMessage authenticate = HTTPMessage::request("GET", url);
+        ASSERT_TRUE(auth->apply(authenticate, who, proxy));
+        auto last = stream(authenticate, proxy, route.connection);
+        auto let = runStream(last);
+        ASSERT_TRUE(let.ended) << let.error.description.toStdString();
+        EXPECT_TRUE(last->isOnReusedConnection());
+        EXPECT_EQ(let.header.statusCode(), 200);
+        EXPECT_EQ(let.body, "Hello from nginx\n");
+        last->close();
+    }
 }
