@@ -101,6 +101,12 @@ QString HTTPAuthentication::method() const
     return schemeName(m_scheme);
 }
 
+QString HTTPAuthentication::realm() const
+{
+    std::lock_guard guard(m_lock);
+    return m_realm;
+}
+
 bool HTTPAuthentication::isValid(NetworkError* why) const
 {
     std::lock_guard guard(m_lock);
@@ -164,7 +170,7 @@ bool HTTPAuthentication::apply(HTTPMessage& request, const HTTPCredential& crede
     const quint32 nonceCount = m_nonceCount;
     const NTLMStage stage = m_ntlmStage;
     switch (m_scheme) {
-    case Scheme::Basic: value = basicValue(credential); break;
+    case Scheme::Basic: value = basicFieldValue(credential.user, credential.password); break;
     case Scheme::Digest: value = digestValue(request, credential, via); break;
     case Scheme::NTLM: value = ntlmValue(credential); break;
     }
@@ -182,9 +188,9 @@ QString HTTPAuthentication::fieldName() const
     return m_proxy ? QStringLiteral("Proxy-Authorization") : QStringLiteral("Authorization");
 }
 
-QString HTTPAuthentication::basicValue(const HTTPCredential& credential) const
+QString HTTPAuthentication::basicFieldValue(const QString& user, const QString& password)
 {
-    return QStringLiteral("Basic ") + QString::fromLatin1((credential.user + u':' + credential.password).toUtf8().toBase64());
+    return QStringLiteral("Basic ") + QString::fromLatin1((user + u':' + password).toUtf8().toBase64());
 }
 
 QString HTTPAuthentication::digestValue(const HTTPMessage& request, const HTTPCredential& credential, const ProxySettings& via)

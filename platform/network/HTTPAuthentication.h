@@ -36,7 +36,7 @@ public:
     Scheme scheme() const { return m_scheme; }
     // "Basic", "Digest" or "NTLM".
     QString method() const;
-    QString realm() const { return m_realm; }
+    QString realm() const;
     bool isProxy() const { return m_proxy; }
     bool requiresUserNameAndPassword() const { return true; }
     // NTLM sends the account domain with the user name.
@@ -54,6 +54,10 @@ public:
     // invalid challenge or a value the message refuses.
     bool apply(HTTPMessage& request, const HTTPCredential& credential, const ProxySettings& via = ProxySettings());
 
+    // "Basic " and the base64 of the UTF-8 "user:password": also what a
+    // request sends before any challenge.
+    static QString basicFieldValue(const QString& user, const QString& password);
+
     // For tests: fixed client nonces and clock.
     void setClientNonceSource(std::function<QByteArray(int bytes)> source);
     void setClock(std::function<quint64()> windowsFileTime);
@@ -65,7 +69,6 @@ private:
     bool takeChallenge(const HTTPAuthChallenge& challenge);
     QString fieldName() const;
     QByteArray clientNonce(int bytes) const;
-    QString basicValue(const HTTPCredential& credential) const;
     QString digestValue(const HTTPMessage& request, const HTTPCredential& credential, const ProxySettings& via);
     QString ntlmValue(const HTTPCredential& credential);
 
