@@ -3,6 +3,7 @@
 // must take as long as the budget says.
 #include "VNBandwidthMeter.h"
 #include "VNInputStream.h"
+#include "VNProgressArithmetic.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -166,6 +167,10 @@ TEST_F(VNBandwidthMeterTest, ThrottledDownloadTakesAsLongAsTheBudgetSays)
     qint64 remaining = 200'000;
     qint64 received = 0;
     bool scheduled = true;
+    // What the status timer reports as it goes, summed as a queue would.
+    VNProgressArithmetic::DownloadCounters progress;
+    progress.contentLength = 200'000;
+    qint64 reported = 0;
     for (int tick = 0; remaining > 0 && tick < 100'000; ++tick) {
         const auto action = meter.throttleStream(scheduled);
         if (action != VNBandwidthMeter::StreamAction::Keep)
@@ -175,10 +180,16 @@ TEST_F(VNBandwidthMeterTest, ThrottledDownloadTakesAsLongAsTheBudgetSays)
             remaining -= n;
             received += n;
             meter.incrementBandwidthUsedInLastSecond(quint64(n));
+            progress.totalBytesRead = received;
+        }
+        if (tick % 25 == 0 || remaining == 0) {
+            if (const auto step = VNProgressArithmetic::downloadStep(progress, true, remaining == 0))
+                reported += step->amount;
         }
         now += 0.01;
     }
     EXPECT_EQ(received, 200'000);
+    EXPECT_EQ(reported, 200'000);
     EXPECT_GE(now - start, 3.0);
     EXPECT_LE(now - start, 5.0);
 }
