@@ -76,6 +76,8 @@ bool Reachability::startNotifier()
 {
     if (!reachabilityRef_)
         return false;
+    if (notifierLoop_)
+        return true;
     std::weak_ptr<std::atomic<bool>> alive = alive_;
     reachabilityRef_->setCallback([this, alive](quint32) {
         // Observers live on the main thread, as does the notification centre.
@@ -89,15 +91,18 @@ bool Reachability::startNotifier()
         else
             platform::MainThread::perform(post);
     });
-    notifying_ = reachabilityRef_->schedule(platform::RunLoop::current(), platform::RunLoop::defaultMode);
-    return notifying_;
+    platform::RunLoop& loop = platform::RunLoop::current();
+    if (!reachabilityRef_->schedule(loop, platform::RunLoop::defaultMode))
+        return false;
+    notifierLoop_ = &loop;
+    return true;
 }
 
 void Reachability::stopNotifier()
 {
-    if (reachabilityRef_ && notifying_)
-        reachabilityRef_->unschedule(platform::RunLoop::current(), platform::RunLoop::defaultMode);
-    notifying_ = false;
+    if (reachabilityRef_ && notifierLoop_)
+        reachabilityRef_->unschedule(*notifierLoop_, platform::RunLoop::defaultMode);
+    notifierLoop_ = nullptr;
 }
 
 quint32 Reachability::reachabilityFlags() const

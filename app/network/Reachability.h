@@ -10,6 +10,7 @@ struct sockaddr_in;
 
 namespace platform {
 class NetworkReachability;
+class RunLoop;
 }
 
 // Whether a host name or address can be reached, as a three-valued status
@@ -62,5 +63,6 @@ private:
     QString key_;
     // Lets a notice queued for the main thread see that this object is gone.
     std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
-    bool notifying_ = false;
+    // The loop the notifier listens on, while it does.
+    platform::RunLoop* notifierLoop_ = nullptr;
 };

@@ -14,6 +14,7 @@
 #include <nettle/md5.h>
 
 #include <cmath>
+#include <memory>
 
 using platform::HTTPHeaderFields;
 
@@ -48,13 +49,13 @@ VNDownloadCache::VNDownloadCache()
 VNDownloadCache& VNDownloadCache::sharedCache()
 {
     static VNDownloadCache* cache = [] {
-        auto* c = new VNDownloadCache();
+        auto c = std::make_unique<VNDownloadCache>();
         // The cache folder itself may not exist yet on a fresh account; the
         // cache makes only its own folder below it.
         const QString base = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
         QDir().mkpath(base);
         c->setStoragePath(base + QStringLiteral("/VNHTTPRequestCache"));
-        return c;
+        return c.release();
     }();
     return *cache;
 }

@@ -168,6 +168,7 @@ TEST(Reachability, InterfaceComingUpAndGoingDownNotifiesOnceEach)
             seen.push_back(neighbour->reachabilityFlags());
         });
     ASSERT_TRUE(neighbour->startNotifier());
+    ASSERT_TRUE(neighbour->startNotifier()); // a second start changes nothing
 
     auto waitFor = [&](size_t count) {
         const QDeadlineTimer deadline(20'000);
