@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick python3
   fonts-dejavu-core
-  libssl-dev openssl libboost-dev nettle-dev
+  libssl-dev openssl libboost-dev nettle-dev iproute2
   nginx squid dante-server
 )
 
