@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 
 #include <cstdio>
 #include <functional>
@@ -86,6 +87,37 @@ Draw segment(const QString& word, const QColor& fillColour, const QColor& border
     };
 }
 
+Draw arrowButton(int direction, const QColor& ground, const QColor& mark)
+{
+    return [=](QPainter& p, const QRectF& r) {
+        p.fillRect(r, ground);
+        const QPointF c = r.center();
+        const qreal a = 3.5;
+        QPolygonF triangle;
+        switch (direction) {
+        case 0:
+            triangle << QPointF(c.x() - a, c.y() + a / 2) << QPointF(c.x() + a, c.y() + a / 2)
+                     << QPointF(c.x(), c.y() - a / 2 - 1);
+            break;
+        case 1:
+            triangle << QPointF(c.x() - a, c.y() - a / 2) << QPointF(c.x() + a, c.y() - a / 2)
+                     << QPointF(c.x(), c.y() + a / 2 + 1);
+            break;
+        case 2:
+            triangle << QPointF(c.x() + a / 2, c.y() - a) << QPointF(c.x() + a / 2, c.y() + a)
+                     << QPointF(c.x() - a / 2 - 1, c.y());
+            break;
+        default:
+            triangle << QPointF(c.x() - a / 2, c.y() - a) << QPointF(c.x() - a / 2, c.y() + a)
+                     << QPointF(c.x() + a / 2 + 1, c.y());
+            break;
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(mark);
+        p.drawPolygon(triangle);
+    };
+}
+
 std::vector<Skin> skins()
 {
     std::vector<Skin> list;
@@ -135,6 +167,23 @@ std::vector<Skin> skins()
     list.push_back({"hknob_n", QSize(12, 9), face(QColor(0x66, 0x66, 0x66), kTrack, 3.5)});
     list.push_back({"hknob_h", QSize(12, 9), face(QColor(0x8a, 0x8a, 0x8a), kTrack, 3.5)});
     list.push_back({"kz_scroller_paint_view_brgap_n", QSize(8, 8), fill(kTrack)});
+    // Arrow buttons of scrollers whose identifier begins with "arrow": a
+    // triangle pointing away from the bar's middle.
+    const struct {
+        const char* name;
+        int direction; // 0 up, 1 down, 2 left, 3 right
+    } arrows[] = {{"vbutton1", 0}, {"vbutton2", 1}, {"hbutton1", 2}, {"hbutton2", 3}};
+    for (const auto& arrow : arrows) {
+        const QString b = QLatin1String(arrow.name);
+        list.push_back({b + "_n", QSize(15, 15), arrowButton(arrow.direction, kTrack, QColor(0x8a, 0x8a, 0x8a))});
+        list.push_back({b + "_h", QSize(15, 15), arrowButton(arrow.direction, kTrack, QColor(0xc8, 0xc8, 0xc8))});
+        list.push_back({b + "_p", QSize(15, 15), arrowButton(arrow.direction, kPressed, QColor(0xff, 0xff, 0xff))});
+    }
+    // The ribbon's split buttons: their background shows hover and, while
+    // the chosen item's tool is current, the selected look.
+    list.push_back({"popupbutton_adv_n", button, face(QColor(0, 0, 0, 0), QColor(0, 0, 0, 0))});
+    list.push_back({"popupbutton_adv_s", button, face(kSelected, kSelectedBorder)});
+    list.push_back({"popupbutton_adv_h", button, face(kHover, kHoverBorder)});
     return list;
 }
 

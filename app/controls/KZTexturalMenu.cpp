@@ -20,6 +20,7 @@ void KZTexturalMenu::setSelectedItem(KZSelectableItem* item)
     m_selectedGuard = dynamic_cast<QObject*>(item);
     m_selectedIsObject = m_selectedGuard != nullptr;
     emit selectedItemChanged();
+    selectedItemDidChange();
 }
 
 void KZTexturalMenu::performUpdate()

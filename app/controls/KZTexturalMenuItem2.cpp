@@ -2,6 +2,8 @@
 
 #include "KZTexturalMenu.h"
 
+#include <utility>
+
 namespace {
 const QString kDidClicked = QStringLiteral("didClicked:");
 }
@@ -29,12 +31,20 @@ void KZTexturalMenuItem2::sendSaved()
 void KZTexturalMenuItem2::didClicked(QObject*)
 {
     sendSaved();
-    if (auto* menu = qobject_cast<KZTexturalMenu*>(parentWidget()))
+    if (auto* menu = qobject_cast<KZTexturalMenu*>(parentWidget())) {
+        // The choice already sent the action: a pop-up button that hears of
+        // it and clicks itself passes the item its state with setSelected(),
+        // which must not send it a second time.
+        const bool wasChoosing = std::exchange(m_choosing, true);
         menu->setSelectedItem(this);
+        m_choosing = wasChoosing;
+    }
 }
 
 void KZTexturalMenuItem2::setSelected(bool)
 {
+    if (m_choosing)
+        return;
     sendSaved();
 }
 

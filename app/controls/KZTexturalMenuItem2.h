@@ -19,12 +19,15 @@ public:
     void didClicked(QObject* sender);
 
     // Acts as if chosen (the flag is not read); the menu's choice stays.
+    // While the item's own click is being chosen it does nothing: that
+    // click has sent the action already.
     void setSelected(bool selected) override;
     bool isSelected() const override { return true; }
     int tag() const override { return KZTexturalButton::tag(); }
     QImage image() const override { return KZTexturalButton::image(); }
     bool active() const override { return m_active; }
     void setActive(bool active) override { m_active = active; }
+    std::optional<bool> itemIsEnabled() const override { return isEnabled(); }
 
     // Validates with the kept target and action.
     void performUpdate() override;
@@ -37,4 +40,5 @@ private:
     platform::Responder* m_savedTarget = nullptr; // not owned
     QString m_savedSelector;
     bool m_active = false;
+    bool m_choosing = false;
 };

@@ -1,6 +1,9 @@
 #include "SWScalingScrollView.h"
 
 #include "HiResSupport.h"
+#include "KZTexturalPopUpButton.h"
+#include "KZTexturalScroller.h"
+#include "KZTexturalView.h"
 #include "SWCenteringClipView.h"
 
 #include "platform/foundation/NotificationCenter.h"
@@ -13,6 +16,9 @@
 
 const QString SWScalingScrollView::kScaleFactorDidChanged = QStringLiteral("kScaleFactorDidChanged");
 const QString SWScalingScrollView::kScaleFactorKey = QStringLiteral("kScaleFactorKey");
+const QString SWScalingScrollView::kScrollerIdentifier = QStringLiteral("kz_scroller_paint_view");
+const QString SWScalingScrollView::kScrollerSquareIdentifier = QStringLiteral("kz_scroller_paint_view_brgap");
+const QString SWScalingScrollView::kScalePopUpIdentifier = QStringLiteral("scalebutton_btn_popup");
 
 SWScalingScrollView::SWScalingScrollView(QWidget* parent)
     : QAbstractScrollArea(parent)
@@ -27,6 +33,9 @@ SWScalingScrollView::~SWScalingScrollView()
 
 void SWScalingScrollView::postInit()
 {
+    // Skinned scrollers, each told its orientation by the scroll view.
+    setHorizontalScrollBar(new KZTexturalScroller(Qt::Horizontal, kScrollerIdentifier));
+    setVerticalScrollBar(new KZTexturalScroller(Qt::Vertical, kScrollerIdentifier));
     // Both scrollers stay, so the level pop-up beside the horizontal one and
     // the corner between them are always there.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -239,8 +248,8 @@ void SWScalingScrollView::showEvent(QShowEvent* event)
 
 void SWScalingScrollView::makeScalePopUpButton()
 {
-    m_scalePopUpButton = new QComboBox(this);
-    m_scalePopUpButton->setObjectName(QStringLiteral("scalebutton_btn_popup"));
+    m_scalePopUpButton = new KZTexturalPopUpButton(false, kScalePopUpIdentifier, this);
+    m_scalePopUpButton->setObjectName(kScalePopUpIdentifier);
     for (double level : scaleLevels())
         m_scalePopUpButton->addItem(QStringLiteral("%1%").arg(level * 100), level);
     const qsizetype current = scaleLevels().indexOf(snapScaleFactor(magnification()));
@@ -251,4 +260,7 @@ void SWScalingScrollView::makeScalePopUpButton()
     m_scalePopUpButton->setFont(font);
     connect(m_scalePopUpButton, &QComboBox::activated, this, &SWScalingScrollView::scalePopUpAction);
     addScrollBarWidget(m_scalePopUpButton, Qt::AlignLeft);
+    // The square between the two scrollers.
+    m_scrollerSquareView = new KZTexturalView(kScrollerSquareIdentifier, this);
+    setCornerWidget(m_scrollerSquareView);
 }

@@ -5,7 +5,8 @@
 #include <QRectF>
 #include <QSizeF>
 
-class QComboBox;
+class KZTexturalPopUpButton;
+class KZTexturalView;
 class SWCenteringClipView;
 class SWDocument;
 
@@ -24,6 +25,11 @@ class SWScalingScrollView : public QAbstractScrollArea {
 public:
     static const QString kScaleFactorDidChanged;
     static const QString kScaleFactorKey;
+    // Skin identifiers of the scrollers, the square between them and the
+    // level pop-up.
+    static const QString kScrollerIdentifier;
+    static const QString kScrollerSquareIdentifier;
+    static const QString kScalePopUpIdentifier;
     static constexpr double kMinimumScale = 0.25;
     static constexpr double kMaximumScale = 16.0;
     static constexpr int kContentInset = 10;
@@ -55,7 +61,8 @@ public:
     void setScaleFactor(double factor, bool adjustPopup);
     void setScaleFactorAtPoint(double factor, const QPointF& point, bool adjustPopup);
     void scalePopUpAction(int index);
-    QComboBox* scalePopUpButton() const { return m_scalePopUpButton; }
+    KZTexturalPopUpButton* scalePopUpButton() const { return m_scalePopUpButton; }
+    KZTexturalView* scrollerSquareView() const { return m_scrollerSquareView; }
 
     // The visible area without scrollers, in the view's parent coordinates.
     QRectF availableRectOfView(const QWidget* view) const;
@@ -93,7 +100,8 @@ private:
     QPointer<QWidget> m_documentView;
     QSizeF m_documentFrameSize;
     double m_actualMagnification = 1.0;
-    QComboBox* m_scalePopUpButton = nullptr;
+    KZTexturalPopUpButton* m_scalePopUpButton = nullptr;
+    KZTexturalView* m_scrollerSquareView = nullptr;
     SWDocument* m_document = nullptr; // weak: the document owns this view
     QRect m_designTimeViewFrame;
     bool m_laying = false;

@@ -1,7 +1,12 @@
 // Pictures of the skinned controls in their normal, hover and pressed looks,
 // reached by real mouse events (see GoldenImage.h).
+#include "KZPopupPanel.h"
 #include "KZTexturalButton.h"
+#include "KZTexturalMenu.h"
+#include "KZTexturalMenuItem2.h"
 #include "KZTexturalSegmentedControl.h"
+#include "KZWhiteLabel.h"
+#include "SWMatrix.h"
 
 #include "ControlTestSupport.h"
 #include "GoldenImage.h"
@@ -61,4 +66,53 @@ TEST(ControlGoldens, SegmentedControlInItsLooks)
         expectMatchesGolden(QString("segmented_") + c.state, controlPicture(host, control));
         c.after(control);
     }
+}
+
+TEST(ControlGoldens, MatrixWithItsMiddleCellHoveredAndTheLastChosen)
+{
+    auto* matrix = new SWMatrix(
+        platform::Matrix::RadioMode,
+        [] {
+            auto cell = std::make_unique<KZTexturalButtonCell>();
+            cell->setIdentifier("btn_color");
+            cell->constructWithCustomControlType(KZTexturalButtonCell::OnOff);
+            cell->createTexturalSkin();
+            return cell;
+        },
+        1, 3);
+    matrix->setCellSize(QSizeF(24, 24));
+    matrix->setIntercellSpacing(QSizeF(6, 6));
+    ControlHost host(matrix, QRect(10, 10, 84, 24), QSize(104, 44));
+    QTest::mouseClick(matrix, Qt::LeftButton, {}, QPoint(72, 12));
+    QTest::mouseMove(matrix, QPoint(42, 12));
+    ASSERT_EQ(matrix->hoveredPoint(), QPoint(0, 1));
+    expectMatchesGolden("matrix_hover_and_chosen", controlPicture(host, matrix));
+}
+
+TEST(ControlGoldens, WhiteLabelAndAButtonRowInItsPanel)
+{
+    auto* label = new KZWhiteLabel("Brushes");
+    ControlHost labelHost(label, QRect(5, 5, 80, 20), QSize(90, 30));
+    expectMatchesGolden("whitelabel", controlPicture(labelHost, label));
+
+    auto* control = new KZTexturalButton("btn_color_adv", KZTexturalButtonCell::Momentary);
+    ControlHost host(control, QRect(10, 10, 60, 24), QSize(200, 120));
+    auto* row = new KZTexturalMenu("popup_tab_tabview");
+    row->resize(92, 36);
+    const QRgb colours[] = {qRgb(220, 70, 60), qRgb(70, 180, 90), qRgb(60, 110, 220)};
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new KZTexturalMenuItem2("btn_color", KZTexturalButtonCell::Momentary, row);
+        item->setGeometry(4 + 28 * i, 4, 28, 28);
+        QImage swatch(14, 14, QImage::Format_ARGB32);
+        swatch.fill(colours[i]);
+        item->setImage(swatch);
+        item->postInit();
+    }
+    KZPopupPanel panel;
+    panel.raise(row, control);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    QTest::mouseMove(row->childAt(QPoint(40, 18)), QPoint(10, 10));
+    QImage picture = panel.grab().toImage();
+    picture.setDevicePixelRatio(1.0);
+    expectMatchesGolden("buttonrow_in_panel_second_hovered", picture);
 }

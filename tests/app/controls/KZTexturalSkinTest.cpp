@@ -100,6 +100,11 @@ TEST(KZTexturalSkin, EveryIdentifierOfTheKitFindsItsShippedImages)
         {"knob_5_kz_scroller_hknob", "nh"},
         {"slot_5_9_0_kz_scroller_paint_view_vslot", "n"},
         {"kz_scroller_paint_view_brgap", "n"},
+        {"123_arrow_kz_scroller_vbutton1", "nhp"}, // arrow buttons of "arrow..." scrollers
+        {"123_arrow_kz_scroller_vbutton2", "nhp"},
+        {"123_arrow_kz_scroller_hbutton1", "nhp"},
+        {"123_arrow_kz_scroller_hbutton2", "nhp"},
+        {"brushes_popupbutton_adv", "nsh"}, // a ribbon split button's background
     };
     for (const auto& row : table) {
         KZTexturalSkin skin(row.identifier, KZEdgeInsets::automatic());

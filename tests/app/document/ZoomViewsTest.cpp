@@ -5,6 +5,8 @@
 
 #include "platform/foundation/NotificationCenter.h"
 
+#include "KZTexturalPopUpButton.h"
+
 #include <QComboBox>
 #include <QScrollBar>
 #include <QWidget>
