@@ -468,3 +468,23 @@ TEST(KZSelectionTool, ATurnBetweenInvertsForgetsTheOldSelection)
     f.d->selectInvert();
     EXPECT_NE(f.tool()->element(), first);
 }
+
+// A paste that grows the canvas floats on the grown canvas, and the growth
+// and the floating picture are one undo step.
+TEST(KZSelectionTool, APasteThatGrowsTheCanvasIsOneUndoStep)
+{
+    SelectionFixture f;
+    const QSize size = f.original.size();
+    QImage red(size.width(), 20, QImage::Format_RGBA8888_Premultiplied);
+    red.fill(Qt::red);
+    ASSERT_TRUE(f.d->pasteImage(red, QPointF(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(f.picture().size(), QSize(size.width() + 10, size.height()));
+    ASSERT_TRUE(f.tool()->hasSelectedImage());
+    EXPECT_EQ(f.undoCount(), 1);
+    f.commit();
+    EXPECT_EQ(f.picture().pixel(size.width() + 5, 15), qRgb(255, 0, 0));
+    f.undo();
+    EXPECT_EQ(differing(f.picture(), f.original), 0);
+    EXPECT_FALSE(f.d->undoManager()->canUndo());
+}
