@@ -40,6 +40,7 @@ public:
     // The floating picture as drawn; null when nothing floats.
     QImage selectedImage() const;
 
+    // The vector tool's own, also as the document's selection target.
     void setImageDataSource(SWImageDataSource* dataSource) override;
     // The picture floats as a new selection (a null one drops the selection).
     void setSelectedImage(const QImage& image) override;
