@@ -18,6 +18,7 @@ KZGraphicElement::~KZGraphicElement() = default;
 
 void KZGraphicElement::resetState()
 {
+    ++m_placementRevision;
     m_scale = QSizeF(1, 1);
     m_position = QPointF(0, 0);
     m_orientation = 0;
@@ -46,6 +47,7 @@ void KZGraphicElement::scaleBy(const QSizeF& factors)
 
 void KZGraphicElement::flip(bool vertical)
 {
+    ++m_placementRevision;
     m_shouldFlip = !m_shouldFlip;
     // Mirroring the local y axis and negating the turn mirrors top to
     // bottom on the canvas; half a turn more mirrors left to right.
@@ -126,22 +128,38 @@ const KZGraphicElementClass& KZGraphicElement::elementClass() const
 
 void KZGraphicElement::setPosition(const QPointF& position)
 {
+    const QPointF old = m_position;
     if (std::isfinite(position.x()))
         m_position.setX(position.x());
     if (std::isfinite(position.y()))
         m_position.setY(position.y());
+    if (m_position != old)
+        ++m_placementRevision;
 }
 
 void KZGraphicElement::setScale(const QSizeF& scale)
 {
+    const QSizeF old = m_scale;
     if (std::isfinite(scale.width()))
         m_scale.setWidth(scale.width());
     if (std::isfinite(scale.height()))
         m_scale.setHeight(scale.height());
+    if (m_scale != old)
+        ++m_placementRevision;
 }
 
 void KZGraphicElement::setOrientation(double degrees)
 {
-    if (std::isfinite(degrees))
+    if (std::isfinite(degrees) && degrees != m_orientation) {
         m_orientation = degrees;
+        ++m_placementRevision;
+    }
+}
+
+void KZGraphicElement::setShouldFlip(bool flip)
+{
+    if (flip != m_shouldFlip) {
+        m_shouldFlip = flip;
+        ++m_placementRevision;
+    }
 }

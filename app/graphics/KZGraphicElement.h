@@ -69,7 +69,7 @@ public:
     QPointF position() const { return m_position; }
     void setPosition(const QPointF& position);
     bool shouldFlip() const { return m_shouldFlip; }
-    void setShouldFlip(bool flip) { m_shouldFlip = flip; }
+    void setShouldFlip(bool flip);
     bool hasCreated() const { return m_hasCreated; }
     void setHasCreated(bool created) { m_hasCreated = created; }
     QSizeF scale() const { return m_scale; }
@@ -77,10 +77,16 @@ public:
     double orientation() const { return m_orientation; }
     void setOrientation(double degrees);
 
+    // Counts the changes of the placement (position, scale, orientation,
+    // mirroring): whoever remembers an element as it lay can tell whether
+    // it has moved since. Setting an equal value is no change.
+    quint64 placementRevision() const { return m_placementRevision; }
+
 private:
     QPointF m_position;
     bool m_shouldFlip = false;
     bool m_hasCreated = false;
     QSizeF m_scale{1, 1};
     double m_orientation = 0;
+    quint64 m_placementRevision = 0;
 };

@@ -28,4 +28,5 @@ void KZSelectionImageElement::swapVersions()
     QImage drawn = image();
     setImage(m_other);
     m_other = std::move(drawn);
+    m_showsTransparent = !m_showsTransparent;
 }

@@ -8,6 +8,7 @@
 // other has the background made transparent; swapping exchanges them.
 class KZSelectionImageElement : public KZBitmapImage {
 public:
+    // Made with the picture as lifted drawn and the transparent one behind.
     KZSelectionImageElement(const QImage& drawn, const QImage& other);
 
     // "selection_image", plain editor.
@@ -16,7 +17,11 @@ public:
 
     const QImage& otherVersion() const { return m_other; }
     void swapVersions();
+    // Whether the drawn version is the one with the background made
+    // transparent: each swap turns it over.
+    bool showsTransparentVersion() const { return m_showsTransparent; }
 
 private:
     QImage m_other;
+    bool m_showsTransparent = false;
 };

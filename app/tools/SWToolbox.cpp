@@ -2,6 +2,8 @@
 
 #include "DabBrushTool.h"
 #include "KZArbitrarySelectionTool.h"
+#include "KZFreeSelectionTool.h"
+#include "KZRectangleSelectionTool.h"
 #include "KZShapeTool.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
@@ -55,9 +57,9 @@ const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
         {"SWEllipseTool", makeTool<SWEllipseTool>},
         {"SWEyeDropperTool", makeTool<SWEyeDropperTool>},
         {"SWZoomTool", makeTool<SWZoomTool>},
-        {"KZRectangleSelectionTool", nullptr},
+        {"KZRectangleSelectionTool", makeTool<KZRectangleSelectionTool>},
         {"KZTextTool", nullptr},
-        {"KZFreeSelectionTool", nullptr},
+        {"KZFreeSelectionTool", makeTool<KZFreeSelectionTool>},
         {"KZArbitrarySelectionTool", makeTool<KZArbitrarySelectionTool>},
         {"SWLineTool", makeTool<SWLineTool>},
         {"SWCurveTool", makeTool<SWCurveTool>},

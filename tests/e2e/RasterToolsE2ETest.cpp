@@ -70,7 +70,8 @@ struct Program {
     void chooseTool(const QString& label)
     {
         static const QStringList labels = {"Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
-                                           "Ellipse", "Eyedropper", "Zoom", "Arbitrary Selection", "Line", "Curve"};
+                                           "Ellipse", "Eyedropper", "Zoom", "rectangle selection", "free selection",
+                                           "Arbitrary Selection", "Line", "Curve"};
         const int i = int(labels.indexOf(label));
         h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
         h.click(1);

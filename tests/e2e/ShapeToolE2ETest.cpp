@@ -38,7 +38,8 @@ struct ShapeProgram {
     {
         static const QStringList labels = {
             "Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb", "Ellipse", "Eyedropper",
-            "Zoom", "Arbitrary Selection", "Line", "Curve", "rectangleMessage", "bubble", "cloud", "heart"};
+            "Zoom", "rectangle selection", "free selection", "Arbitrary Selection", "Line", "Curve", "rectangleMessage",
+            "bubble", "cloud", "heart"};
         const int i = int(labels.indexOf(label));
         h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
         h.click(1);

@@ -1,0 +1,8 @@
+#include "KZFreeSelectionTool.h"
+
+#include "KZSelectionElement.h"
+
+KZFreeSelectionTool::KZFreeSelectionTool(KZToolboxController* controller)
+    : KZSelectionTool(controller, &KZSelectionElement::freeKind())
+{
+}

@@ -1,0 +1,8 @@
+#include "KZRectangleSelectionTool.h"
+
+#include "KZSelectionElement.h"
+
+KZRectangleSelectionTool::KZRectangleSelectionTool(KZToolboxController* controller)
+    : KZSelectionTool(controller, &KZSelectionElement::rectangleKind())
+{
+}
