@@ -3,6 +3,7 @@
 #include "DabBrushTool.h"
 #include "KZArbitrarySelectionTool.h"
 #include "KZShapeTool.h"
+#include "KZTextTool.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
 #include "SWPaintView.h"
@@ -56,7 +57,7 @@ const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
         {"SWEyeDropperTool", makeTool<SWEyeDropperTool>},
         {"SWZoomTool", makeTool<SWZoomTool>},
         {"KZRectangleSelectionTool", nullptr},
-        {"KZTextTool", nullptr},
+        {"KZTextTool", makeTool<KZTextTool>},
         {"KZFreeSelectionTool", nullptr},
         {"KZArbitrarySelectionTool", makeTool<KZArbitrarySelectionTool>},
         {"SWLineTool", makeTool<SWLineTool>},

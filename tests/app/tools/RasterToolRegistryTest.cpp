@@ -13,7 +13,7 @@ TEST(RasterToolRegistry, LabelsInClassOrderAndCursorHotSpots)
     SWToolbox toolbox(nullptr, &controller);
     // The shape tools follow, in their own order.
     EXPECT_EQ(toolbox.labels(), QStringList({"Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
-                                             "Ellipse", "Eyedropper", "Zoom", "Arbitrary Selection", "Line",
+                                             "Ellipse", "Eyedropper", "Zoom", "KZText", "Arbitrary Selection", "Line",
                                              "Curve"}) + KZShapeKinds::labels());
     ASSERT_NE(toolbox.currentTool(), nullptr);
     EXPECT_EQ(toolbox.currentTool()->description(), "Brush");
