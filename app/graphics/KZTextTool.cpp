@@ -216,6 +216,8 @@ bool KZTextTool::commitEditing()
 void KZTextTool::resetState()
 {
     if (m_textView) {
+        // Emptied for the next box: nothing to grow.
+        const QSignalBlocker emptying(m_textView.data());
         m_textView->setString(QString());
         const bool hadKeys = m_textView->hasFocus();
         QWidget* overlay = m_textView->parentWidget();

@@ -11,6 +11,7 @@
 #include "platform/appkit/ActionRouter.h"
 #include "platform/appkit/ColorPanel.h"
 #include "platform/appkit/FontPanel.h"
+#include "platform/appkit/MenuItem.h"
 #include "platform/appkit/TextView.h"
 #include "platform/appkit/UndoManager.h"
 
@@ -200,6 +201,13 @@ TEST(KZTextTool, TheBoxHasNoRotateZonesAndItsHandlesMoveTheTextView)
     EXPECT_EQ(after.topLeft(), before.topLeft());
     EXPECT_EQ(after.size(), before.size() + QSizeF(30, 21));
     EXPECT_EQ(f.tool->textView()->frame(), after.translated(f.window.document->canvasRectInOverlay().topLeft()));
+    // Zoomed out, the handles reach further than the 20 around the text
+    // view: the area redrawn around the box still takes them in.
+    f.tool->context()->setZoomFactor(0.25);
+    EXPECT_TRUE(editor->surroundingRect().contains(editor->configuredTransformEditor().surroundingRect()));
+    // Crop has no pixels of a text box to keep.
+    platform::MenuItem crop(QStringLiteral("Crop"), QStringLiteral("crop:"), {});
+    EXPECT_FALSE(f.window.document->validateMenuItem(&crop));
 }
 
 TEST(KZTextTool, TheBoxGrowsAsTheTextGrows)
