@@ -70,6 +70,7 @@ void KZOverlayView::scaleTo(double scale)
     m_scale = scale;
     m_boundsOrigin = QPointF(x, y);
     update();
+    platform::BoundsView::boundsDidChange(this);
 }
 
 QPointF KZOverlayView::pointFromWidget(const QPointF& widgetPoint) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/BoundsView.h"
 #include "platform/foundation/ObservableProperty.h"
 
 #include <QPointF>
@@ -14,7 +15,7 @@ class KZOverlayViewDelegate;
 // canvas resizer or the canvas. It draws whatever the delegate draws over the
 // picture. Its coordinates follow the zoom: one overlay unit is one canvas
 // pixel, so what the delegate draws scales with the canvas.
-class KZOverlayView : public QWidget {
+class KZOverlayView : public QWidget, public platform::BoundsView {
     Q_OBJECT
 public:
     explicit KZOverlayView(QWidget* parent = nullptr);
@@ -33,13 +34,14 @@ public:
     // Shows the content at a scale, centred (origin on a whole screen pixel
     // when zoomed in).
     void scaleTo(double scale);
-    double boundsScale() const { return m_scale; }
+    double boundsScale() const override { return m_scale; }
     QRectF bounds() const;
 
     // Overlay coordinates from widget coordinates and back.
     QPointF pointFromWidget(const QPointF& widgetPoint) const;
     QPointF widgetPointFromPoint(const QPointF& overlayPoint) const;
     QRectF widgetRectFromRect(const QRectF& overlayRect) const;
+    QRectF widgetRectFromBoundsRect(const QRectF& overlayRect) const override { return widgetRectFromRect(overlayRect); }
     QRectF rectFromWidgetRect(const QRectF& widgetRect) const;
 
     void setOverlayNeedsDisplayInRect(const QRectF& overlayRect);

@@ -9,6 +9,7 @@
 #include "KZGraphicsContext.h"
 #include "KZOverlayView.h"
 #include "KZStandInToolPanel.h"
+#include "KZTextElement.h"
 #include "KZToolboxController.h"
 #include "SWCanvasSizeLimit.h"
 #include "SWCenteringClipView.h"
@@ -32,6 +33,7 @@
 #include "platform/appkit/ColorPanel.h"
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/DocumentWindow.h"
+#include "platform/appkit/FontPanel.h"
 #include "platform/appkit/MenuItem.h"
 #include "platform/appkit/Pasteboard.h"
 #include "platform/appkit/PrintOperation.h"
@@ -100,6 +102,7 @@ SWDocument::SWDocument()
     addAction(QStringLiteral("raiseSizeSheet:"), [this](QObject*) { raiseSizeSheet(); });
     addAction(QStringLiteral("raiseResizeSheet:"), [this](QObject* sender) { raiseResizeSheet(sender); });
     addAction(QStringLiteral("changeColor:"), [this](QObject* sender) { changeColor(sender); });
+    addAction(QStringLiteral("showFontPanel:"), [this](QObject*) { showFontPanel(); });
 }
 
 SWDocument::~SWDocument()
@@ -543,8 +546,8 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
         return undoManager()->canUndo();
     if (action == QLatin1String("redoOperation:"))
         return undoManager()->canRedo();
-    if (action == QLatin1String("crop:"))
-        return selectedGraphicBitmap().has_value();
+    if (action == QLatin1String("crop:")) // not to a text box's empty pixels
+        return !std::dynamic_pointer_cast<KZTextElement>(selectedGraphic()) && selectedGraphicBitmap().has_value();
     if (action == QLatin1String("raiseResizeSheet:") || action == QLatin1String("raiseSizeSheet:"))
         return m_dataSource != nullptr && window() != nullptr;
     if (action == QLatin1String("copy:") || action == QLatin1String("cut:"))
@@ -899,6 +902,11 @@ void SWDocument::didScrollViewResized()
 {
     if (m_overlayView && m_clipView)
         m_overlayView->setGeometry(m_clipView->rect());
+}
+
+void SWDocument::showFontPanel()
+{
+    platform::FontPanel::shared().orderFront();
 }
 
 void SWDocument::dismissPopUpPanel()

@@ -97,6 +97,9 @@ public:
     void refreshImage(SWTool* sender);
     // Redraws the overlay over a canvas rectangle (handles and outlines).
     void setNeedsDisplayForGraphicsAccessory(const QRectF& canvasRect);
+    // The canvas rectangle in overlay coordinates (views placed on the
+    // overlay over the canvas go by it).
+    QRectF canvasRectInOverlay() const;
     // Shows the current tool's cursor while the mouse is over the canvas;
     // the event may be null.
     void handleCursorUpdate(QMouseEvent* event);
@@ -105,6 +108,8 @@ public:
     bool mouseInCanvasResizerKnobs(const QMouseEvent* event) const;
     void didScrollViewResized();
     void dismissPopUpPanel();
+    // Brings the shared font panel to the front.
+    void showFontPanel();
     // A colour panel's change: its colour goes to the toolbox controller.
     void changeColor(QObject* sender);
 
@@ -230,8 +235,6 @@ private:
     QRectF canvasRectFromOverlayRect(const QRectF& overlayRect) const;
     QPointF overlayPointFromEvent(const QMouseEvent* event) const;
     void addEditingAndZoomActions();
-    // The canvas rectangle in overlay coordinates.
-    QRectF canvasRectInOverlay() const;
     // The current tool when it is a vector tool.
     KZGraphicTool* currentGraphicTool() const;
     // The current vector tool's element once it is created.

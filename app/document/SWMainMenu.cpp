@@ -86,6 +86,7 @@ QMenuBar* SWMainMenu::build(QWidget* window)
                 {"Canvas Si&ze…", "raiseResizeSheet:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), 0},
                 {nullptr, nullptr, {}},
                 {"Show C&olors", "orderFrontColorPanel:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+                {"Show &Fonts", "showFontPanel:", QKeySequence(Qt::CTRL | Qt::Key_T)},
             });
     QMenu* view = addMenu(bar, window, QStringLiteral("&View"),
                           {

@@ -5,6 +5,7 @@
 #include "KZFreeSelectionTool.h"
 #include "KZRectangleSelectionTool.h"
 #include "KZShapeTool.h"
+#include "KZTextTool.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
 #include "SWPaintView.h"
@@ -58,7 +59,7 @@ const std::vector<SWToolbox::ToolClass>& SWToolbox::toolClassList()
         {"SWEyeDropperTool", makeTool<SWEyeDropperTool>},
         {"SWZoomTool", makeTool<SWZoomTool>},
         {"KZRectangleSelectionTool", makeTool<KZRectangleSelectionTool>},
-        {"KZTextTool", nullptr},
+        {"KZTextTool", makeTool<KZTextTool>},
         {"KZFreeSelectionTool", makeTool<KZFreeSelectionTool>},
         {"KZArbitrarySelectionTool", makeTool<KZArbitrarySelectionTool>},
         {"SWLineTool", makeTool<SWLineTool>},

@@ -46,6 +46,14 @@ QList<Responder*> ActionRouter::chainFor(QWidget* window) const
     if (!window)
         window = QApplication::activeWindow();
     QList<Responder*> chain;
+    // The window's focused view and the views around it come first, the way
+    // typing reaches them (a focused text takes a picked font or colour).
+    if (window) {
+        for (QWidget* w = window->focusWidget(); w && w != window; w = w->parentWidget()) {
+            if (auto* responder = dynamic_cast<Responder*>(w))
+                chain << responder;
+        }
+    }
     // A dialog over a document window still sends to that document.
     for (QWidget* w = window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
         const auto it = m_windows.find(w);

@@ -15,9 +15,10 @@ namespace platform {
 class MenuItem;
 class Responder;
 
-// Carries actions from menu items to their responders: first those of the
-// item's window (in the order registered, for example a view and then its
-// document), then the application's. Watches menu bars so that every item is
+// Carries actions from menu items to their responders: first the window's
+// focused view and the views that hold it (those that are responders), then
+// the responders of the item's window (in the order registered, for example a
+// view and then its document), then the application's. Watches menu bars so that every item is
 // validated before its menu opens and before a key press can match a shortcut.
 class ActionRouter : public QObject {
     Q_OBJECT

@@ -69,11 +69,11 @@ struct Program {
     // Clicks the stand-in button of a tool, by its place in the registry.
     void chooseTool(const QString& label)
     {
-        static const QStringList labels = {"Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
-                                           "Ellipse", "Eyedropper", "Zoom", "rectangle selection", "free selection",
-                                           "Arbitrary Selection", "Line", "Curve"};
-        const int i = int(labels.indexOf(label));
-        h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
+        StandInPanelLayout layout;
+        layout.buttonsLeft = buttonsLeft;
+        layout.buttonsTop = buttonsTop;
+        const QPoint button = layout.toolButton(label);
+        h.mouseMove(button.x(), button.y());
         h.click(1);
     }
 

@@ -35,14 +35,9 @@ struct SelectionProgram {
         });
     }
 
-    // The one place that finds a tool's control: its stand-in button, by
-    // the tool's place in the registry.
     void chooseTool(const QString& label)
     {
-        static const QStringList labels = {"Brushes", "Brush",      "Eraser",   "Rectangle Selection",
-                                           "Airbrush", "Fill",      "Bomb",     "Ellipse",
-                                           "Eyedropper", "Zoom",    "rectangle selection"};
-        const QPoint button = layout.toolButton(int(labels.indexOf(label)));
+        const QPoint button = layout.toolButton(label);
         h.mouseMove(button.x(), button.y());
         h.click(1);
     }

@@ -33,15 +33,13 @@ struct ShapeProgram {
         });
     }
 
-    // The registry's order: the raster tools, then the 23 shapes.
     void chooseTool(const QString& label)
     {
-        static const QStringList labels = {
-            "Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb", "Ellipse", "Eyedropper",
-            "Zoom", "rectangle selection", "free selection", "Arbitrary Selection", "Line", "Curve", "rectangleMessage",
-            "bubble", "cloud", "heart"};
-        const int i = int(labels.indexOf(label));
-        h.mouseMove(buttonsLeft + (i % 8) * 112 + 56, buttonsTop + (i / 8) * 24 + 12);
+        StandInPanelLayout layout;
+        layout.buttonsLeft = buttonsLeft;
+        layout.buttonsTop = buttonsTop;
+        const QPoint button = layout.toolButton(label);
+        h.mouseMove(button.x(), button.y());
         h.click(1);
     }
 

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QString>
+#include <QStringList>
 
 // Where the blank canvas and the stand-in tool buttons are in a screenshot
 // of a document window: the canvas (white at 100 %) is the first row with a
@@ -20,6 +22,17 @@ struct StandInPanelLayout {
     QPoint toolButton(int index) const
     {
         return {buttonsLeft + (index % 8) * 112 + 56, buttonsTop + (index / 8) * 24 + 12};
+    }
+
+    // The centre of a tool's button, by its label. The one place that knows
+    // the buttons' order: the registry's, of the tools the program has.
+    QPoint toolButton(const QString& label) const
+    {
+        static const QStringList labels = {
+            "Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb", "Ellipse", "Eyedropper",
+            "Zoom", "rectangle selection", "KZText", "free selection", "Arbitrary Selection", "Line", "Curve",
+            "rectangleMessage", "bubble", "cloud", "heart"};
+        return toolButton(int(labels.indexOf(label)));
     }
 
     static StandInPanelLayout find(const QRect& frame, const QImage& shot)

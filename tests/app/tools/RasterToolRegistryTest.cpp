@@ -13,8 +13,9 @@ TEST(RasterToolRegistry, LabelsInClassOrderAndCursorHotSpots)
     SWToolbox toolbox(nullptr, &controller);
     // The shape tools follow, in their own order.
     EXPECT_EQ(toolbox.labels(), QStringList({"Brushes", "Brush", "Eraser", "Rectangle Selection", "Airbrush", "Fill", "Bomb",
-                                             "Ellipse", "Eyedropper", "Zoom", "rectangle selection", "free selection",
-                                             "Arbitrary Selection", "Line", "Curve"}) + KZShapeKinds::labels());
+                                             "Ellipse", "Eyedropper", "Zoom", "rectangle selection", "KZText",
+                                             "free selection", "Arbitrary Selection", "Line", "Curve"}) +
+                                 KZShapeKinds::labels());
     ASSERT_NE(toolbox.currentTool(), nullptr);
     EXPECT_EQ(toolbox.currentTool()->description(), "Brush");
 
