@@ -59,8 +59,10 @@ MyPushAdViewController::~MyPushAdViewController()
 
 void MyPushAdViewController::viewDidLoad()
 {
-    // The page's transparent parts show the host or the window behind it.
-    m_webView->setTransparent(true);
+    // A banner's transparent parts show the host view behind it. A pop-up
+    // has nothing of the host behind it, and the web engine draws nothing
+    // at all of a transparent page on some display servers: it stays opaque.
+    m_webView->setTransparent(m_pushAdMode == BannerMode);
 }
 
 MyPushAdBoxView* MyPushAdViewController::view() const

@@ -67,7 +67,9 @@ TEST_F(ViewController, LoadingKeepsWhatIsNotGivenAndResolvesAgainstTheLibrary)
 {
     auto controller = MyPushAdViewController::createInstanceWithPushAdMode(MyPushAdViewController::PopupMode);
     auto* web = static_cast<FakeWebView*>(controller->legacyWebView());
-    EXPECT_TRUE(web->transparent);
+    EXPECT_FALSE(web->transparent);
+    auto banner = MyPushAdViewController::createInstanceWithPushAdMode(MyPushAdViewController::BannerMode);
+    EXPECT_TRUE(static_cast<FakeWebView*>(banner->legacyWebView())->transparent);
     controller->loadDataWithTitle(QStringLiteral("First"), QStringLiteral("<p>one</p>"));
     controller->loadDataWithTitle(QStringLiteral("Second"), QString());
     EXPECT_EQ(controller->title(), QStringLiteral("Second"));
