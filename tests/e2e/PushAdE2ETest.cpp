@@ -61,23 +61,28 @@ TEST(PushAd, HostShowsTheServedAdPageInThePopupWindow)
     EXPECT_EQ(announced.readAll(), QByteArray("popup=1"));
 
     // The page shows in the window, with its close element hidden. The
-    // window is made anew when the web engine first draws into it: it is
-    // looked up by its title each time.
+    // window is looked up by its title at every try, and read from a picture
+    // of the whole screen (a picture of the window alone is not always to
+    // be had while the web engine sets up its drawing).
     QImage shot;
     QString current = window;
+    QRect geometry;
     const auto pageShown = [&] {
         const QStringList windows = h.visibleWindows(QStringLiteral("^PAU e2e ad$"));
         if (windows.isEmpty())
             return false;
         current = windows.last();
-        shot = h.screenshot(current);
-        return !shot.isNull() && shot.width() > 8 && isGreen(shot.pixel(shot.width() / 4, shot.height() / 4)) &&
-               isGreen(shot.pixel(shot.width() * 3 / 4, shot.height() * 3 / 4));
+        geometry = h.windowGeometry(current);
+        shot = h.screenshot(); // the whole screen: it shows what the window shows
+        if (shot.isNull() || geometry.width() < 8 || geometry.height() < 8 || !shot.rect().contains(geometry))
+            return false;
+        return isGreen(shot.pixel(geometry.x() + geometry.width() / 4, geometry.y() + geometry.height() / 4)) &&
+               isGreen(shot.pixel(geometry.x() + geometry.width() * 3 / 4, geometry.y() + geometry.height() * 3 / 4));
     };
-    EXPECT_TRUE(E2EHarness::waitUntil(pageShown)) << (shot.isNull() ? std::string("no picture")
-                                                                    : QString::number(shot.pixel(shot.width() / 4, shot.height() / 4), 16).toStdString())
-                                                  << h.standardError().toStdString();
-    EXPECT_EQ(h.windowGeometry(current).size(), QSize(300, 200));
+    EXPECT_TRUE(E2EHarness::waitUntil(pageShown))
+        << "window " << current.toStdString() << " at " << geometry.x() << "," << geometry.y() << " " << geometry.width() << "x"
+        << geometry.height() << (shot.isNull() ? " (no picture)" : "") << "\n" << h.standardError().toStdString();
+    EXPECT_EQ(geometry.size(), QSize(300, 200));
 
     // Closing the window is announced; the host then ends by itself.
     {
