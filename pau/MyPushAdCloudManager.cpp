@@ -80,13 +80,15 @@ void MyPushAdCloudManager::queryAndHandleAdFileWithFileName(const QString& name)
             PAU_LOG(QStringLiteral("The Cloud Query Error:%1").arg(error->description));
             const MyPushAdError failure{platform::CloudError::domain(), error->code, error->description};
             platform::MainThread::perform([self, failure] {
-                if (self)
+                if (platform::MainThread::isCurrent() && self)
                     self->handleWithError(failure);
             }, true);
             return;
         }
+        // Without an event loop any more (the program is ending) the work
+        // would run on this thread: it is dropped.
         platform::MainThread::perform([self, records] {
-            if (self)
+            if (platform::MainThread::isCurrent() && self)
                 self->handleFetchedRecords(records);
         }, true);
     });

@@ -56,7 +56,9 @@ void MyPushAdWebServerManager::downloadAdFileAsync()
                 text = utf8Text(*bytes);
         }
         platform::MainThread::perform([self, text] {
-            if (!self)
+            // Without an event loop any more (the program is ending) the
+            // work would run here, off the main thread: it is dropped.
+            if (!platform::MainThread::isCurrent() || !self)
                 return;
             if (text)
                 self->handleWithFetchedString(*text);
