@@ -28,6 +28,9 @@ public:
     QString startDante();
 
     int nginxPort() const { return m_nginxPort; }
+    // The folder nginx serves its plain and TLS ports from; a test may add
+    // files of its own.
+    QString nginxDocumentRoot() const { return m_root.filePath(QStringLiteral("nginx/www")); }
     int nginxShortKeepAlivePort() const { return m_nginxShortPort; }
     int nginxTLSPort() const { return m_nginxTLSPort; }
     // A TLS server that admits only clients showing the client certificate.

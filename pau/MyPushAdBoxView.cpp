@@ -1,0 +1,7 @@
+#include "MyPushAdBoxView.h"
+
+MyPushAdBoxView::MyPushAdBoxView(QWidget* parent)
+    : QWidget(parent)
+{
+    setAccessibleName(QStringLiteral("Ad"));
+}

@@ -1,0 +1,61 @@
+#include "MyPushAdXMLDocument.h"
+
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+std::unique_ptr<MyPushAdXMLDocument> MyPushAdXMLDocument::fromString(const QString& text)
+{
+    xmlInitParser();
+    const QByteArray utf8 = text.toUtf8();
+    // The text is already Unicode: an encoding named in its prolog no longer holds.
+    xmlDoc* doc = xmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (!doc)
+        return nullptr;
+    return std::unique_ptr<MyPushAdXMLDocument>(new MyPushAdXMLDocument(doc));
+}
+
+MyPushAdXMLDocument::~MyPushAdXMLDocument()
+{
+    xmlFreeDoc(m_doc);
+}
+
+std::vector<MyPushAdXMLNode> MyPushAdXMLDocument::evaluate(const QString& xpath, void* context) const
+{
+    std::vector<MyPushAdXMLNode> nodes;
+    xmlXPathContext* ctx = xmlXPathNewContext(m_doc);
+    if (!ctx)
+        return nodes;
+    ctx->node = context ? static_cast<xmlNode*>(context) : reinterpret_cast<xmlNode*>(m_doc);
+    const QByteArray expression = xpath.toUtf8();
+    xmlXPathObject* result = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.constData()), ctx);
+    if (result && result->type == XPATH_NODESET && result->nodesetval) {
+        for (int i = 0; i < result->nodesetval->nodeNr; ++i)
+            nodes.emplace_back(result->nodesetval->nodeTab[i]);
+    }
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(ctx);
+    return nodes;
+}
+
+std::vector<MyPushAdXMLNode> MyPushAdXMLDocument::nodesForXPath(const QString& xpath) const
+{
+    return evaluate(xpath, nullptr);
+}
+
+std::vector<MyPushAdXMLNode> MyPushAdXMLDocument::nodesForXPath(const QString& xpath, const MyPushAdXMLNode& context) const
+{
+    return evaluate(xpath, context.raw());
+}
+
+QString MyPushAdXMLDocument::firstStringForXPath(const QString& xpath) const
+{
+    const auto nodes = nodesForXPath(xpath);
+    return nodes.empty() ? QString() : nodes.front().stringValue();
+}
+
+QString MyPushAdXMLDocument::firstStringForXPath(const QString& xpath, const MyPushAdXMLNode& context) const
+{
+    const auto nodes = nodesForXPath(xpath, context);
+    return nodes.empty() ? QString() : nodes.front().stringValue();
+}
