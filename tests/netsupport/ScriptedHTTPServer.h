@@ -20,6 +20,13 @@
 //   /keepalive?h=...  answers with the "Keep-Alive" value h
 //   /range            a 100-byte resource honouring "Range: bytes=N-" (206 or 416)
 //   /echo             the request line, header fields and body as the body
+//   /connection       the server's number of the connection (first is 1),
+//                     also sent by /echo in the field "X-Connection"
+//   /set-cookie?c=... sets the cookie given (a Set-Cookie value)
+//   /redirect?status=N&to=URL   status N with that Location
+//   /status?code=N    status N
+//   /range-shifted    a 206 that always starts at byte 0, whatever was asked
+//   /range-ignored    the whole 100-byte resource with 200, whatever was asked
 //   /huge-header      a header far larger than any client should accept
 // Everything else is 404. The server runs on threads of the test process
 // and stops (closing every connection) when destroyed.
@@ -36,8 +43,8 @@ public:
 
 private:
     void acceptLoop();
-    void serve(int fd);
-    bool answer(int fd, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body);
+    void serve(int fd, int connection);
+    bool answer(int fd, int connection, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body);
 
     int m_listenFd = -1;
     int m_stopPipe[2] = { -1, -1 };
