@@ -238,7 +238,10 @@ QString VNHTTPRequest::defaultUserAgentString()
 void VNHTTPRequest::setDefaultUserAgentString(const QString& agent)
 {
     std::lock_guard lock(userAgentLock());
-    userAgent() = agent;
+    if (agent.isEmpty())
+        userAgent().reset();
+    else
+        userAgent() = agent;
 }
 
 QList<QNetworkCookie> VNHTTPRequest::sessionCookies()
