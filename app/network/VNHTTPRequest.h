@@ -366,6 +366,7 @@ private:
     QString m_proxyType;
     QUrl m_PACurl;
     std::shared_ptr<VNHTTPRequest> m_PACFileRequest;
+    std::shared_ptr<std::atomic<bool>> m_PACQueueWidened;
 
     // Response.
     platform::HTTPHeaderFields m_responseHeaders;

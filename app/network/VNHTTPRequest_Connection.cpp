@@ -25,6 +25,26 @@ std::mutex& queueWidthLock()
     static std::mutex lock;
     return lock;
 }
+
+// Widens the shared queue by one while a script is fetched, so the fetch
+// never waits behind the requests that wait for it; narrows it again once,
+// whichever of the fetch's end or its abandonment comes first.
+std::shared_ptr<std::atomic<bool>> widenQueue()
+{
+    std::lock_guard lock(queueWidthLock());
+    auto& queue = VNHTTPRequest::sharedQueue();
+    queue.setMaxConcurrentOperationCount(queue.maxConcurrentOperationCount() + 1);
+    return std::make_shared<std::atomic<bool>>(true);
+}
+
+void narrowQueue(const std::shared_ptr<std::atomic<bool>>& widened)
+{
+    if (!widened || !widened->exchange(false))
+        return;
+    std::lock_guard lock(queueWidthLock());
+    auto& queue = VNHTTPRequest::sharedQueue();
+    queue.setMaxConcurrentOperationCount(queue.maxConcurrentOperationCount() - 1);
+}
 } // namespace
 
 quint64 VNHTTPRequest::connectionID() const
@@ -224,6 +244,7 @@ void VNHTTPRequest::cancelLoad()
         m_PACFileRequest->m_PACFinished = nullptr;
         m_PACFileRequest->cancel();
         m_PACFileRequest.reset();
+        narrowQueue(m_PACQueueWidened);
     }
     destroyReadStream();
     if (m_downloadDestinationPath.isEmpty()) {
@@ -378,12 +399,10 @@ void VNHTTPRequest::fetchPACFile()
         return;
     }
     std::weak_ptr<VNHTTPRequest> weak = std::static_pointer_cast<VNHTTPRequest>(shared_from_this());
-    script->m_PACFinished = [weak](VNHTTPRequest& finished) {
+    m_PACQueueWidened = widenQueue();
+    script->m_PACFinished = [weak, widened = m_PACQueueWidened](VNHTTPRequest& finished) {
         const QString text = finished.m_error ? QString() : finished.responseString();
-        {
-            std::lock_guard lock(queueWidthLock());
-            sharedQueue().setMaxConcurrentOperationCount(sharedQueue().maxConcurrentOperationCount() - 1);
-        }
+        narrowQueue(widened);
         auto self = weak.lock();
         if (!self)
             return;
@@ -403,10 +422,6 @@ void VNHTTPRequest::fetchPACFile()
     };
     m_PACFileRequest = script;
     script->setQueuePriority(Operation::HighPriority);
-    {
-        std::lock_guard lock(queueWidthLock());
-        sharedQueue().setMaxConcurrentOperationCount(sharedQueue().maxConcurrentOperationCount() + 1);
-    }
     script->startAsynchronous();
 }
 

@@ -381,7 +381,9 @@ void VNHTTPRequest::handleStreamComplete()
             return requestError(FileManagementError, QStringLiteral("Failed to move file from '%1' to '%2'").arg(from, m_downloadDestinationPath));
         };
         VNError error;
-        if (!wroteAny && m_partialDownloadSize == 0) {
+        if (!wroteAny && m_partialDownloadSize == 0 && wantsReceivedData()) {
+            // The listener took the body; there is no file to make.
+        } else if (!wroteAny && m_partialDownloadSize == 0) {
             // An empty body still makes the (empty) file asked for.
             if (!removeFileAtPath(m_downloadDestinationPath, &error))
                 completionError = error;
