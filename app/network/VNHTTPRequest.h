@@ -10,6 +10,7 @@
 #include "platform/network/Operation.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QFile>
 #include <QNetworkCookie>
 #include <QUrl>
@@ -190,6 +191,13 @@ public:
     // Content type parsing: the MIME type and, when it is named and known,
     // the character set.
     static void parseMimeType(const QString& contentType, QString* mimeType, QByteArray* charset);
+
+    // Dates for the download cache: when a response stops being fresh (max
+    // age given, else the response's "Cache-Control" max-age, else its
+    // "Expires"), and an HTTP date read in either of its two written forms.
+    static std::optional<QDateTime> expiryDateForRequest(const VNHTTPRequest& request, double maxAge,
+        const QDateTime& now = QDateTime::currentDateTimeUtc());
+    static std::optional<QDateTime> dateFromRFC1123String(const QString& text);
 
     // Redirects.
     void setShouldRedirect(bool on) { m_shouldRedirect = on; }

@@ -86,6 +86,46 @@ void VNHTTPRequest::parseMimeType(const QString& contentType, QString* mimeType,
         *charset = name;
 }
 
+// ---- dates ----
+
+std::optional<QDateTime> VNHTTPRequest::expiryDateForRequest(const VNHTTPRequest& request, double maxAge, const QDateTime& now)
+{
+    if (maxAge != 0)
+        return now.addMSecs(qint64(maxAge * 1000));
+    const QString cacheControl = request.responseHeaders().value(QStringLiteral("Cache-Control")).toLower();
+    const QRegularExpressionMatch age = QRegularExpression(QStringLiteral("max-age\\s*=\\s*(\\d+)")).match(cacheControl);
+    if (age.hasMatch() && age.captured(1).toLongLong() != 0)
+        return now.addSecs(age.captured(1).toLongLong());
+    const QString expires = request.responseHeaders().value(QStringLiteral("Expires"));
+    if (expires.isEmpty())
+        return std::nullopt;
+    return dateFromRFC1123String(expires);
+}
+
+std::optional<QDateTime> VNHTTPRequest::dateFromRFC1123String(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^\\s*(?:[A-Za-z]{3},\\s*)?(\\d{1,2})\\s+([A-Za-z]{3})\\s+(\\d{4})\\s+(\\d{2}):(\\d{2})(?::(\\d{2}))?\\s+(GMT|UTC|UT|Z|[+-]\\d{4})\\s*$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    static const QStringList months { QStringLiteral("jan"), QStringLiteral("feb"), QStringLiteral("mar"), QStringLiteral("apr"),
+        QStringLiteral("may"), QStringLiteral("jun"), QStringLiteral("jul"), QStringLiteral("aug"), QStringLiteral("sep"),
+        QStringLiteral("oct"), QStringLiteral("nov"), QStringLiteral("dec") };
+    const int month = int(months.indexOf(m.captured(2).toLower())) + 1;
+    const QDate date(m.captured(3).toInt(), month, m.captured(1).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).isEmpty() ? 0 : m.captured(6).toInt());
+    if (month == 0 || !date.isValid() || !time.isValid())
+        return std::nullopt;
+    QDateTime result(date, time, Qt::UTC);
+    const QString zone = m.captured(7);
+    if (zone.startsWith(QLatin1Char('+')) || zone.startsWith(QLatin1Char('-'))) {
+        const int minutes = zone.mid(1, 2).toInt() * 60 + zone.mid(3, 2).toInt();
+        result = result.addSecs((zone.startsWith(QLatin1Char('+')) ? -60 : 60) * minutes);
+    }
+    return result;
+}
+
 // ---- the header ----
 
 void VNHTTPRequest::readResponseHeaders()

@@ -247,6 +247,12 @@ bool ScriptedHTTPServer::answer(int fd, int connection, const QByteArray& method
         const QByteArray to = query.queryItemValue(QStringLiteral("to"), QUrl::FullyDecoded).toUtf8();
         return sendAll(fd, response(status, "Redirect", { "Location: " + to }, "moved"));
     }
+    if (path == QStringLiteral("/headers")) {
+        QList<QByteArray> fields;
+        for (const QString& field : QUrlQuery(url).allQueryItemValues(QStringLiteral("h"), QUrl::FullyDecoded))
+            fields.append(field.toUtf8());
+        return sendAll(fd, response(200, "OK", fields, "headers"));
+    }
     if (path == QStringLiteral("/status")) {
         const int status = QUrlQuery(url).queryItemValue(QStringLiteral("code")).toInt();
         return sendAll(fd, response(status, "Status", {}, "status"));

@@ -25,6 +25,7 @@
 //   /set-cookie?c=... sets the cookie given (a Set-Cookie value)
 //   /redirect?status=N&to=URL   status N with that Location
 //   /status?code=N    status N
+//   /headers?h=...    200 with each h value as a header line
 //   /range-shifted    a 206 that always starts at byte 0, whatever was asked
 //   /range-ignored    the whole 100-byte resource with 200, whatever was asked
 //   /huge-header      a header far larger than any client should accept

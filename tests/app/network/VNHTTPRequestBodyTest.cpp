@@ -223,3 +223,33 @@ TEST_F(HTTPRequestBody, Base64AndMimeTypes)
     EXPECT_EQ(VNHTTPRequest::mimeTypeForFileAtPath(unknown), QStringLiteral("application/octet-stream"));
     EXPECT_EQ(VNHTTPRequest::mimeTypeForFileAtPath(png), QStringLiteral("image/png"));
 }
+
+TEST_F(HTTPRequestBody, AHeadCompanionSendsTheMainRequestsHeadersAndReportsThroughIt)
+{
+    auto main = echo();
+    main->addRequestHeader(QStringLiteral("X-Main"), QStringLiteral("yes"));
+    auto mainDelegate = std::make_shared<RecordingDelegate>();
+    main->setDelegate(mainDelegate);
+    auto head = main->HEADRequest();
+    auto headDelegate = std::make_shared<RecordingDelegate>();
+    head->setDelegate(headDelegate);
+    EXPECT_EQ(head->requestMethod(), QStringLiteral("HEAD"));
+    head->startSynchronous();
+    ASSERT_FALSE(head->error());
+    EXPECT_EQ(head->responseStatusCode(), 200);
+    EXPECT_GT(main->contentLength(), 0u);
+    EXPECT_EQ(head->contentLength(), 0u);
+    EXPECT_TRUE(headDelegate->events().isEmpty());
+    EXPECT_TRUE(mainDelegate->events().isEmpty());
+
+    // A failure is the main request's.
+    auto unreachable = VNHTTPRequest::requestWithURL(QUrl(QStringLiteral("http://127.0.0.1:1/")));
+    unreachable->setDelegate(mainDelegate);
+    auto failingHead = unreachable->HEADRequest();
+    failingHead->setDelegate(headDelegate);
+    failingHead->startSynchronous();
+    ASSERT_TRUE(unreachable->error());
+    EXPECT_EQ(unreachable->error()->code, VNHTTPRequest::ConnectionFailureErrorType);
+    EXPECT_TRUE(headDelegate->events().isEmpty());
+    EXPECT_EQ(mainDelegate->events(), QStringList { QStringLiteral("failed 1") });
+}

@@ -316,3 +316,34 @@ TEST_F(HTTPRequestResponse, ReceivedDataGoesToTheListenerAndIsNotKept)
     EXPECT_EQ(viaBlock, "hello");
     EXPECT_TRUE(withBlock->responseData().isEmpty());
 }
+
+TEST_F(HTTPRequestResponse, HTTPDatesAndExpiry)
+{
+    const QDateTime expected(QDate(1994, 11, 6), QTime(8, 49, 37), Qt::UTC);
+    EXPECT_EQ(VNHTTPRequest::dateFromRFC1123String(QStringLiteral("Sun, 06 Nov 1994 08:49:37 GMT")), expected);
+    EXPECT_EQ(VNHTTPRequest::dateFromRFC1123String(QStringLiteral("06 Nov 1994 08:49 GMT")), expected.addSecs(-37));
+    EXPECT_EQ(VNHTTPRequest::dateFromRFC1123String(QStringLiteral("Sun, 06 Nov 1994 09:49:37 +0100")), expected);
+    for (const char* bad : { "", "yesterday", "31 Feb 1994 08:49 GMT", "06 Nov 1994 08:49:37" })
+        EXPECT_FALSE(VNHTTPRequest::dateFromRFC1123String(QString::fromLatin1(bad))) << bad;
+
+    const QDateTime now(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    const struct {
+        QStringList headers;
+        double maxAge;
+        std::optional<QDateTime> expiry;
+    } cases[] = {
+        { {}, 30, now.addSecs(30) },
+        { { QStringLiteral("Cache-Control: public, MAX-AGE=60") }, 0, now.addSecs(60) },
+        { { QStringLiteral("Cache-Control: max-age=0"), QStringLiteral("Expires: Sun, 06 Nov 1994 08:49:37 GMT") }, 0, expected },
+        { {}, 0, std::nullopt },
+    };
+    for (const auto& c : cases) {
+        QString path = QStringLiteral("/headers?");
+        for (const QString& h : c.headers)
+            path += QStringLiteral("h=") + QString::fromLatin1(QUrl::toPercentEncoding(h)) + QLatin1Char('&');
+        auto r = VNHTTPRequest::requestWithURL(QUrl(server.url(path)));
+        r->startSynchronous();
+        ASSERT_FALSE(r->error());
+        EXPECT_EQ(VNHTTPRequest::expiryDateForRequest(*r, c.maxAge, now), c.expiry) << c.headers.join(QStringLiteral(" | ")).toStdString();
+    }
+}
