@@ -218,12 +218,7 @@ QString VNHTTPRequest::defaultUserAgentString()
     const QString name = QCoreApplication::applicationName();
     if (name.isEmpty())
         return QString();
-    QString version = QCoreApplication::applicationVersion();
-    const QString build = qEnvironmentVariable("VELUMO_BUILD_VERSION");
-    if (!version.isEmpty() && !build.isEmpty() && build != version)
-        version = QStringLiteral("%1 rv:%2").arg(version, build);
-    else if (version.isEmpty())
-        version = build;
+    const QString version = QCoreApplication::applicationVersion();
     // The running kernel's three-part version stands for the system's.
     const QRegularExpressionMatch numbers = QRegularExpression(QStringLiteral("^(\\d+)\\.(\\d+)(?:\\.(\\d+))?")).match(QSysInfo::kernelVersion());
     if (!numbers.hasMatch())

@@ -195,6 +195,12 @@ bool ScriptedHTTPServer::answer(int fd, int connection, const QByteArray& method
         waitReadable(fd, m_stopPipe[0], 60000);
         return false;
     }
+    if (path == QStringLiteral("/stall")) {
+        // Part of the body, then nothing until the client goes.
+        sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + QByteArray(10, 's'));
+        waitReadable(fd, m_stopPipe[0], 60000);
+        return false;
+    }
     if (path == QStringLiteral("/drip")) {
         if (!sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n"))
             return false;

@@ -13,6 +13,7 @@
 //   /hello            200 with "hello", kept alive
 //   /close-after      200 with "bye", then the server closes the connection
 //   /silent           reads the request and never answers
+//   /stall            announces 100 body bytes, sends 10, then nothing
 //   /drip             10 body bytes sent one at a time
 //   /truncate         announces 100 bytes, sends 40 and closes
 //   /truncate-chunked one chunk, then closes without the last chunk

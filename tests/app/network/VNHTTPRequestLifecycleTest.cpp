@@ -96,14 +96,14 @@ TEST_F(HTTPRequestLifecycle, CancelWhileTheBodyArrivesFailsOnceWithCode4)
             r.cancel();
         }
     };
-    auto r = request(QStringLiteral("/drip"), delegate);
+    auto r = request(QStringLiteral("/stall"), delegate);
     r->startAsynchronous();
     ASSERT_TRUE(waitUntil([&] { return r->isFinished() && r->isCancelled(); }));
     drainMainThread();
     EXPECT_EQ(delegate->count(QStringLiteral("failed")), 1);
     EXPECT_EQ(delegate->count(QStringLiteral("failed 4")), 1);
     EXPECT_EQ(delegate->count(QStringLiteral("finished")), 0);
-    EXPECT_LT(delegate->received.size(), 10);
+    EXPECT_TRUE(QByteArray(10, 's').startsWith(delegate->received));
     // Cancelling what is over changes nothing.
     r->cancel();
     drainMainThread();
