@@ -172,6 +172,11 @@ QString LocalServers::startProcess(const QString& name, const QString& program, 
         .arg(name, QString::fromLocal8Bit(log.readAll().right(4000)), QString::fromLocal8Bit(out.readAll().right(4000)));
 }
 
+QString LocalServers::nginxDocumentPath(const QString& name) const
+{
+    return m_root.filePath(QStringLiteral("nginx/www/") + name);
+}
+
 QString LocalServers::startNginx()
 {
     if (m_nginxTried)

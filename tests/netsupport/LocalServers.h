@@ -39,6 +39,8 @@ public:
     QString clientKeyFile() const;
     // The self-signed certificate of the TLS server (also a usable trust anchor).
     QString certificateFile() const;
+    // Where nginx's file of that name is (a test may add files there too).
+    QString nginxDocumentPath(const QString& name) const;
     int squidPort() const { return m_squidPort; }
     int squidAuthPort() const { return m_squidAuthPort; }
     int dantePort() const { return m_dantePort; }

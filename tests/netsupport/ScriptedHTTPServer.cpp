@@ -116,14 +116,14 @@ void ScriptedHTTPServer::acceptLoop()
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
-        ++m_accepted;
+        const int number = ++m_accepted;
         std::lock_guard lock(m_lock);
         m_connections.push_back(fd);
-        m_workers.emplace_back([this, fd] { serve(fd); });
+        m_workers.emplace_back([this, fd, number] { serve(fd, number); });
     }
 }
 
-void ScriptedHTTPServer::serve(int fd)
+void ScriptedHTTPServer::serve(int fd, int connection)
 {
     QByteArray buffer;
     // Appends what the peer sends next; false when it closed, or sent
@@ -186,7 +186,7 @@ void ScriptedHTTPServer::serve(int fd)
                 body = buffer.left(contentLength);
                 buffer.remove(0, contentLength);
             }
-            if (!answer(fd, requestLine.value(0), requestLine.value(1), head, body))
+            if (!answer(fd, connection, requestLine.value(0), requestLine.value(1), head, body))
                 goto done;
         }
     }
@@ -196,7 +196,7 @@ done:
     ::close(fd);
 }
 
-bool ScriptedHTTPServer::answer(int fd, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body)
+bool ScriptedHTTPServer::answer(int fd, int connection, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body)
 {
     const QUrl url(QString::fromLatin1(target));
     const QString path = url.path();
@@ -222,6 +222,12 @@ bool ScriptedHTTPServer::answer(int fd, const QByteArray& method, const QByteArr
     }
     if (path == QStringLiteral("/silent")) {
         // Holds the connection until the client goes or the server stops.
+        waitReadable(fd, m_stopPipe[0], 60000);
+        return false;
+    }
+    if (path == QStringLiteral("/stall")) {
+        // Part of the body, then nothing until the client goes.
+        sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + QByteArray(10, 's'));
         waitReadable(fd, m_stopPipe[0], 60000);
         return false;
     }
@@ -262,8 +268,39 @@ bool ScriptedHTTPServer::answer(int fd, const QByteArray& method, const QByteArr
         }
         return sendAll(fd, response(200, "OK", {}, resource));
     }
+    const QByteArray connectionField = "X-Connection: " + QByteArray::number(connection);
     if (path == QStringLiteral("/echo"))
-        return sendAll(fd, response(200, "OK", { "Content-Type: text/plain" }, head + "\r\n" + body));
+        return sendAll(fd, response(200, "OK", { "Content-Type: text/plain", connectionField }, head + "\r\n" + body));
+    if (path == QStringLiteral("/connection"))
+        return sendAll(fd, response(200, "OK", { connectionField }, QByteArray::number(connection)));
+    if (path == QStringLiteral("/set-cookie")) {
+        const QByteArray cookie = QUrlQuery(url).queryItemValue(QStringLiteral("c"), QUrl::FullyDecoded).toUtf8();
+        return sendAll(fd, response(200, "OK", { "Set-Cookie: " + cookie }, "set"));
+    }
+    if (path.startsWith(QStringLiteral("/redirect"))) {
+        const QUrlQuery query(url);
+        const int status = query.queryItemValue(QStringLiteral("status")).toInt();
+        const QByteArray to = query.queryItemValue(QStringLiteral("to"), QUrl::FullyDecoded).toUtf8();
+        return sendAll(fd, response(status, "Redirect", { "Location: " + to }, "moved"));
+    }
+    if (path == QStringLiteral("/headers")) {
+        QList<QByteArray> fields;
+        for (const QString& field : QUrlQuery(url).allQueryItemValues(QStringLiteral("h"), QUrl::FullyDecoded))
+            fields.append(field.toUtf8());
+        return sendAll(fd, response(200, "OK", fields, "headers"));
+    }
+    if (path == QStringLiteral("/status")) {
+        const int status = QUrlQuery(url).queryItemValue(QStringLiteral("code")).toInt();
+        return sendAll(fd, response(status, "Status", {}, "status"));
+    }
+    if (path == QStringLiteral("/range-shifted") || path == QStringLiteral("/range-ignored")) {
+        QByteArray resource;
+        for (int i = 0; i < 100; ++i)
+            resource += char('A' + i % 26);
+        if (path == QStringLiteral("/range-ignored"))
+            return sendAll(fd, response(200, "OK", {}, resource));
+        return sendAll(fd, response(206, "Partial Content", { "Content-Range: bytes 0-99/100" }, resource));
+    }
     if (path == QStringLiteral("/huge-header"))
         return sendAll(fd, response(200, "OK", { "X-Filler: " + QByteArray(200 * 1024, 'f') }, "x"));
     Q_UNUSED(method);

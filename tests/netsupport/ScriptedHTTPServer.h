@@ -13,6 +13,7 @@
 //   /hello            200 with "hello", kept alive
 //   /close-after      200 with "bye", then the server closes the connection
 //   /silent           reads the request and never answers
+//   /stall            announces 100 body bytes, sends 10, then nothing
 //   /drip             10 body bytes sent one at a time
 //   /truncate         announces 100 bytes, sends 40 and closes
 //   /truncate-chunked one chunk, then closes without the last chunk
@@ -20,6 +21,14 @@
 //   /keepalive?h=...  answers with the "Keep-Alive" value h
 //   /range            a 100-byte resource honouring "Range: bytes=N-" (206 or 416)
 //   /echo             the request line, header fields and body as the body
+//   /connection       the server's number of the connection (first is 1),
+//                     also sent by /echo in the field "X-Connection"
+//   /set-cookie?c=... sets the cookie given (a Set-Cookie value)
+//   /redirect?status=N&to=URL   status N with that Location
+//   /status?code=N    status N
+//   /headers?h=...    200 with each h value as a header line
+//   /range-shifted    a 206 that always starts at byte 0, whatever was asked
+//   /range-ignored    the whole 100-byte resource with 200, whatever was asked
 //   /huge-header      a header far larger than any client should accept
 //   /digest/auth/...  Digest (MD5, qop "auth") for digestUser()/digestPassword():
 //                     200 "digest ok" for a right answer, else 401 with a challenge
@@ -46,8 +55,8 @@ public:
 
 private:
     void acceptLoop();
-    void serve(int fd);
-    bool answer(int fd, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body);
+    void serve(int fd, int connection);
+    bool answer(int fd, int connection, const QByteArray& method, const QByteArray& target, const QByteArray& head, const QByteArray& body);
     bool answerDigest(int fd, const QString& kind, const QByteArray& method, const QByteArray& target, const QByteArray& authorization);
 
     int m_listenFd = -1;

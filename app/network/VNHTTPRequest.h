@@ -1,0 +1,415 @@
+#pragma once
+
+#include "VNConnectionPool.h"
+#include "VNError.h"
+#include "VNHTTPRequestDelegate.h"
+
+#include "platform/network/HTTPHeaderFields.h"
+#include "platform/network/HTTPMessage.h"
+#include "platform/network/HTTPReadStream.h"
+#include "platform/network/Operation.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QNetworkCookie>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class VNDataDecompressor;
+namespace platform {
+class OperationQueue;
+class RunLoop;
+class RunLoopTimer;
+}
+
+// One HTTP exchange: builds the request, runs it over a stream on the one
+// network thread (or on the caller's thread when run synchronously),
+// follows redirects, reuses kept-alive connections, and tells its
+// delegate, its queue and its blocks what happened, always on the main
+// thread. A run reports exactly one outcome: finished, or failed with its
+// first error (domain VNHTTPRequestErrorDomain).
+//
+// Requests live in shared pointers (the operation queue and the network
+// thread hold them while they work). Delegates and the main request of a
+// HEAD companion are held weakly: one that is gone is simply not told.
+// The sources are split by concern: VNHTTPRequest.cpp (lifecycle and
+// callbacks), _Body (body, headers, cookies), _Connection (stream, pool,
+// proxies) and _Response (response, redirects, downloads).
+class VNHTTPRequest : public platform::Operation {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Block = std::function<void()>;
+    using HeadersBlock = std::function<void(const platform::HTTPHeaderFields&)>;
+    using DataBlock = std::function<void(const QByteArray&)>;
+
+    enum ErrorCode {
+        ConnectionFailureErrorType = 1,
+        RequestTimedOutErrorType = 2,
+        AuthenticationErrorType = 3,
+        RequestCancelledErrorType = 4,
+        UnableToCreateRequestErrorType = 5,
+        InternalErrorWhileBuildingRequestType = 6,
+        InternalErrorWhileApplyingCredentialsType = 7,
+        FileManagementError = 8,
+        TooMuchRedirectionErrorType = 9,
+        UnhandledExceptionError = 10,
+        CompressionError = 11,
+    };
+
+    static const QString RunLoopMode;
+
+    static std::shared_ptr<VNHTTPRequest> requestWithURL(const QUrl& url);
+    explicit VNHTTPRequest(const QUrl& url);
+    ~VNHTTPRequest() override;
+
+    // Running.
+    void startAsynchronous();
+    void startSynchronous();
+    void start() override;
+    void main() override;
+    bool isConcurrent() const override { return true; }
+    bool isExecuting() const override;
+    bool isFinished() const override;
+    bool isCancelled() const override;
+    void cancel() override;
+    void clearDelegatesAndCancel();
+
+    // Target and method.
+    QUrl url() const;
+    void setURL(const QUrl& url);
+    QUrl originalURL() const;
+    QString requestMethod() const;
+    void setRequestMethod(const QString& method);
+    bool useHTTPVersionOne() const { return m_useHTTPVersionOne; }
+    void setUseHTTPVersionOne(bool on) { m_useHTTPVersionOne = on; }
+
+    // Callbacks.
+    std::shared_ptr<VNHTTPRequestDelegate> delegate() const;
+    void setDelegate(const std::shared_ptr<VNHTTPRequestDelegate>& delegate);
+    std::shared_ptr<VNHTTPRequestDelegate> queue() const;
+    void setQueue(const std::shared_ptr<VNHTTPRequestDelegate>& queue);
+    void setStartedBlock(Block block);
+    void setHeadersReceivedBlock(HeadersBlock block);
+    void setCompletionBlock(Block block);
+    void setFailedBlock(Block block);
+    void setDataReceivedBlock(DataBlock block);
+    void setRequestRedirectedBlock(Block block);
+
+    // Body (in memory, or written to and streamed from a file).
+    void appendPostData(const QByteArray& data);
+    void appendPostDataFromFile(const QString& path);
+    void setPostBody(const QByteArray& body);
+    QByteArray postBody() const { return m_postBody; }
+    void setPostBodyFilePath(const QString& path) { m_postBodyFilePath = path; }
+    QString postBodyFilePath() const { return m_postBodyFilePath; }
+    void setShouldStreamPostDataFromDisk(bool on) { m_shouldStreamPostDataFromDisk = on; }
+    void setShouldCompressRequestBody(bool on) { m_shouldCompressRequestBody = on; }
+    quint64 postLength() const { return m_postLength; }
+    void buildPostBody();
+
+    // Headers and cookies.
+    void addRequestHeader(const QString& name, const QString& value);
+    const platform::HTTPHeaderFields& requestHeaders() const { return m_requestHeaders; }
+    void buildRequestHeaders();
+    QList<QNetworkCookie> requestCookies() const { return m_requestCookies; }
+    void setRequestCookies(const QList<QNetworkCookie>& cookies) { m_requestCookies = cookies; }
+    void setUseCookiePersistence(bool on) { m_useCookiePersistence = on; }
+    void setUserAgentString(const QString& agent) { m_userAgentString = agent; }
+    static QString defaultUserAgentString();
+    static void setDefaultUserAgentString(const QString& agent);
+    static QList<QNetworkCookie> sessionCookies();
+    static void setSessionCookies(const QList<QNetworkCookie>& cookies);
+    static void addSessionCookie(const QNetworkCookie& cookie);
+    static void clearSession();
+    static QString mimeTypeForFileAtPath(const QString& path);
+    static QString base64forData(const QByteArray& data);
+
+    // A HEAD request made for this one (it reports through this request),
+    // and a fresh copy with this request's settings.
+    std::shared_ptr<VNHTTPRequest> HEADRequest();
+    std::shared_ptr<VNHTTPRequest> copy() const;
+
+    // Time-outs and retries.
+    double timeOutSeconds() const { return m_timeOutSeconds; }
+    void setTimeOutSeconds(double seconds) { m_timeOutSeconds = seconds; }
+    int numberOfTimesToRetryOnTimeout() const { return m_numberOfTimesToRetryOnTimeout; }
+    void setNumberOfTimesToRetryOnTimeout(int count) { m_numberOfTimesToRetryOnTimeout = count; }
+    int retryCount() const { return m_retryCount; }
+    static double defaultTimeOutSeconds();
+    static void setDefaultTimeOutSeconds(double seconds);
+
+    // Connection and proxies.
+    void setShouldAttemptPersistentConnection(bool on) { m_shouldAttemptPersistentConnection = on; }
+    bool shouldAttemptPersistentConnection() const { return m_shouldAttemptPersistentConnection; }
+    double persistentConnectionTimeoutSeconds() const { return m_persistentConnectionTimeoutSeconds; }
+    void setPersistentConnectionTimeoutSeconds(double s) { m_persistentConnectionTimeoutSeconds = s; }
+    bool connectionCanBeReused() const { return m_connectionCanBeReused; }
+    // The number of the kept-alive connection the request used (0: none).
+    quint64 connectionID() const;
+    void setValidatesSecureCertificate(bool on) { m_validatesSecureCertificate = on; }
+    // A client identity: a PEM certificate chain and its private key.
+    void setClientCertificateIdentity(const QString& chainFile, const QString& keyFile);
+    QString proxyHost() const { return m_proxyHost; }
+    int proxyPort() const { return m_proxyPort; }
+    QString proxyType() const { return m_proxyType; }
+    void setProxyHost(const QString& host) { m_proxyHost = host; }
+    void setProxyPort(int port) { m_proxyPort = port; }
+    void setProxyType(const QString& type) { m_proxyType = type; }
+    void setPACurl(const QUrl& url) { m_PACurl = url; }
+    QUrl PACurl() const { return m_PACurl; }
+    static void setShouldUpdateNetworkActivityIndicator(bool on);
+    static bool isNetworkInUse();
+    static void expirePersistentConnections();
+    static platform::OperationQueue& sharedQueue();
+
+    // Response.
+    int responseStatusCode() const { return m_responseStatusCode; }
+    QString responseStatusMessage() const { return m_responseStatusMessage; }
+    const platform::HTTPHeaderFields& responseHeaders() const { return m_responseHeaders; }
+    QList<QNetworkCookie> responseCookies() const { return m_responseCookies; }
+    QByteArray responseData() const;
+    QString responseString() const;
+    bool isResponseCompressed() const;
+    // Character sets are IANA names ("ISO-8859-1", "UTF-8").
+    QByteArray responseEncoding() const { return m_responseEncoding; }
+    QByteArray defaultResponseEncoding() const { return m_defaultResponseEncoding; }
+    void setDefaultResponseEncoding(const QByteArray& charset) { m_defaultResponseEncoding = charset; }
+    quint64 contentLength() const { return m_contentLength; }
+    quint64 totalBytesRead() const { return m_totalBytesRead; }
+    quint64 partialDownloadSize() const { return m_partialDownloadSize; }
+    std::optional<VNError> error() const;
+    bool complete() const { return m_complete; }
+
+    // Content type parsing: the MIME type and, when it is named and known,
+    // the character set.
+    static void parseMimeType(const QString& contentType, QString* mimeType, QByteArray* charset);
+
+    // Dates for the download cache: when a response stops being fresh (max
+    // age given, else the response's "Cache-Control" max-age, else its
+    // "Expires"), and an HTTP date read in either of its two written forms.
+    static std::optional<QDateTime> expiryDateForRequest(const VNHTTPRequest& request, double maxAge,
+        const QDateTime& now = QDateTime::currentDateTimeUtc());
+    static std::optional<QDateTime> dateFromRFC1123String(const QString& text);
+
+    // Redirects.
+    void setShouldRedirect(bool on) { m_shouldRedirect = on; }
+    void setShouldUseRFC2616RedirectBehaviour(bool on) { m_shouldUseRFC2616RedirectBehaviour = on; }
+    int redirectCount() const { return m_redirectCount; }
+    // The delegate's or queue's answer to requestWillRedirect(): go there.
+    void redirectToURL(const QUrl& url);
+
+    // Compression and downloads.
+    void setAllowCompressedResponse(bool on) { m_allowCompressedResponse = on; }
+    void setShouldWaitToInflateCompressedResponses(bool on) { m_shouldWaitToInflateCompressedResponses = on; }
+    void setDownloadDestinationPath(const QString& path) { m_downloadDestinationPath = path; }
+    QString downloadDestinationPath() const { return m_downloadDestinationPath; }
+    void setTemporaryFileDownloadPath(const QString& path) { m_temporaryFileDownloadPath = path; }
+    QString temporaryFileDownloadPath() const { return m_temporaryFileDownloadPath; }
+    void setAllowResumeForFileDownloads(bool on) { m_allowResumeForFileDownloads = on; }
+    static bool removeFileAtPath(const QString& path, VNError* error);
+
+    // Caller's data.
+    QVariantMap userInfo() const { return m_userInfo; }
+    void setUserInfo(const QVariantMap& info) { m_userInfo = info; }
+    qint64 tag() const { return m_tag; }
+    void setTag(qint64 tag) { m_tag = tag; }
+
+    // Authentication state that the credential handling reads and writes.
+    int authenticationNeeded() const { return m_authenticationNeeded; }
+
+    // The shared error objects and the error texts.
+    static VNError requestError(ErrorCode code, const QString& message);
+
+protected:
+    // Hooks for the credential handling: what is sent before any challenge
+    // (runs only while the request is at the origin its credentials were
+    // given for: a redirect elsewhere never carries them), and what is done
+    // about a 401 or 407 (here: the request fails with error 3).
+    virtual void applyCredentialsBeforeChallenge() {}
+    virtual void handleAuthenticationChallenge();
+    // Progress reporting hook: called whenever byte counts moved.
+    virtual void updateProgressIndicators() {}
+
+    // The message in the making (valid during a run).
+    platform::HTTPMessage& message() { return m_message; }
+    void failWithError(const VNError& error);
+
+private:
+    using Stream = platform::HTTPReadStream;
+
+    // Lifecycle (VNHTTPRequest.cpp).
+    void runMain();
+    void markAsFinished();
+    void requestFinished();
+    void reportFailure();
+    void performCancel();
+    void releaseBlocksOnMainThread();
+    void checkRequestStatus();
+    bool shouldTimeOut() const;
+    void startStatusTimer();
+    void stopStatusTimer();
+    void performOnMainThread(std::function<void(VNHTTPRequest&)> work);
+    void performOnRequestThread(std::function<void()> work);
+    void sendStartedCallback();
+    void sendHeadersReceivedCallback();
+    void sendRedirectedCallback();
+    void sendWillRedirectCallback(const QUrl& url);
+    void sendDataReceivedCallback(const QByteArray& data);
+    bool isHEADCompanion() const { return !m_mainRequest.expired(); }
+    bool wantsReceivedData() const;
+    void guarded(const std::function<void()>& step);
+
+    // Body and headers (_Body).
+    void setupPostBody();
+    void applyCookieHeader();
+    void updatePartialDownloadSize();
+
+    // Connection (_Connection).
+    void startRequest();
+    bool configureProxies();
+    void fetchPACFile();
+    void runPACScript(const QString& script);
+    void scheduleReadStream();
+    void unscheduleReadStream();
+    void destroyReadStream();
+    void cancelLoad();
+    bool retryUsingNewConnection();
+    void handleStreamError();
+    void handleNetworkEvent(Stream::Event event);
+    bool removeTemporaryDownloadFile();
+    bool removeTemporaryUncompressedDownloadFile();
+    bool removeTemporaryUploadFile();
+    bool removeTemporaryCompressedUploadFile();
+    bool removeFileField(QString& path);
+    std::optional<Stream::BodySource> bodySourceForFile(const QString& path);
+
+    // Response (_Response).
+    void readResponseHeaders();
+    bool willRedirect();
+    bool willAskDelegateToConfirmRedirect();
+    void performRedirect();
+    void handleBytesAvailable();
+    void handleStreamComplete();
+    bool openDownloadFiles();
+    void applyKeepAlive();
+
+    // Target and callbacks.
+    QUrl m_url;
+    QUrl m_originalURL;
+    QUrl m_redirectURL;
+    QString m_requestMethod = QStringLiteral("GET");
+    bool m_useHTTPVersionOne = false;
+    std::weak_ptr<VNHTTPRequestDelegate> m_delegate;
+    std::shared_ptr<VNHTTPRequestDelegate> m_queue;
+    std::weak_ptr<VNHTTPRequest> m_mainRequest;
+    Block m_startedBlock, m_completionBlock, m_failureBlock, m_requestRedirectedBlock;
+    HeadersBlock m_headersReceivedBlock;
+    DataBlock m_dataReceivedBlock;
+
+    // Body.
+    QByteArray m_postBody;
+    QByteArray m_compressedPostBody;
+    QString m_postBodyFilePath;
+    QString m_compressedPostBodyFilePath;
+    std::unique_ptr<QFile> m_postBodyWriteStream;
+    bool m_postBodyWriteFailed = false;
+    quint64 m_postLength = 0;
+    bool m_shouldStreamPostDataFromDisk = false;
+    bool m_shouldCompressRequestBody = false;
+    bool m_didCreateTemporaryPostDataFile = false;
+    bool m_haveBuiltPostBody = false;
+    bool m_postBodyReadFailed = false;
+
+    // Headers and cookies.
+    platform::HTTPHeaderFields m_requestHeaders;
+    bool m_haveBuiltRequestHeaders = false;
+    QList<QNetworkCookie> m_requestCookies;
+    bool m_useCookiePersistence = true;
+    QString m_userAgentString;
+
+    // State of a run.
+    mutable std::recursive_mutex m_lock;
+    bool m_inProgress = false;
+    bool m_complete = false;
+    bool m_finished = false;
+    bool m_cancelled = false;
+    bool m_downloadComplete = false;
+    std::optional<VNError> m_error;
+    bool m_isSynchronous = false;
+    QString m_runLoopMode;
+    platform::RunLoop* m_requestLoop = nullptr;
+    std::shared_ptr<platform::RunLoopTimer> m_statusTimer;
+    platform::HTTPMessage m_message;
+    bool m_isPACFileRequest = false;
+    std::function<void(VNHTTPRequest&)> m_PACFinished;
+
+    // Time-out and retries.
+    double m_timeOutSeconds;
+    std::optional<Clock::time_point> m_lastActivityTime;
+    int m_numberOfTimesToRetryOnTimeout = 0;
+    int m_retryCount = 0;
+    bool m_willRetryRequest = false;
+    quint64 m_uploadBufferSize = 0;
+
+    // Connection.
+    std::shared_ptr<Stream> m_readStream;
+    bool m_readStreamIsScheduled = false;
+    std::shared_ptr<VNConnectionPool::Entry> m_connectionInfo;
+    quint64 m_requestID = 0;
+    bool m_shouldAttemptPersistentConnection = true;
+    double m_persistentConnectionTimeoutSeconds = 60.0;
+    bool m_connectionCanBeReused = false;
+    bool m_validatesSecureCertificate = true;
+    QString m_clientCertificateChainFile, m_clientPrivateKeyFile;
+    QString m_proxyHost;
+    int m_proxyPort = 0;
+    QString m_proxyType;
+    QUrl m_PACurl;
+    std::shared_ptr<VNHTTPRequest> m_PACFileRequest;
+    std::shared_ptr<std::atomic<bool>> m_PACQueueWidened;
+
+    // Response.
+    platform::HTTPHeaderFields m_responseHeaders;
+    bool m_haveReadResponseHeaders = false;
+    int m_responseStatusCode = 0;
+    QString m_responseStatusMessage;
+    QList<QNetworkCookie> m_responseCookies;
+    QByteArray m_rawResponseData;
+    QByteArray m_responseEncoding;
+    QByteArray m_defaultResponseEncoding = "ISO-8859-1";
+    quint64 m_contentLength = 0;
+    quint64 m_partialDownloadSize = 0;
+    quint64 m_totalBytesRead = 0;
+    quint64 m_totalBytesSent = 0;
+    quint64 m_lastBytesRead = 0;
+    quint64 m_lastBytesSent = 0;
+    int m_authenticationNeeded = 0;
+
+    // Redirects.
+    bool m_shouldRedirect = true;
+    bool m_needsRedirect = false;
+    int m_redirectCount = 0;
+    bool m_shouldUseRFC2616RedirectBehaviour = false;
+
+    // Compression and downloads.
+    bool m_allowCompressedResponse = true;
+    bool m_shouldWaitToInflateCompressedResponses = true;
+    std::unique_ptr<VNDataDecompressor> m_dataDecompressor;
+    QString m_downloadDestinationPath;
+    QString m_temporaryFileDownloadPath;
+    QString m_temporaryUncompressedDataDownloadPath;
+    std::unique_ptr<QFile> m_fileDownloadOutputStream;
+    std::unique_ptr<QFile> m_inflatedFileDownloadOutputStream;
+    bool m_allowResumeForFileDownloads = false;
+
+    QVariantMap m_userInfo;
+    qint64 m_tag = 0;
+};

@@ -1,0 +1,105 @@
+#include "VNPACScriptRunner.h"
+
+#include <QJSEngine>
+#include <QJSValue>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+// The helper functions scripts expect. Those that would look a name up
+// answer only for address literals, so a script cannot reach a resolver.
+const char* const Helpers = R"JS(
+function isPlainHostName(host) { return String(host).indexOf('.') < 0; }
+function dnsDomainIs(host, domain) {
+    host = String(host).toLowerCase(); domain = String(domain).toLowerCase();
+    return host.length >= domain.length && host.substring(host.length - domain.length) == domain;
+}
+function localHostOrDomainIs(host, hostdom) {
+    host = String(host).toLowerCase(); hostdom = String(hostdom).toLowerCase();
+    return host == hostdom || hostdom.lastIndexOf(host + '.', 0) == 0;
+}
+function __isIPv4(s) { return /^(\d{1,3})\.(\d{1,3})\.(\d{1,3})\.(\d{1,3})$/.test(String(s)); }
+function dnsResolve(host) { return __isIPv4(host) ? String(host) : null; }
+function isResolvable(host) { return __isIPv4(host); }
+function myIpAddress() { return '127.0.0.1'; }
+function dnsDomainLevels(host) { return String(host).split('.').length - 1; }
+function __ipNumber(s) {
+    var p = String(s).split('.'); if (p.length != 4) return null;
+    var n = 0; for (var i = 0; i < 4; ++i) { var v = parseInt(p[i], 10); if (isNaN(v) || v < 0 || v > 255) return null; n = n * 256 + v; }
+    return n;
+}
+function isInNet(host, pattern, mask) {
+    var h = __ipNumber(dnsResolve(host)), p = __ipNumber(pattern), m = __ipNumber(mask);
+    if (h === null || p === null || m === null) return false;
+    for (var bit = 0x80000000, i = 0; i < 32; ++i, bit /= 2) {
+        if (Math.floor(m / bit) % 2 == 1 && Math.floor(h / bit) % 2 != Math.floor(p / bit) % 2) return false;
+    }
+    return true;
+}
+function shExpMatch(str, shexp) {
+    var re = '^' + String(shexp).replace(/[.+^${}()|[\]\\]/g, '\\$&').replace(/\*/g, '.*').replace(/\?/g, '.') + '$';
+    return new RegExp(re).test(String(str));
+}
+function weekdayRange() { return true; }
+function dateRange() { return true; }
+function timeRange() { return true; }
+)JS";
+
+// Interrupts the engine when the time is up, unless told the run ended.
+class Watchdog {
+public:
+    Watchdog(QJSEngine& engine, std::chrono::milliseconds limit)
+        : m_thread([this, &engine, limit] {
+            std::unique_lock lock(m_lock);
+            if (!m_done.wait_for(lock, limit, [this] { return m_finished; }))
+                engine.setInterrupted(true);
+        })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_lock);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+} // namespace
+
+std::optional<QList<VNProxy>> VNPACScriptRunner::proxiesForURL(const QString& script, const QUrl& url,
+    std::chrono::milliseconds timeLimit)
+{
+    if (script.isEmpty() || script.size() > MaximumScriptLength || timeLimit.count() <= 0)
+        return std::nullopt;
+    QJSEngine engine;
+    QJSValue answer;
+    {
+        Watchdog watchdog(engine, timeLimit);
+        engine.evaluate(QString::fromLatin1(Helpers));
+        const QJSValue loaded = engine.evaluate(script);
+        if (loaded.isError() || engine.isInterrupted())
+            return std::nullopt;
+        QJSValue find = engine.globalObject().property(QStringLiteral("FindProxyForURL"));
+        if (!find.isCallable())
+            return std::nullopt;
+        answer = find.call({ QJSValue(url.toString(QUrl::FullyEncoded)), QJSValue(url.host()) });
+        if (engine.isInterrupted())
+            return std::nullopt;
+    }
+    if (answer.isError() || !answer.isString())
+        return std::nullopt;
+    const QList<VNProxy> proxies = VNProxy::parsePACResult(answer.toString());
+    if (proxies.isEmpty())
+        return std::nullopt;
+    return proxies;
+}

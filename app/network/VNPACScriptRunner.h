@@ -1,0 +1,22 @@
+#pragma once
+
+#include "VNProxy.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <chrono>
+#include <optional>
+
+// Runs a proxy auto-configuration script for a URL. The script is somebody
+// else's code: it runs in a bare engine with only the usual pure helper
+// functions (no host look-ups, no files, no network), is stopped by a
+// watchdog once its time is up, and a script that fails, throws, runs too
+// long or answers nothing usable yields no answer.
+class VNPACScriptRunner {
+public:
+    static constexpr qsizetype MaximumScriptLength = 1024 * 1024;
+
+    static std::optional<QList<VNProxy>> proxiesForURL(const QString& script, const QUrl& url,
+        std::chrono::milliseconds timeLimit);
+};
