@@ -14,7 +14,6 @@
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QUuid>
 #include <QVBoxLayout>
@@ -168,8 +167,6 @@ void KZDabBrushListView::constructUIIfNeeded()
     setAccessibleDescription(tr("The brushes, in groups"));
     m_tabView = new QTabWidget(this);
     m_tabView->setObjectName(QStringLiteral("tab_tabview"));
-    // A name of its own, so that only the tabs bear the groups' names.
-    m_tabView->tabBar()->setAccessibleName(tr("Brush Groups"));
     m_tabView->setGeometry(QRect(QPoint(0, 0), size()));
     layout->addWidget(m_tabView);
 

@@ -43,25 +43,29 @@ QString E2EHarness::testDataPath(const QString& relative)
 
 bool E2EHarness::startServer()
 {
-    bool started = false;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        started = startServerOnce();
-        if (!started) {
-            stopServer();
-            m_display.clear();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (startServerOnce()) {
+            // The program publishes its controls on the accessibility bus;
+            // the session bus it finds that through is private to this
+            // harness. A display server that gave up its display meanwhile
+            // (to one still leaving it) makes the whole start again.
+            m_bus = std::make_unique<E2ESessionBus>(m_busFolder.path());
+            if (m_bus->start(m_display, kDeadlineMs) && serverAnswers())
+                return true;
         }
-    }
-    if (!started)
-        return false;
-    // The program publishes its controls on the accessibility bus; the
-    // session bus it finds that through is private to this harness.
-    m_bus = std::make_unique<E2ESessionBus>(m_busFolder.path());
-    if (!m_bus->start(m_display, kDeadlineMs)) {
         stopServer();
         m_display.clear();
-        return false;
     }
-    return true;
+    return false;
+}
+
+bool E2EHarness::serverAnswers()
+{
+    if (!m_xvfb || m_xvfb->state() != QProcess::Running || m_xvfb->waitForFinished(0))
+        return false;
+    int code = -1;
+    run(QStringLiteral("xdpyinfo"), {}, kDeadlineMs, &code);
+    return code == 0 && m_xvfb->state() == QProcess::Running && !m_xvfb->waitForFinished(0);
 }
 
 void E2EHarness::stopServer()
@@ -114,14 +118,15 @@ bool E2EHarness::startServerOnce()
     // The number comes before the server is fully up, and a server that
     // took a display another one is still leaving gives up right after: it
     // counts only once it answers a client.
-    int code = -1;
-    run(QStringLiteral("xdpyinfo"), {}, kDeadlineMs, &code);
-    return code == 0 && m_xvfb->state() == QProcess::Running && !m_xvfb->waitForFinished(0);
+    return serverAnswers();
 }
 
 bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
 {
-    if (m_display.isEmpty() && !startServer())
+    // A display server that has gone since (or was never started) is
+    // started anew, with its buses.
+    if ((m_display.isEmpty() || !m_xvfb || m_xvfb->state() != QProcess::Running || m_xvfb->waitForFinished(0)) &&
+        !startServer())
         return false;
     collectOutput();
     m_earlierStderr = m_stderr;

@@ -151,6 +151,8 @@ public:
 
 private:
     bool startServerOnce();
+    // Whether our display server still runs and answers a client.
+    bool serverAnswers();
     AccessibleTree* accessibleTree();
     void stopServer();
     void collectOutput();
