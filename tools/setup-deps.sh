@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins libgl-dev qt6-webengine-dev qt6-declarative-dev
   zlib1g-dev libxml2-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick python3
+  xvfb xauth xdotool x11-utils imagemagick python3 dbus-daemon at-spi2-core
   fonts-dejavu-core
   libssl-dev openssl libboost-dev nettle-dev iproute2
   nginx squid dante-server

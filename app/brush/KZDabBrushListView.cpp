@@ -163,6 +163,8 @@ void KZDabBrushListView::constructUIIfNeeded()
         return;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    setAccessibleName(tr("Brush Chooser"));
+    setAccessibleDescription(tr("The brushes, in groups"));
     m_tabView = new QTabWidget(this);
     m_tabView->setObjectName(QStringLiteral("tab_tabview"));
     m_tabView->setGeometry(QRect(QPoint(0, 0), size()));
@@ -204,6 +206,9 @@ void KZDabBrushListView::constructUIIfNeeded()
             button->setGeometry(kButtonInset, kButtonInset, kCellSize - 2 * kButtonInset,
                                 kCellSize - 2 * kButtonInset);
             button->setDelegate(this);
+            // Each brush is found by its entry in the list, unique in the set.
+            button->setAccessibleName(group.at(k));
+            button->setAccessibleDescription(tr("A brush of the %1 group").arg(group.first()));
             if (const QString preview = previewPathForEntry(group.at(k)); !preview.isEmpty())
                 button->setOriginalImage(QImage(preview));
             const int tag = tagForEntry(g, k);

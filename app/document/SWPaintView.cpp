@@ -37,6 +37,9 @@ SWPaintView::SWPaintView(QWidget* parent)
     // The overlay in front takes the window's events; drops reach the
     // canvas through the clip view behind it.
     setFocusPolicy(Qt::NoFocus);
+    // Its extents tell where the picture shows, at the current zoom.
+    setAccessibleName(tr("Canvas"));
+    setAccessibleDescription(tr("The picture"));
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
     setAcceptDrops(true);

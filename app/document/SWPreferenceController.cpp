@@ -96,6 +96,8 @@ void SWPreferenceController::loadWindow()
     m_undoStepper = new SWStepper(m_advancedPrefsView);
     m_undoStepper->setObjectName(QStringLiteral("undoStepper"));
     m_undoStepper->setRange(0, kMaximumUndoLevels);
+    // The row's label names the field for accessibility clients.
+    m_undoTextField->setAccessibleName(tr("Undo steps:"));
     undoRow->addWidget(m_undoTextField);
     undoRow->addWidget(m_undoStepper);
     undoRow->addStretch(1);

@@ -57,20 +57,27 @@ void SWResizeWindowController::loadWindow()
     grid->addWidget(new QLabel(tr("pixels"), dialog), 1, 2);
     grid->addWidget(new QLabel(tr("pixels"), dialog), 2, 2);
 
-    grid->addWidget(new QLabel(tr("New size:"), dialog), 3, 0, 1, 2);
+    auto* newSize = new QLabel(tr("New size:"), dialog);
+    grid->addWidget(newSize, 3, 0, 1, 2);
     m_unitButton = new QComboBox(dialog);
+    // Each label names the control beside it, for accessibility clients.
+    newSize->setBuddy(m_unitButton);
     m_unitButton->setObjectName(QStringLiteral("unitButton"));
     m_unitButton->addItems({tr("Percent"), tr("Pixels")});
     grid->addWidget(m_unitButton, 3, 2, 1, 2);
-    grid->addWidget(new QLabel(tr("Width:"), dialog), 4, 0);
+    auto* newWidth = new QLabel(tr("Width:"), dialog);
+    grid->addWidget(newWidth, 4, 0);
     m_widthFieldNew = new VTRNumericTextField(dialog);
+    newWidth->setBuddy(m_widthFieldNew);
     m_widthFieldNew->setObjectName(QStringLiteral("widthFieldNew"));
     grid->addWidget(m_widthFieldNew, 4, 1);
     m_widthUnits = new QLabel(dialog);
     m_widthUnits->setObjectName(QStringLiteral("widthUnits"));
     grid->addWidget(m_widthUnits, 4, 2);
-    grid->addWidget(new QLabel(tr("Height:"), dialog), 5, 0);
+    auto* newHeight = new QLabel(tr("Height:"), dialog);
+    grid->addWidget(newHeight, 5, 0);
     m_heightFieldNew = new VTRNumericTextField(dialog);
+    newHeight->setBuddy(m_heightFieldNew);
     m_heightFieldNew->setObjectName(QStringLiteral("heightFieldNew"));
     grid->addWidget(m_heightFieldNew, 5, 1);
     m_heightUnits = new QLabel(dialog);

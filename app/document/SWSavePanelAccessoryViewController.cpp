@@ -29,8 +29,11 @@ void SWSavePanelAccessoryViewController::loadView()
     m_view = new QWidget;
     auto* row = new QHBoxLayout(m_view);
     row->setContentsMargins(0, 4, 0, 4);
-    row->addWidget(new QLabel(QStringLiteral("File Format:"), m_view));
+    auto* fileFormat = new QLabel(QStringLiteral("File Format:"), m_view);
+    row->addWidget(fileFormat);
     m_fileTypeButton = new QComboBox(m_view);
+    // Each label names the control beside it, for accessibility clients.
+    fileFormat->setBuddy(m_fileTypeButton);
     m_fileTypeButton->setObjectName(QStringLiteral("fileTypeButton"));
     m_fileTypeButton->addItems(fileTypeTitles());
     row->addWidget(m_fileTypeButton);
@@ -43,9 +46,11 @@ void SWSavePanelAccessoryViewController::loadView()
     m_jpegView = new QWidget;
     auto* jpeg = new QHBoxLayout(m_jpegView);
     jpeg->setContentsMargins(12, 0, 0, 0);
-    jpeg->addWidget(new QLabel(QStringLiteral("Quality:"), m_jpegView));
+    auto* quality = new QLabel(QStringLiteral("Quality:"), m_jpegView);
+    jpeg->addWidget(quality);
     jpeg->addWidget(new QLabel(QStringLiteral("Least"), m_jpegView));
     m_qualitySlider = new QSlider(Qt::Horizontal, m_jpegView);
+    quality->setBuddy(m_qualitySlider);
     m_qualitySlider->setObjectName(QStringLiteral("qualitySlider"));
     m_qualitySlider->setRange(0, 100);
     jpeg->addWidget(m_qualitySlider, 1);

@@ -13,9 +13,14 @@ SWStepper::SWStepper(QWidget* parent)
     m_up = new QToolButton(this);
     m_up->setObjectName(QStringLiteral("upButton"));
     m_up->setArrowType(Qt::UpArrow);
+    // Arrows without text: named for accessibility clients.
+    m_up->setAccessibleName(tr("Increment"));
+    m_up->setAccessibleDescription(tr("Raises the value by one"));
     m_down = new QToolButton(this);
     m_down->setObjectName(QStringLiteral("downButton"));
     m_down->setArrowType(Qt::DownArrow);
+    m_down->setAccessibleName(tr("Decrement"));
+    m_down->setAccessibleDescription(tr("Lowers the value by one"));
     for (QToolButton* button : {m_up, m_down}) {
         button->setAutoRepeat(true);
         button->setFixedSize(18, 11);

@@ -33,6 +33,9 @@ KZStandInToolPanel::KZStandInToolPanel(KZToolboxController* controller, const QS
         button->setObjectName(QStringLiteral("tool:") + label);
         button->setText(label);
         button->setToolTip(label);
+        // Found by its label, as a screen reader (and the end-to-end tests) look for it.
+        button->setAccessibleName(label);
+        button->setAccessibleDescription(tr("Chooses the %1 tool").arg(label));
         button->setCheckable(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setFixedSize(kButtonWidth, kButtonHeight);
@@ -49,19 +52,27 @@ KZStandInToolPanel::KZStandInToolPanel(KZToolboxController* controller, const QS
 
     auto* settings = new QHBoxLayout;
     settings->setSpacing(kMargin);
-    settings->addWidget(new QLabel(tr("Size"), this));
+    auto* sizeLabel = new QLabel(tr("Size"), this);
+    settings->addWidget(sizeLabel);
     m_lineWidth = new QSpinBox(this);
     m_lineWidth->setObjectName(QStringLiteral("lineWidth"));
+    sizeLabel->setBuddy(m_lineWidth);
+    m_lineWidth->setAccessibleName(tr("Size"));
+    m_lineWidth->setAccessibleDescription(tr("The line width, in pixels"));
     m_lineWidth->setRange(1, 99);
     m_lineWidth->setFocusPolicy(Qt::ClickFocus);
     settings->addWidget(m_lineWidth);
     m_foregroundWell = new QToolButton(this);
     m_foregroundWell->setObjectName(QStringLiteral("foregroundColor"));
     m_foregroundWell->setToolTip(tr("Color 1"));
+    m_foregroundWell->setAccessibleName(tr("Color 1"));
+    m_foregroundWell->setAccessibleDescription(tr("The colour the left button paints with; click to choose another"));
     m_foregroundWell->setFocusPolicy(Qt::NoFocus);
     m_backgroundWell = new QToolButton(this);
     m_backgroundWell->setObjectName(QStringLiteral("backgroundColor"));
     m_backgroundWell->setToolTip(tr("Color 2"));
+    m_backgroundWell->setAccessibleName(tr("Color 2"));
+    m_backgroundWell->setAccessibleDescription(tr("The colour the right button paints with; click to choose another"));
     m_backgroundWell->setFocusPolicy(Qt::NoFocus);
     settings->addWidget(m_foregroundWell);
     settings->addWidget(m_backgroundWell);

@@ -17,7 +17,8 @@ class QToolButton;
 class KZStandInToolPanel : public QWidget {
     Q_OBJECT
 public:
-    // Geometry the end-to-end tests rely on to find the controls.
+    // Every control carries an accessible name (a tool's label, "Size",
+    // "Color 1", "Color 2"): that is how the end-to-end tests find it.
     static constexpr int kMargin = 4;
     static constexpr int kButtonWidth = 112;
     static constexpr int kButtonHeight = 24;

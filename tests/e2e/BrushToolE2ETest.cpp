@@ -4,59 +4,10 @@
 // Every check reads a saved picture back through ImageMagick.
 #include "E2EHarness.h"
 
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QImage>
-#include <QRegularExpression>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Where the blank 400 x 300 canvas starts in a screenshot of the window.
-QPoint canvasOrigin(const QImage& shot)
-{
-    for (int y = 0; y < shot.height(); ++y) {
-        int run = 0;
-        for (int x = 0; x < shot.width(); ++x) {
-            run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
-            if (run == 400)
-                return {x - 399, y};
-        }
-    }
-    return {-1, -1};
-}
-
-// The first brush button of the chooser: the top-left of its dark grid (a
-// long run of the grid's colour, so that no glyph of a label counts).
-QPoint firstChooserCell(const QImage& shot)
-{
-    const QRgb dark = qRgb(40, 40, 40);
-    for (int y = 0; y < shot.height(); ++y) {
-        int run = 0;
-        for (int x = shot.width() / 2; x < shot.width(); ++x) {
-            run = shot.pixel(x, y) == dark ? run + 1 : 0;
-            if (run == 40)
-                return {x - 39, y};
-        }
-    }
-    return {-1, -1};
-}
-
-// The centre of the stand-in panel's first tool button ("Brushes"): the
-// first two dark frame rows at the panel's left edge, below the menu bar.
-QPoint firstToolButton(const QImage& shot)
-{
-    const int x = 6;
-    std::vector<int> frames;
-    for (int y = 0; y < std::min(120, shot.height()) && frames.size() < 2; ++y) {
-        if (qGray(shot.pixel(x, y)) < 200)
-            frames.push_back(y);
-    }
-    if (frames.size() < 2)
-        return {-1, -1};
-    return {60, (frames[0] + frames[1]) / 2};
-}
 
 // Paint taken off white within a box: 0 for a blank box.
 long inkIn(const QImage& picture, const QRect& box)
@@ -88,26 +39,15 @@ struct BrushProgram {
         if (window.isEmpty())
             return;
         h.focus(window);
-        // The window may be mapped before all of it is painted: look again
-        // until the canvas, the chooser and the tool buttons all show.
-        E2EHarness::waitUntil([this] {
-            const QImage shot = h.screenshot(window);
-            canvas = canvasOrigin(shot);
-            chooser = firstChooserCell(shot);
-            toolButton = firstToolButton(shot);
-            return ready();
-        });
+        canvas = h.canvasExtents(window);
     }
-    bool ready() const { return !window.isEmpty() && canvas.x() >= 0 && chooser.x() >= 0 && toolButton.x() >= 0; }
+    bool ready() const { return !window.isEmpty() && canvas.size() == QSize(400, 300); }
 
-    void click(const QPoint& at)
-    {
-        h.mouseMove(at.x(), at.y(), window);
-        h.click(1);
-    }
+    // A tool or a brush of the window, found by its accessible name.
+    bool choose(const QString& control) { return h.chooseControl(control, window); }
     void dragOnCanvas(const QPoint& from, const QPoint& to, int button = 1)
     {
-        h.drag(canvas + from, canvas + to, window, button, 15);
+        h.drag(canvas.topLeft() + from, canvas.topLeft() + to, QString(), button, 15);
     }
     // Save As through the keyboard, then the saved picture.
     QImage saveAs(const QString& name)
@@ -126,9 +66,8 @@ struct BrushProgram {
 
     E2EHarness h;
     QString window;
-    QPoint canvas{-1, -1};
-    QPoint chooser{-1, -1};
-    QPoint toolButton{-1, -1};
+    // The blank 400 x 300 picture on the screen.
+    QRect canvas;
 };
 
 } // namespace
@@ -136,8 +75,8 @@ struct BrushProgram {
 TEST(BrushToolE2E, DragsPaintUndoTakesBackRightDragPaintsBackColourAndTheChooserChangesTheStroke)
 {
     BrushProgram p;
-    ASSERT_TRUE(p.ready()) << p.h.standardError().toStdString();
-    p.click(p.toolButton); // the "Brushes" tool; its first brush is loaded at start
+    ASSERT_TRUE(p.ready()) << p.canvas.width() << " x " << p.canvas.height() << "\n" << p.h.standardError().toStdString();
+    ASSERT_TRUE(p.choose(QStringLiteral("Brushes"))); // the tool; its first brush is loaded at start
 
     // A drag paints dabs all along its path, and nothing elsewhere.
     p.dragOnCanvas({40, 100}, {360, 100});
@@ -166,7 +105,7 @@ TEST(BrushToolE2E, DragsPaintUndoTakesBackRightDragPaintsBackColourAndTheChooser
     EXPECT_EQ(inkIn(crossed, QRect(190, 150, 21, 40)), 0) << "white on white leaves no mark";
 
     // Another brush of the chooser (the second of the first group) paints a different stroke.
-    p.click(p.chooser + QPoint(64 + 32, 32));
+    ASSERT_TRUE(p.choose(QStringLiteral("sketch/charcoal")));
     p.dragOnCanvas({40, 50}, {360, 50});
     const QImage chosen = p.saveAs(QStringLiteral("chosen"));
     ASSERT_FALSE(chosen.isNull());

@@ -21,16 +21,6 @@ int longestWhiteRun(const QImage& shot)
     return best;
 }
 
-// The first white pixel of the row with the longest run: a point on the canvas.
-QPoint canvasPoint(const QImage& shot)
-{
-    for (int y = shot.height() / 3; y < shot.height(); ++y)
-        for (int x = 0; x + 50 < shot.width(); ++x)
-            if (shot.pixel(x, y) == qRgb(255, 255, 255) && shot.pixel(x + 50, y) == qRgb(255, 255, 255))
-                return {x + 25, y};
-    return {-1, -1};
-}
-
 struct Program {
     Program()
     {
@@ -87,12 +77,13 @@ TEST(CanvasTools, ZoomShortcutsScaleTheCanvasOnScreen)
 
     // Drags with both buttons over the canvas travel the whole event road.
     p.h.key(QStringLiteral("ctrl+0"));
-    const QImage shot = p.h.screenshot(p.window);
-    const QPoint on = canvasPoint(shot);
-    ASSERT_GE(on.x(), 0);
-    p.h.drag(on, on + QPoint(40, 30), p.window, 1);
-    p.h.drag(on + QPoint(10, 0), on + QPoint(60, 40), p.window, 3);
-    p.h.mouseMove(on.x() + 5, on.y() + 5, p.window);
+    ASSERT_EQ(settledWhiteRun(p, is(400)), 400);
+    const QRect canvas = p.h.canvasExtents(p.window);
+    ASSERT_EQ(canvas.size(), QSize(400, 300));
+    const QPoint on = canvas.topLeft() + QPoint(25, 100);
+    p.h.drag(on, on + QPoint(40, 30), QString(), 1);
+    p.h.drag(on + QPoint(10, 0), on + QPoint(60, 40), QString(), 3);
+    p.h.mouseMove(on.x() + 5, on.y() + 5);
     p.h.key(QStringLiteral("Escape"));
     p.h.key(QStringLiteral("Delete"));
     // The pencil painted both drags: undone, the picture is unedited again

@@ -1,5 +1,8 @@
 #include "E2EHarness.h"
 
+#include "AccessibleTree.h"
+#include "E2ESessionBus.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,16 +44,36 @@ QString E2EHarness::testDataPath(const QString& relative)
 bool E2EHarness::startServer()
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (startServerOnce())
-            return true;
+        if (startServerOnce()) {
+            // The program publishes its controls on the accessibility bus;
+            // the session bus it finds that through is private to this
+            // harness. A display server that gave up its display meanwhile
+            // (to one still leaving it) makes the whole start again.
+            m_bus = std::make_unique<E2ESessionBus>(m_busFolder.path());
+            if (m_bus->start(m_display, kDeadlineMs) && serverAnswers())
+                return true;
+        }
         stopServer();
         m_display.clear();
     }
     return false;
 }
 
+bool E2EHarness::serverAnswers()
+{
+    if (!m_xvfb || m_xvfb->state() != QProcess::Running || m_xvfb->waitForFinished(0))
+        return false;
+    int code = -1;
+    run(QStringLiteral("xdpyinfo"), {}, kDeadlineMs, &code);
+    return code == 0 && m_xvfb->state() == QProcess::Running && !m_xvfb->waitForFinished(0);
+}
+
 void E2EHarness::stopServer()
 {
+    m_accessibleTree.reset();
+    if (m_bus)
+        m_bus->stop();
+    m_bus.reset();
     if (m_xvfb && m_xvfb->state() != QProcess::NotRunning) {
         m_xvfb->terminate();
         if (!m_xvfb->waitForFinished(5000))
@@ -95,14 +118,15 @@ bool E2EHarness::startServerOnce()
     // The number comes before the server is fully up, and a server that
     // took a display another one is still leaving gives up right after: it
     // counts only once it answers a client.
-    int code = -1;
-    run(QStringLiteral("xdpyinfo"), {}, kDeadlineMs, &code);
-    return code == 0 && m_xvfb->state() == QProcess::Running && !m_xvfb->waitForFinished(0);
+    return serverAnswers();
 }
 
 bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
 {
-    if (m_display.isEmpty() && !startServer())
+    // A display server that has gone since (or was never started) is
+    // started anew, with its buses.
+    if ((m_display.isEmpty() || !m_xvfb || m_xvfb->state() != QProcess::Running || m_xvfb->waitForFinished(0)) &&
+        !startServer())
         return false;
     collectOutput();
     m_earlierStderr = m_stderr;
@@ -113,6 +137,11 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
     env.insert(QStringLiteral("HOME"), m_work.path());
     env.insert(QStringLiteral("QT_FONT_DPI"), QStringLiteral("96"));
+    // Its controls on the accessibility bus, found through the private
+    // session bus, whether or not a screen reader asks for them.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus ? m_bus->address() : QString());
+    env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));
+    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     // The web engine's sandbox cannot run as root under Xvfb; the program
     // never turns it off itself.
     env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
@@ -262,6 +291,68 @@ QRect E2EHarness::windowGeometry(const QString& windowId)
         if (parts[0] == QLatin1String("HEIGHT")) h = parts[1].toInt();
     }
     return {x, y, w, h};
+}
+
+AccessibleTree* E2EHarness::accessibleTree()
+{
+    if (!m_accessibleTree && m_bus && m_bus->isRunning())
+        m_accessibleTree = std::make_unique<AccessibleTree>(m_bus->accessibilityAddress());
+    return m_accessibleTree.get();
+}
+
+AccessibleControl E2EHarness::findControl(const QString& name, const QString& windowId, int timeoutMs)
+{
+    AccessibleControl control;
+    QStringList shown;
+    QElapsedTimer timer;
+    timer.start();
+    waitUntil(
+        [&] {
+            AccessibleTree* tree = accessibleTree();
+            if (!tree || !isRunning())
+                return true;
+            const QRect window = windowId.isEmpty() ? QRect() : windowGeometry(windowId);
+            if (!windowId.isEmpty() && window.isEmpty())
+                return false;
+            shown.clear();
+            const QList<AccessibleControl> found =
+                tree->find(processId(), name, window, int(std::max<qint64>(timeoutMs - timer.elapsed(), 1000)), &shown);
+            if (found.isEmpty())
+                return false;
+            control = found.constFirst();
+            return true;
+        },
+        timeoutMs);
+    if (!control.found && timeoutMs >= kDeadlineMs) {
+        // Say what did show, for whoever reads the log.
+        shown.removeDuplicates();
+        std::cerr << "No control named \"" << name.toStdString() << "\" showed"
+                  << (windowId.isEmpty() ? std::string() : " in window " + windowId.toStdString())
+                  << (isRunning() ? std::string() : " (the program is not running)") << "; the names shown:\n  "
+                  << shown.join(QStringLiteral(" | ")).toStdString() << std::endl;
+    }
+    return control;
+}
+
+QRect E2EHarness::controlExtents(const QString& name, const QString& windowId, int timeoutMs)
+{
+    const AccessibleControl control = findControl(name, windowId, timeoutMs);
+    return control.found ? control.extents : QRect();
+}
+
+bool E2EHarness::clickControl(const QString& name, const QString& windowId, int button)
+{
+    const AccessibleControl control = findControl(name, windowId);
+    if (!control.found)
+        return false;
+    mouseMove(control.centre().x(), control.centre().y());
+    click(button);
+    return true;
+}
+
+bool E2EHarness::chooseControl(const QString& name, const QString& windowId)
+{
+    return clickControl(name, windowId) && waitUntil([&] { return findControl(name, windowId).isChecked(); });
 }
 
 QImage E2EHarness::screenshot(const QString& windowId)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AccessibleControl.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -10,9 +12,24 @@
 #include <functional>
 #include <memory>
 
+class AccessibleTree;
+class E2ESessionBus;
+
 // Drives the real velumo binary on a private Xvfb server: its own display,
-// its own settings folder, input through xdotool, and a check that the
-// program exits cleanly without a sanitizer report.
+// its own session bus with the accessibility bus, its own settings folder,
+// input through xdotool, and a check that the program exits cleanly without
+// a sanitizer report.
+//
+// Controls are found by their accessible names, as a screen reader finds
+// them, never by where a layout puts them:
+//
+//     ASSERT_TRUE(h.chooseControl(QStringLiteral("Eraser"), window)); // a tool, by its label
+//     const QRect canvas = h.canvasExtents(window);                  // the picture on the screen
+//     h.drag(canvas.topLeft() + QPoint(10, 10), canvas.topLeft() + QPoint(90, 10));
+//     h.clickControl(QStringLiteral("Color 1"), window);             // any other control
+//
+// Every lookup waits (up to its deadline) until the control shows, so a
+// test needs no wait of its own for the window to be painted.
 class E2EHarness {
 public:
     // How long a step may take to show its effect: generous, because the
@@ -23,8 +40,9 @@ public:
     E2EHarness();
     ~E2EHarness();
 
-    // Starts a private Xvfb on a display it picks itself; a server that
-    // does not answer a client is replaced (a few times at most).
+    // Starts a private Xvfb on a display it picks itself (a server that
+    // does not answer a client is replaced, a few times at most), then the
+    // session and accessibility buses the program will use.
     bool startServer();
     // Starts the program with the given arguments. Returns false when it
     // could not be started.
@@ -41,9 +59,36 @@ public:
     void mouseDown(int button = 1);
     void mouseUp(int button = 1);
     void click(int button = 1);
-    void drag(const QPoint& from, const QPoint& to, const QString& windowId, int button = 1, int steps = 10);
+    // From and to are relative to the window, or screen points when
+    // windowId is empty.
+    void drag(const QPoint& from, const QPoint& to, const QString& windowId = QString(), int button = 1, int steps = 10);
     QRect windowGeometry(const QString& windowId);
     QImage screenshot(const QString& windowId = QString());
+
+    // The program's control with this accessible name (a tool's label, a
+    // button's title, a brush's entry in the brush list, kCanvasName...),
+    // found through the accessibility tree once it shows on the screen.
+    // windowId (from waitForWindow) limits the search to that window; empty:
+    // every window of the program. Should several controls show with the
+    // name, the first in the tree counts. found is false when none showed
+    // within the time; at the full deadline what did show is printed.
+    AccessibleControl findControl(const QString& name, const QString& windowId = QString(), int timeoutMs = kDeadlineMs);
+    // Its rectangle in screen coordinates, or a null rectangle.
+    QRect controlExtents(const QString& name, const QString& windowId = QString(), int timeoutMs = kDeadlineMs);
+    // Moves the mouse to the middle of the control and clicks; false when
+    // it never showed.
+    bool clickControl(const QString& name, const QString& windowId = QString(), int button = 1);
+    // Clicks a control that stays chosen (a tool, a brush) and waits until
+    // it shows as checked; false when it never did.
+    bool chooseControl(const QString& name, const QString& windowId = QString());
+    // The canvas of a document window: where the picture shows, in screen
+    // coordinates and at the current zoom (a picture pixel (x, y) at 100 %
+    // is the screen pixel topLeft() + (x, y)).
+    QRect canvasExtents(const QString& windowId = QString(), int timeoutMs = kDeadlineMs)
+    {
+        return controlExtents(kCanvasName, windowId, timeoutMs);
+    }
+    static inline const QString kCanvasName = QStringLiteral("Canvas");
 
     // Waits for the program to end; returns its exit code, or -1 when it
     // did not end in time (it is then killed) or crashed.
@@ -106,6 +151,9 @@ public:
 
 private:
     bool startServerOnce();
+    // Whether our display server still runs and answers a client.
+    bool serverAnswers();
+    AccessibleTree* accessibleTree();
     void stopServer();
     void collectOutput();
     QString describeExit() const;
@@ -113,6 +161,9 @@ private:
     QString programThreads();
     std::unique_ptr<QProcess> m_xvfb;
     std::unique_ptr<QProcess> m_program;
+    QTemporaryDir m_busFolder;
+    std::unique_ptr<E2ESessionBus> m_bus;
+    std::unique_ptr<AccessibleTree> m_accessibleTree;
     QTemporaryDir m_config;
     QTemporaryDir m_work;
     QString m_display;

@@ -1,5 +1,4 @@
 #include "E2EHarness.h"
-#include "StandInPanelLayout.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -34,8 +33,7 @@ Picture decode(E2EHarness& h, const QString& path)
 }
 
 struct Program {
-    // The program with a blank picture, or with a picture file (whose top
-    // row must be white, so that the canvas can be found).
+    // The program with a blank picture, or with a picture file.
     explicit Program(const QString& picture = {})
     {
         if (!h.launch(picture.isEmpty() ? QStringList() : QStringList{picture}))
@@ -47,37 +45,17 @@ struct Program {
         waitForCanvas();
     }
 
-    // Waits until the canvas and the tool buttons show on the screen.
+    // Waits until the window's canvas shows and takes where it is.
     bool waitForCanvas()
     {
-        return E2EHarness::waitUntil([this] {
-            locate();
-            return canvas.x() >= 0 && buttonsTop >= 0;
-        });
+        canvas = h.canvasExtents(window);
+        return canvas.isValid();
     }
 
-    // The canvas and the row of stand-in tool buttons, found on the screen.
-    void locate()
-    {
-        const StandInPanelLayout layout = StandInPanelLayout::find(h.windowGeometry(window), h.screenshot());
-        canvas = layout.canvas;
-        canvasWidth = layout.canvasWidth;
-        buttonsTop = layout.buttonsTop;
-        buttonsLeft = layout.buttonsLeft;
-    }
+    // Clicks the control of a tool, found by the tool's label.
+    void chooseTool(const QString& label) { EXPECT_TRUE(h.chooseControl(label, window)) << label.toStdString(); }
 
-    // Clicks the stand-in button of a tool, by its place in the registry.
-    void chooseTool(const QString& label)
-    {
-        StandInPanelLayout layout;
-        layout.buttonsLeft = buttonsLeft;
-        layout.buttonsTop = buttonsTop;
-        const QPoint button = layout.toolButton(label);
-        h.mouseMove(button.x(), button.y());
-        h.click(1);
-    }
-
-    QPoint onScreen(QPoint canvasPoint) const { return canvas + canvasPoint; }
+    QPoint onScreen(QPoint canvasPoint) const { return canvas.topLeft() + canvasPoint; }
 
     // A drag through canvas points with one button.
     void drag(const std::vector<QPoint>& points, int button = 1)
@@ -112,10 +90,8 @@ struct Program {
 
     E2EHarness h;
     QString window;
-    QPoint canvas{-1, -1};
-    int canvasWidth = 0;
-    int buttonsTop = -1;
-    int buttonsLeft = -1;
+    // The picture on the screen (at 100 %).
+    QRect canvas;
 };
 
 QImage whiteSquare()
@@ -166,9 +142,7 @@ TEST(RasterToolsE2E, PencilFillAndSelectionOnTheRealProgram)
 {
     Program p;
     ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-    ASSERT_GE(p.canvas.x(), 0) << "no blank canvas on the screen";
-    ASSERT_EQ(p.canvasWidth, 400);
-    ASSERT_GE(p.buttonsTop, 0) << "no tool buttons on the screen";
+    ASSERT_EQ(p.canvas.size(), QSize(400, 300)) << "no canvas on the screen";
 
     // A pencil drag (the brush is the first tool): black along the path.
     p.chooseTool(QStringLiteral("Eraser"));
@@ -263,7 +237,7 @@ TEST(RasterToolsE2E, ClosingAWindowMidTimedWorkIsClean)
 {
     Program p;
     ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-    ASSERT_GE(p.canvas.x(), 0);
+    ASSERT_TRUE(p.canvas.isValid());
     const QRect home = p.h.windowGeometry(p.window);
     for (const QString& tool : {QStringLiteral("Airbrush"), QStringLiteral("Bomb"),
                                QStringLiteral("Rectangle Selection")}) {
@@ -396,7 +370,7 @@ TEST(RasterToolsE2E, TheEyedroppersColourIsThePencilsColour)
     const QString picture = writeSquares(h0, QStringLiteral("squares.png"));
     Program p(picture);
     ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-    ASSERT_GE(p.canvas.x(), 0);
+    ASSERT_TRUE(p.canvas.isValid());
     p.chooseTool(QStringLiteral("Eyedropper"));
     p.click({320, 220});
     p.chooseTool(QStringLiteral("Brush"));
@@ -421,7 +395,7 @@ TEST(RasterToolsE2E, SaveAndCloseCommitTheFloatingSelectionFirst)
         // the window then closes without asking, ending the program.
         Program p(picture);
         ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-        ASSERT_GE(p.canvas.x(), 0);
+        ASSERT_TRUE(p.canvas.isValid());
         floatTheBlackSquare(p);
         p.key(QStringLiteral("ctrl+s"));
         EXPECT_TRUE(waitForPicture(p.h, picture, squareMoved));
@@ -434,7 +408,7 @@ TEST(RasterToolsE2E, SaveAndCloseCommitTheFloatingSelectionFirst)
         // writes the moved square.
         Program p(picture);
         ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-        ASSERT_GE(p.canvas.x(), 0);
+        ASSERT_TRUE(p.canvas.isValid());
         floatTheBlackSquare(p);
         p.key(QStringLiteral("ctrl+w"));
         const QString alert = p.h.waitForWindow(QStringLiteral("^Velumo$"));
@@ -455,7 +429,7 @@ TEST(RasterToolsE2E, RevertDropsTheFloatingSelection)
     const QString picture = writeSquares(h0, QStringLiteral("revert.png"));
     Program p(picture);
     ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-    ASSERT_GE(p.canvas.x(), 0);
+    ASSERT_TRUE(p.canvas.isValid());
     p.chooseTool(QStringLiteral("Brush"));
     p.drag({{40, 200}, {200, 200}}); // an edit, so that there is something to revert
     floatTheBlackSquare(p);

@@ -1,5 +1,4 @@
 #include "E2EHarness.h"
-#include "StandInPanelLayout.h"
 
 #include <QDir>
 #include <QImage>
@@ -9,9 +8,7 @@ namespace {
 
 constexpr QRgb kWhite = 0xffffffffu;
 
-// The program with its blank canvas and stand-in tool buttons found on the
-// screen: the canvas is the first row with a long white run, the buttons'
-// top edge the first dark line below the menu bar.
+// The program with its blank canvas, found on the screen.
 struct ShapeProgram {
     ShapeProgram()
     {
@@ -21,29 +18,10 @@ struct ShapeProgram {
         if (window.isEmpty())
             return;
         h.focus(window);
-        const QRect frame = h.windowGeometry(window);
-        // The window may be mapped before all of it is painted: look again
-        // until both the canvas and the tool buttons show.
-        E2EHarness::waitUntil([&] {
-            const StandInPanelLayout layout = StandInPanelLayout::find(frame, h.screenshot());
-            canvas = layout.canvas;
-            buttonsTop = layout.buttonsTop;
-            buttonsLeft = layout.buttonsLeft;
-            return layout.found();
-        });
+        canvas = h.canvasExtents(window);
     }
 
-    void chooseTool(const QString& label)
-    {
-        StandInPanelLayout layout;
-        layout.buttonsLeft = buttonsLeft;
-        layout.buttonsTop = buttonsTop;
-        const QPoint button = layout.toolButton(label);
-        h.mouseMove(button.x(), button.y());
-        h.click(1);
-    }
-
-    QPoint onScreen(QPoint canvasPoint) const { return canvas + canvasPoint; }
+    QPoint onScreen(QPoint canvasPoint) const { return canvas.topLeft() + canvasPoint; }
 
     void drag(QPoint from, QPoint to)
     {
@@ -64,9 +42,7 @@ struct ShapeProgram {
 
     E2EHarness h;
     QString window;
-    QPoint canvas{-1, -1};
-    int buttonsTop = -1;
-    int buttonsLeft = -1;
+    QRect canvas;
 };
 
 // Pixels whose colours differ by more than a little.
@@ -89,10 +65,9 @@ TEST(ShapeToolE2E, HeartTurnedResizedCommittedSavedAndUndone)
 {
     ShapeProgram p;
     ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
-    ASSERT_GE(p.canvas.x(), 0) << "no blank canvas on the screen";
-    ASSERT_GE(p.buttonsTop, 0) << "no tool buttons on the screen";
+    ASSERT_EQ(p.canvas.size(), QSize(400, 300)) << "no canvas on the screen";
 
-    p.chooseTool(QStringLiteral("heart"));
+    ASSERT_TRUE(p.h.chooseControl(QStringLiteral("heart"), p.window));
     // A heart in the box (100, 80)-(200, 180), centre (150, 130).
     p.drag({100, 80}, {200, 180});
     // Its right middle handle is at (200, 130); just beyond it, its ring:

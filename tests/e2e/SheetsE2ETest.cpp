@@ -7,26 +7,6 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-namespace {
-// Save As through the keyboard; returns the file written (the extension
-// comes from the file type setting).
-// The top-left corner of the white canvas of the given width in a
-// screenshot of its window (window coordinates).
-QPoint canvasOrigin(const QImage& shot, int canvasWidth)
-{
-    for (int y = 0; y < shot.height(); ++y) {
-        int run = 0;
-        for (int x = 0; x < shot.width(); ++x) {
-            run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
-            if (run == canvasWidth && (x + 1 >= shot.width() || shot.pixel(x + 1, y) != qRgb(255, 255, 255)))
-                return {x + 1 - canvasWidth, y};
-        }
-    }
-    return {-1, -1};
-}
-
-} // namespace
-
 TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
 {
     E2EHarness h;
@@ -34,20 +14,17 @@ TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
     const QString window = h.waitForWindow(QStringLiteral("Untitled"));
     ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
     h.focus(window);
-    QPoint origin;
-    ASSERT_TRUE(E2EHarness::waitUntil([&] {
-        origin = canvasOrigin(h.screenshot(window), 400);
-        return origin.x() >= 0;
-    }));
+    const QRect canvas = h.canvasExtents(window);
+    ASSERT_EQ(canvas.size(), QSize(400, 300));
 
     // The corner knob's centre is 3 pixels beyond both edges; the new edge
     // lands 3 pixels short of where the mouse lets go.
-    const QPoint knob = origin + QPoint(403, 303);
-    const QPoint target = origin + QPoint(503, 353);
-    h.mouseMove(knob.x(), knob.y(), window);
+    const QPoint knob = canvas.topLeft() + QPoint(403, 303);
+    const QPoint target = canvas.topLeft() + QPoint(503, 353);
+    h.mouseMove(knob.x(), knob.y());
     h.mouseDown(1);
     for (int i = 1; i <= 10; ++i)
-        h.mouseMove(knob.x() + (target.x() - knob.x()) * i / 10, knob.y() + (target.y() - knob.y()) * i / 10, window);
+        h.mouseMove(knob.x() + (target.x() - knob.x()) * i / 10, knob.y() + (target.y() - knob.y()) * i / 10);
     QStringList huds;
     EXPECT_TRUE(E2EHarness::waitUntil([&] {
         huds = h.visibleWindows(QStringLiteral("^500 x 350 pixels$"));
@@ -57,10 +34,8 @@ TEST(SheetsE2E, DraggingTheCornerKnobShowsTheSizeAndResizesInOneUndoStep)
     EXPECT_EQ(h.windowName(huds.value(0)), QStringLiteral("500 x 350 pixels"));
     // It floats beside the mouse: below and to the right of it.
     const QRect hud = h.windowGeometry(huds.first());
-    const QRect shown = h.windowGeometry(window);
-    const QPoint mouse = shown.topLeft() + target;
-    EXPECT_NEAR(hud.left(), mouse.x() + 20, 2);
-    EXPECT_NEAR(hud.top() + hud.height(), mouse.y() + 35, 2);
+    EXPECT_NEAR(hud.left(), target.x() + 20, 2);
+    EXPECT_NEAR(hud.top() + hud.height(), target.y() + 35, 2);
     h.mouseUp(1);
     EXPECT_TRUE(h.waitForNoWindow(QStringLiteral("pixels$")));
 

@@ -1,0 +1,126 @@
+// What an accessibility client (a screen reader, or the end-to-end tests)
+// finds in a document window: every tool, brush and the canvas under a name
+// of its own, and no control without a name.
+#include "KZDabBrushListView.h"
+#include "SWDocument.h"
+#include "SWToolbox.h"
+
+#include "platform/appkit/DocumentController.h"
+#include "platform/appkit/DocumentWindow.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Node {
+    QString name;
+    QString description;
+    QAccessible::Role role;
+    bool shown;
+};
+
+void collect(QAccessibleInterface* node, bool parentShown, int depth, std::vector<Node>& nodes)
+{
+    if (!node || !node->isValid() || depth > 64)
+        return;
+    const bool shown = parentShown && !node->state().invisible;
+    nodes.push_back({node->text(QAccessible::Name), node->text(QAccessible::Description), node->role(), shown});
+    for (int i = 0; i < node->childCount(); ++i)
+        collect(node->child(i), shown, depth + 1, nodes);
+}
+
+// Controls a user operates (not labels, panes or scroll bars).
+bool operated(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+    case QAccessible::EditableText:
+    case QAccessible::PageTab:
+    case QAccessible::MenuItem:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<const Node*> named(const std::vector<Node>& nodes, const QString& name)
+{
+    std::vector<const Node*> found;
+    for (const Node& node : nodes)
+        if (node.name == name)
+            found.push_back(&node);
+    return found;
+}
+
+} // namespace
+
+TEST(AccessibleNames, EveryToolBrushAndTheCanvasOfADocumentWindowHaveANameOfTheirOwn)
+{
+    platform::UserDefaults::standard().registerDefaults({{QStringLiteral("UndoLevels"), 128}});
+    platform::DocumentController::shared().setQuitsWhenLastDocumentCloses(false);
+    auto* document = new SWDocument;
+    platform::DocumentController::shared().addDocument(document);
+    document->makeWindowControllers();
+    document->showWindows();
+    document->window()->resize(1000, 700);
+    QApplication::processEvents();
+
+    std::vector<Node> nodes;
+    collect(QAccessible::queryAccessibleInterface(document->window()), true, 0, nodes);
+
+    const QStringList tools = document->toolbox()->labels();
+    ASSERT_FALSE(tools.isEmpty());
+    for (const QString& label : tools) {
+        SCOPED_TRACE(label.toStdString());
+        const auto found = named(nodes, label);
+        ASSERT_EQ(found.size(), 1u) << "one control, found by the tool's label";
+        EXPECT_TRUE(found.front()->shown);
+        EXPECT_TRUE(operated(found.front()->role));
+        EXPECT_FALSE(found.front()->description.isEmpty());
+    }
+
+    // Every brush, shown or in another tab, under its entry of the list.
+    int brushes = 0;
+    for (const QStringList& group : document->brushListView()->brushesOrderArray()) {
+        for (qsizetype k = 1; k < group.size(); ++k, ++brushes) {
+            SCOPED_TRACE(group.at(k).toStdString());
+            const auto found = named(nodes, group.at(k));
+            ASSERT_EQ(found.size(), 1u);
+            EXPECT_TRUE(operated(found.front()->role));
+            EXPECT_TRUE(found.front()->description.contains(group.first()));
+        }
+        // Its tab, under the group's name (the tab bar bears the current
+        // tab's name as well: a lookup takes the innermost).
+        int tabs = 0;
+        for (const Node* node : named(nodes, group.first()))
+            tabs += node->shown && node->role == QAccessible::PageTab ? 1 : 0;
+        EXPECT_EQ(tabs, 1) << group.first().toStdString();
+    }
+    EXPECT_GT(brushes, 1);
+
+    const auto canvas = named(nodes, QStringLiteral("Canvas"));
+    ASSERT_EQ(canvas.size(), 1u);
+    EXPECT_TRUE(canvas.front()->shown);
+
+    for (const Node& node : nodes) {
+        if (node.shown && operated(node.role)) {
+            EXPECT_FALSE(node.name.trimmed().isEmpty()) << "a control of role " << int(node.role) << " has no name";
+        }
+    }
+
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
