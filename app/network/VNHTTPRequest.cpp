@@ -379,19 +379,7 @@ void VNHTTPRequest::requestFinished()
             m_PACFinished(*this);
         return;
     }
-    performOnMainThread([](VNHTTPRequest& r) {
-        std::unique_lock lock(r.m_lock);
-        auto delegate = r.m_delegate.lock();
-        auto queue = r.m_queue;
-        auto block = r.m_completionBlock;
-        lock.unlock();
-        if (delegate)
-            delegate->requestFinished(r);
-        if (block)
-            block();
-        if (queue)
-            queue->requestFinished(r);
-    });
+    notifyOnMainThread(&VNHTTPRequestDelegate::requestFinished, &VNHTTPRequest::m_completionBlock);
 }
 
 void VNHTTPRequest::failWithError(const VNError& error)
@@ -424,21 +412,28 @@ void VNHTTPRequest::failWithError(const VNError& error)
         markAsFinished();
 }
 
-void VNHTTPRequest::reportFailure()
+// The delegate first, then the block, then the queue: each read under the
+// lock when the call runs, so one cleared meanwhile is not called.
+void VNHTTPRequest::notifyOnMainThread(void (VNHTTPRequestDelegate::*call)(VNHTTPRequest&), Block VNHTTPRequest::*block)
 {
-    performOnMainThread([](VNHTTPRequest& r) {
+    performOnMainThread([call, block](VNHTTPRequest& r) {
         std::unique_lock lock(r.m_lock);
         auto delegate = r.m_delegate.lock();
         auto queue = r.m_queue;
-        auto block = r.m_failureBlock;
+        auto thenBlock = r.*block;
         lock.unlock();
         if (delegate)
-            delegate->requestFailed(r);
-        if (block)
-            block();
+            ((*delegate).*call)(r);
+        if (thenBlock)
+            thenBlock();
         if (queue)
-            queue->requestFailed(r);
+            ((*queue).*call)(r);
     });
+}
+
+void VNHTTPRequest::reportFailure()
+{
+    notifyOnMainThread(&VNHTTPRequestDelegate::requestFailed, &VNHTTPRequest::m_failureBlock);
 }
 
 void VNHTTPRequest::handleAuthenticationChallenge()
@@ -536,19 +531,7 @@ void VNHTTPRequest::sendStartedCallback()
 {
     if (m_error || isHEADCompanion())
         return;
-    performOnMainThread([](VNHTTPRequest& r) {
-        std::unique_lock lock(r.m_lock);
-        auto delegate = r.m_delegate.lock();
-        auto queue = r.m_queue;
-        auto block = r.m_startedBlock;
-        lock.unlock();
-        if (delegate)
-            delegate->requestStarted(r);
-        if (block)
-            block();
-        if (queue)
-            queue->requestStarted(r);
-    });
+    notifyOnMainThread(&VNHTTPRequestDelegate::requestStarted, &VNHTTPRequest::m_startedBlock);
 }
 
 void VNHTTPRequest::sendHeadersReceivedCallback()

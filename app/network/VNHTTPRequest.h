@@ -257,6 +257,7 @@ private:
     void startStatusTimer();
     void stopStatusTimer();
     void performOnMainThread(std::function<void(VNHTTPRequest&)> work);
+    void notifyOnMainThread(void (VNHTTPRequestDelegate::*call)(VNHTTPRequest&), Block VNHTTPRequest::*block);
     void performOnRequestThread(std::function<void()> work);
     void sendStartedCallback();
     void sendHeadersReceivedCallback();

@@ -155,6 +155,8 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
     m_program->setWorkingDirectory(m_work.path());
     // Into files, not pipes: the harness reads no pipe while it waits, and a
     // program whose full pipe blocks its writes would look hung.
+    m_lastArguments = arguments;
+    m_lastBinary = binary;
     m_stderrFile = m_work.filePath(QStringLiteral("program-stderr-%1.txt").arg(++m_launches));
     m_program->setStandardErrorFile(m_stderrFile);
     m_program->setStandardOutputFile(m_work.filePath(QStringLiteral("program-stdout.txt")), QIODevice::Append);
@@ -195,11 +197,26 @@ QString E2EHarness::waitForWindow(const QString& namePattern, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < timeoutMs && isRunning()) {
-        const QStringList ids = visibleWindows(namePattern);
-        if (!ids.isEmpty())
-            return ids.last();
-        QThread::msleep(100);
+    int relaunches = 0;
+    for (;;) {
+        while (timer.elapsed() < timeoutMs && isRunning()) {
+            const QStringList ids = visibleWindows(namePattern);
+            if (!ids.isEmpty())
+                return ids.last();
+            QThread::msleep(100);
+        }
+        // A display server can give its display up after it answered (to
+        // another one still leaving that display): the program then never
+        // connects. That says nothing of the program, so it gets a new
+        // server and starts again, a few times at most.
+        if (isRunning() || relaunches >= 3 || !lastLaunchFoundNoDisplay())
+            break;
+        ++relaunches;
+        stopServer();
+        m_display.clear();
+        if (!launch(m_lastArguments, m_lastBinary))
+            break;
+        timer.restart();
     }
     if (!isRunning()) {
         collectOutput();
@@ -367,6 +384,13 @@ void E2EHarness::collectOutput()
     QFile file(m_stderrFile);
     if (!m_stderrFile.isEmpty() && file.open(QIODevice::ReadOnly))
         m_stderr = m_earlierStderr + QString::fromLocal8Bit(file.readAll());
+}
+
+bool E2EHarness::lastLaunchFoundNoDisplay() const
+{
+    QFile file(m_stderrFile);
+    return !m_stderrFile.isEmpty() && file.open(QIODevice::ReadOnly) &&
+           file.readAll().contains("could not connect to display");
 }
 
 QString E2EHarness::describeExit() const

@@ -157,6 +157,8 @@ private:
     void stopServer();
     void collectOutput();
     QString describeExit() const;
+    // Whether the latest launch ended because it found no display server.
+    bool lastLaunchFoundNoDisplay() const;
     // A backtrace of every thread of the running program, through gdb.
     QString programThreads();
     std::unique_ptr<QProcess> m_xvfb;
@@ -171,5 +173,7 @@ private:
     QString m_earlierStderr;
     QString m_stderrFile;
     int m_launches = 0;
+    QStringList m_lastArguments;
+    QString m_lastBinary;
     QProcessEnvironment m_extraEnvironment;
 };

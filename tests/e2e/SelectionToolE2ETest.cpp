@@ -1,4 +1,4 @@
-#include "E2EHarness.h"
+#include "CanvasProgram.h"
 
 #include <QImage>
 #include <QPainter>
@@ -9,48 +9,19 @@ namespace {
 constexpr QRgb kWhite = 0xffffffffu;
 constexpr QRgb kBlack = 0xff000000u;
 
-// The program on a white 400 x 300 picture with a black square at
-// (50, 50)-(109, 109), its canvas found through the accessibility tree.
-struct SelectionProgram {
-    SelectionProgram()
-    {
-        QImage picture(400, 300, QImage::Format_RGB32);
-        picture.fill(Qt::white);
-        QPainter(&picture).fillRect(QRect(50, 50, 60, 60), Qt::black);
-        const QString path = h.workDir() + QStringLiteral("/square.png");
-        if (!picture.save(path) || !h.launch({path}))
-            return;
-        window = h.waitForWindow(QStringLiteral("square.png"));
-        if (window.isEmpty())
-            return;
-        h.focus(window);
-        canvas = h.canvasExtents(window);
-    }
+// A white 400 x 300 picture with a black square at (50, 50)-(109, 109).
+QString writeSquarePicture(const QString& folder)
+{
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter(&picture).fillRect(QRect(50, 50, 60, 60), Qt::black);
+    const QString path = folder + QStringLiteral("/square.png");
+    return picture.save(path) ? path : QString();
+}
 
-    void chooseTool(const QString& label) { EXPECT_TRUE(h.chooseControl(label, window)) << label.toStdString(); }
-
-    QPoint onScreen(QPoint canvasPoint) const { return canvas.topLeft() + canvasPoint; }
-
-    void drag(QPoint from, QPoint to)
-    {
-        h.mouseMove(onScreen(from).x(), onScreen(from).y());
-        h.mouseDown(1);
-        for (int s = 1; s <= 10; ++s) {
-            const QPoint p = from + (to - from) * s / 10;
-            h.mouseMove(onScreen(p).x(), onScreen(p).y());
-        }
-        h.mouseUp(1);
-    }
-
-    QImage save(const QString& name)
-    {
-        const QString written = h.saveAs(window, h.workDir() + QLatin1Char('/') + name);
-        return written.isEmpty() ? QImage() : h.decodeIndependently(written);
-    }
-
-    E2EHarness h;
-    QString window;
-    QRect canvas;
+// The program on that picture.
+struct SelectionProgram : CanvasProgram {
+    SelectionProgram() : CanvasProgram(Deferred{}) { open({writeSquarePicture(h.workDir())}, QStringLiteral("square.png")); }
 };
 
 // Pixels of a colour inside a rectangle of the picture.

@@ -1,4 +1,4 @@
-#include "E2EHarness.h"
+#include "CanvasProgram.h"
 
 #include <QDir>
 #include <QImage>
@@ -8,42 +8,7 @@ namespace {
 
 constexpr QRgb kWhite = 0xffffffffu;
 
-// The program with its blank canvas, found on the screen.
-struct ShapeProgram {
-    ShapeProgram()
-    {
-        if (!h.launch())
-            return;
-        window = h.waitForWindow(QStringLiteral("Untitled"));
-        if (window.isEmpty())
-            return;
-        h.focus(window);
-        canvas = h.canvasExtents(window);
-    }
-
-    QPoint onScreen(QPoint canvasPoint) const { return canvas.topLeft() + canvasPoint; }
-
-    void drag(QPoint from, QPoint to)
-    {
-        h.mouseMove(onScreen(from).x(), onScreen(from).y());
-        h.mouseDown(1);
-        for (int s = 1; s <= 10; ++s) {
-            const QPoint p = from + (to - from) * s / 10;
-            h.mouseMove(onScreen(p).x(), onScreen(p).y());
-        }
-        h.mouseUp(1);
-    }
-
-    QImage save(const QString& name)
-    {
-        const QString written = h.saveAs(window, h.workDir() + QLatin1Char('/') + name);
-        return written.isEmpty() ? QImage() : h.decodeIndependently(written);
-    }
-
-    E2EHarness h;
-    QString window;
-    QRect canvas;
-};
+using ShapeProgram = CanvasProgram;
 
 // Pixels whose colours differ by more than a little.
 int differing(const QImage& a, const QImage& b)

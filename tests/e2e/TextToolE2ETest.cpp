@@ -1,4 +1,4 @@
-#include "E2EHarness.h"
+#include "CanvasProgram.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -69,25 +69,7 @@ struct Ink {
     }
 };
 
-struct TextProgram {
-    TextProgram()
-    {
-        if (!h.launch())
-            return;
-        window = h.waitForWindow(QStringLiteral("Untitled"));
-        if (window.isEmpty())
-            return;
-        h.focus(window);
-        canvas = h.canvasExtents(window);
-    }
-
-    void chooseTool(const QString& label) { EXPECT_TRUE(h.chooseControl(label, window)) << label.toStdString(); }
-    void click(QPoint canvasPoint)
-    {
-        const QPoint at = canvas.topLeft() + canvasPoint;
-        h.mouseMove(at.x(), at.y());
-        h.click(1);
-    }
+struct TextProgram : CanvasProgram {
     Ink shownInk() { return Ink(h.screenshot(), canvas.topLeft(), QSize(400, 300)); }
     // The purple outline of the text view (a purple tint, however it is
     // anti-aliased), on the canvas.
@@ -103,15 +85,6 @@ struct TextProgram {
             }
         return box;
     }
-    QImage save(const QString& name)
-    {
-        const QString written = h.saveAs(window, h.workDir() + QLatin1Char('/') + name);
-        return written.isEmpty() ? QImage() : h.decodeIndependently(written);
-    }
-
-    E2EHarness h;
-    QString window;
-    QRect canvas;
 };
 
 } // namespace
