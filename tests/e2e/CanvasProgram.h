@@ -7,6 +7,16 @@
 #include <QRect>
 #include <gtest/gtest.h>
 
+// How many pixels of the picture are not of the colour.
+inline int pixelsOtherThan(const QImage& picture, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            count += picture.pixel(x, y) != colour;
+    return count;
+}
+
 // The real program with one document window, its canvas found through the
 // accessibility tree; input given in canvas points.
 struct CanvasProgram {

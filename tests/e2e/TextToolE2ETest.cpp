@@ -171,10 +171,6 @@ TEST(TextToolE2E, HelloTypedEnlargedCommittedSavedAndUndone)
     p.h.key(QStringLiteral("ctrl+z"));
     const QImage undone = p.save(QStringLiteral("undone"));
     ASSERT_FALSE(undone.isNull());
-    int notWhite = 0;
-    for (int y = 0; y < undone.height(); ++y)
-        for (int x = 0; x < undone.width(); ++x)
-            notWhite += undone.pixel(x, y) != kWhite;
-    EXPECT_EQ(notWhite, 0);
+    EXPECT_EQ(pixelsOtherThan(undone, kWhite), 0);
     p.h.quitCleanly(p.window);
 }

@@ -1,8 +1,8 @@
 #include "HiResSupport.h"
 #include "support/DocumentWindowFixture.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
+#include "ScaledChildRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -81,18 +81,7 @@ TEST(CanvasMapping, ToolReceivesThePixelUnderTheMouseAtEveryLevel)
 // scale is fixed when the application starts, so it runs in a child process.
 TEST(CanvasMapping, AtTwoDevicePixelsPerLogicalPixel)
 {
-    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+    if (isScaledChild())
         GTEST_SKIP() << "already the child";
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=CanvasMapping.ToolReceivesThePixelUnderTheMouseAtEveryLevel")});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QString output = QString::fromLocal8Bit(child.readAll());
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains(QLatin1String("device pixel ratio 2"))) << output.toStdString();
-    EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+    runAtTwoDevicePixelsPerPoint(QStringLiteral("CanvasMapping.ToolReceivesThePixelUnderTheMouseAtEveryLevel"), 120000);
 }

@@ -16,9 +16,9 @@
 #include "platform/appkit/UndoManager.h"
 
 #include <QPainter>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTest>
+#include "ScaledChildRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -433,20 +433,9 @@ TEST(KZTextTool, CommittedTextLandsWhereTheEditorShowedItAtEveryZoom)
 // is fixed when the application starts, so it runs in a child process.
 TEST(KZTextTool, CommittedTextLandsWhereTheEditorShowedItAtTwoDevicePixelsPerPoint)
 {
-    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+    if (isScaledChild())
         GTEST_SKIP() << "already the child";
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=KZTextTool.CommittedTextLandsWhereTheEditorShowedItAtEveryZoom")});
-    ASSERT_TRUE(child.waitForFinished(300000));
-    const QString output = QString::fromLocal8Bit(child.readAll());
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains(QLatin1String("device pixel ratio 2"))) << output.toStdString();
-    EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+    runAtTwoDevicePixelsPerPoint(QStringLiteral("KZTextTool.CommittedTextLandsWhereTheEditorShowedItAtEveryZoom"));
 }
 
 TEST(KZTextBuilder, TheDragShowsAPurpleBoxAndNoElementUntilItEnds)
