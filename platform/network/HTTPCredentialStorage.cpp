@@ -50,7 +50,7 @@ std::optional<QPair<HTTPProtectionSpace, HTTPCredential>> fromJson(const QJsonOb
     credential.user = o.value(QStringLiteral("user")).toString();
     credential.password = o.value(QStringLiteral("password")).toString();
     credential.domain = o.value(QStringLiteral("domain")).toString();
-    return QPair { space, credential };
+    return qMakePair(space, credential);
 }
 
 std::optional<HTTPCredential> find(const QList<QPair<HTTPProtectionSpace, HTTPCredential>>& list, const HTTPProtectionSpace& space)
