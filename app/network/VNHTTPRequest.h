@@ -504,6 +504,9 @@ private:
     std::shared_ptr<platform::HTTPAuthentication> m_proxyAuthentication;
     // The last challenge answer, for a step run again after the stream is gone.
     platform::HTTPMessage m_challengeResponse;
+    // Session credentials sent before any challenge in this run.
+    Credentials m_sentBeforeChallenge, m_proxySentBeforeChallenge;
+    QString m_sentBeforeChallengeRealm;
     Block m_authenticationNeededBlock, m_proxyAuthenticationNeededBlock;
 
     // Redirects.

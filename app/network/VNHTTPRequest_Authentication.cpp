@@ -251,6 +251,8 @@ void VNHTTPRequest::applyCredentialsBeforeChallenge()
 
 void VNHTTPRequest::applyAuthorizationHeader()
 {
+    m_sentBeforeChallenge.reset();
+    m_proxySentBeforeChallenge.reset();
     if (!m_requestHeaders.contains(QStringLiteral("Authorization"))) {
         const QString user = username();
         const QString pass = password();
@@ -258,6 +260,10 @@ void VNHTTPRequest::applyAuthorizationHeader()
             addBasicAuthenticationHeaderWithUsername(user, pass);
         } else if (m_useSessionPersistence) {
             if (const auto entry = findSessionAuthenticationCredentials(); entry && entry->credentials) {
+                if (!isNTLM(entry->authentication)) {
+                    m_sentBeforeChallenge = entry->credentials;
+                    m_sentBeforeChallengeRealm = entry->authenticationRealm;
+                }
                 if (entry->authentication) {
                     if (entry->authentication->apply(m_message, *entry->credentials, proxySettingsForMessage()))
                         m_authenticationScheme = entry->authenticationScheme;
@@ -274,6 +280,8 @@ void VNHTTPRequest::applyAuthorizationHeader()
             entry && entry->authentication && entry->credentials) {
             if (!entry->authentication->apply(m_message, *entry->credentials, proxySettingsForMessage()))
                 removeProxyAuthenticationCredentialsFromSessionStore(entry->credentials);
+            else if (!isNTLM(entry->authentication))
+                m_proxySentBeforeChallenge = entry->credentials;
         }
     }
 }
@@ -547,6 +555,19 @@ void VNHTTPRequest::answerChallenge(bool proxy)
     side.realm = QString();
     if (!side.authentication->requiresAccountDomain())
         side.realm = side.authentication->realm();
+
+    // Session credentials that went out before the challenge and met one
+    // for their own protection space were refused: forget them before
+    // anything else is tried. (An NTLM entry's first message is always
+    // met by a challenge, so it is never counted here.)
+    Credentials& sentBefore = proxy ? m_proxySentBeforeChallenge : m_sentBeforeChallenge;
+    if (fresh && sentBefore) {
+        if (proxy)
+            removeProxyAuthenticationCredentialsFromSessionStore(sentBefore);
+        else if (m_sentBeforeChallengeRealm.isEmpty() || m_sentBeforeChallengeRealm == side.realm)
+            removeAuthenticationCredentialsFromSessionStore(sentBefore);
+        sentBefore.reset();
+    }
 
     const auto waitForAnswer = [&] {
         // The request stays in progress with no time-out until the answer

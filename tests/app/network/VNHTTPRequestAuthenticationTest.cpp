@@ -93,10 +93,9 @@ protected:
 
     static QString nginxURL(const QString& path, const QString& userInfo = QString())
     {
-        return QStringLiteral("http://%1127.0.0.1:%2%3")
-            .arg(userInfo.isEmpty() ? QString() : userInfo + u'@')
-            .arg(LocalServers::shared().nginxPort())
-            .arg(path);
+        const QString prefix = userInfo.isEmpty() ? QString() : userInfo + u'@';
+        return QStringLiteral("http://") + prefix
+            + QStringLiteral("127.0.0.1:%1%2").arg(LocalServers::shared().nginxPort()).arg(path);
     }
     static QString nginxTLSURL(const QString& path)
     {
@@ -128,6 +127,7 @@ TEST_F(HTTPRequestAuthentication, CredentialsInTheURLGetInAndTheNextPathSendsThe
     auto first = VNHTTPRequest::requestWithURL(QUrl(nginxURL("/private/secret.txt", "velumo:" + Right)));
     auto delegate = std::make_shared<AnsweringDelegate>();
     run(first, delegate);
+    ASSERT_FALSE(first->error()) << first->error()->message.toStdString();
     EXPECT_EQ(delegate->events().last(), "finished");
     EXPECT_EQ(first->responseStatusCode(), 200);
     EXPECT_EQ(first->responseData(), "the secret\n");
@@ -237,7 +237,7 @@ TEST_F(HTTPRequestAuthentication, ARefusedPasswordIsForgottenThenTheDelegateIsAs
             run(r, recorder);
         }
         if (c.expectedError == 0) {
-            EXPECT_FALSE(r->error());
+            EXPECT_FALSE(r->error()) << r->error()->message.toStdString();
             EXPECT_EQ(r->responseData(), "the secret\n");
         } else {
             ASSERT_TRUE(r->error());
@@ -302,6 +302,16 @@ TEST_F(HTTPRequestAuthentication, ChallengesThatCannotBeAnsweredFailWithCode7)
     EXPECT_EQ(bare->error()->code, 7);
     EXPECT_EQ(bare->error()->message, "Failed to get authentication object from response headers");
     EXPECT_EQ(delegate->asked, 0);
+
+    // A pair the challenge cannot carry (no user name).
+    auto nameless = VNHTTPRequest::requestWithURL(QUrl(nginxURL("/private/secret.txt")));
+    nameless->setUsername(QStringLiteral(""));
+    nameless->setPassword(Right);
+    nameless->startSynchronous();
+    ASSERT_TRUE(nameless->error());
+    EXPECT_EQ(nameless->error()->code, 7);
+    EXPECT_EQ(nameless->error()->message, "Failed to apply credentials to request");
+    EXPECT_EQ(sessionEntriesWithPassword(Right), 0);
 }
 
 TEST_F(HTTPRequestAuthentication, DigestAnswersTheScriptedServer)
@@ -439,6 +449,8 @@ TEST_F(ProxyAuthentication, AWrongProxyPasswordIsForgottenAndTheDelegateRetries)
 
         auto alone = throughProxy(tunnel ? nginxTLSURL("/hello.txt") : nginxURL("/hello.txt"), port);
         resetSessionStores();
+        // A fresh connection, so a tunnel kept open from above is not used.
+        alone->setShouldAttemptPersistentConnection(false);
         alone->setProxyUsername(LocalServers::userName());
         alone->setProxyPassword(Wrong);
         alone->startSynchronous();
