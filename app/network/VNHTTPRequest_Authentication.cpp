@@ -176,8 +176,6 @@ void VNHTTPRequest::copyAuthenticationSettingsTo(VNHTTPRequest& other) const
     other.m_shouldPresentAuthenticationDialog = m_shouldPresentAuthenticationDialog;
     other.m_shouldPresentProxyAuthenticationDialog = m_shouldPresentProxyAuthenticationDialog;
     other.m_authenticationScheme = m_authenticationScheme;
-    other.m_authenticationNeededBlock = m_authenticationNeededBlock;
-    other.m_proxyAuthenticationNeededBlock = m_proxyAuthenticationNeededBlock;
 }
 
 // ---- class-wide stores ----
