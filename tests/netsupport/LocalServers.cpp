@@ -413,9 +413,11 @@ QString LocalServers::startSquidForScheme(const QString& scheme)
     writeFile(d + "/squid.conf", conf, everyoneReads);
     writeFile(d + "/cache.log", "", everyoneReads | QFile::WriteGroup | QFile::WriteOther);
     QProcess* process = nullptr;
-    // A service name of its own keeps its shared memory apart from the other squids'.
+    // A service name of its own keeps what it shares apart from the other
+    // squids' (those of tests running beside this one too).
     error = startProcess(QStringLiteral("squid (") + scheme + u')', squid,
-        { "-N", "-n", "velumo" + scheme, "-f", d + "/squid.conf" }, { port }, process, d + "/cache.log");
+        { "-N", "-n", "velumo" + scheme + QString::number(::getpid()), "-f", d + "/squid.conf" }, { port }, process,
+        d + "/cache.log");
     m_schemeSquids.insert(scheme, process);
     if (error.isEmpty())
         m_squidSchemePorts.insert(scheme, port);
