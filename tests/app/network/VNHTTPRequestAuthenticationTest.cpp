@@ -193,6 +193,13 @@ TEST_F(HTTPRequestAuthentication, SessionCredentialsGoOutBeforeAnyChallenge)
     for (const auto& e : VNSessionCredentialsStore::shared().serverEntries())
         kept = kept || (e.credentials && e.credentials->user == "bob" && !e.authentication && e.authenticationScheme == "Basic");
     EXPECT_TRUE(kept);
+
+    // Clearing the session forgets the servers' credentials, not the proxies'.
+    VNHTTPRequest::storeProxyAuthenticationCredentialsInSessionStore(
+        { nullptr, pair("pat", "pw3"), QStringLiteral("127.0.0.1"), 3128, QStringLiteral("Basic") });
+    VNHTTPRequest::clearSession();
+    EXPECT_TRUE(VNSessionCredentialsStore::shared().serverEntries().isEmpty());
+    EXPECT_EQ(VNSessionCredentialsStore::shared().proxyEntries().size(), 1);
 }
 
 TEST_F(HTTPRequestAuthentication, ARefusedPasswordIsForgottenThenTheDelegateIsAskedOrTheRequestFails)
