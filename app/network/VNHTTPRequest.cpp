@@ -90,6 +90,7 @@ void VNHTTPRequest::setURL(const QUrl& url)
     m_url = url;
     m_message = platform::HTTPMessage();
     m_redirectURL = QUrl();
+    releaseAuthentication();
 }
 
 QUrl VNHTTPRequest::originalURL() const
@@ -358,6 +359,7 @@ void VNHTTPRequest::markAsFinished()
     {
         std::lock_guard lock(m_lock);
         m_message = platform::HTTPMessage();
+        releaseAuthentication();
         stopStatusTimer();
         wasFinished = m_finished;
         wasInProgress = m_inProgress;
@@ -434,12 +436,6 @@ void VNHTTPRequest::notifyOnMainThread(void (VNHTTPRequestDelegate::*call)(VNHTT
 void VNHTTPRequest::reportFailure()
 {
     notifyOnMainThread(&VNHTTPRequestDelegate::requestFailed, &VNHTTPRequest::m_failureBlock);
-}
-
-void VNHTTPRequest::handleAuthenticationChallenge()
-{
-    std::lock_guard lock(m_lock);
-    failWithError(requestError(AuthenticationErrorType, QStringLiteral("Authentication needed")));
 }
 
 // ---- cancelling ----

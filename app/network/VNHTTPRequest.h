@@ -3,10 +3,12 @@
 #include "VNConnectionPool.h"
 #include "VNError.h"
 #include "VNHTTPRequestDelegate.h"
+#include "VNSessionCredentialsStore.h"
 
 #include "platform/network/HTTPHeaderFields.h"
 #include "platform/network/HTTPMessage.h"
 #include "platform/network/HTTPReadStream.h"
+#include "platform/network/ProxySettings.h"
 #include "platform/network/Operation.h"
 
 #include <QByteArray>
@@ -42,7 +44,8 @@ class RunLoopTimer;
 // HEAD companion are held weakly: one that is gone is simply not told.
 // The sources are split by concern: VNHTTPRequest.cpp (lifecycle and
 // callbacks), _Body (body, headers, cookies), _Connection (stream, pool,
-// proxies) and _Response (response, redirects, downloads).
+// proxies), _Response (response, redirects, downloads) and
+// _Authentication (401 and 407 answers, credential stores).
 class VNHTTPRequest : public platform::Operation {
 public:
     using Clock = std::chrono::steady_clock;
@@ -222,18 +225,72 @@ public:
     qint64 tag() const { return m_tag; }
     void setTag(qint64 tag) { m_tag = tag; }
 
-    // Authentication state that the credential handling reads and writes.
+    // Authentication (VNHTTPRequest_Authentication.cpp). Null strings are
+    // "not set". The delegate, asked through authenticationNeededForRequest()
+    // or the block, sets the fields and calls retryUsingSuppliedCredentials()
+    // or cancelAuthentication(), from any thread.
+    using Credentials = VNSessionCredentialsStore::Credentials;
     int authenticationNeeded() const { return m_authenticationNeeded; }
+    QString username() const;
+    void setUsername(const QString& user);
+    QString password() const;
+    void setPassword(const QString& password);
+    QString domain() const;
+    void setDomain(const QString& domain);
+    QString proxyUsername() const;
+    void setProxyUsername(const QString& user);
+    QString proxyPassword() const;
+    void setProxyPassword(const QString& password);
+    QString proxyDomain() const;
+    void setProxyDomain(const QString& domain);
+    bool useKeychainPersistence() const { return m_useKeychainPersistence; }
+    void setUseKeychainPersistence(bool on) { m_useKeychainPersistence = on; }
+    bool useSessionPersistence() const { return m_useSessionPersistence; }
+    void setUseSessionPersistence(bool on) { m_useSessionPersistence = on; }
+    bool shouldPresentCredentialsBeforeChallenge() const { return m_shouldPresentCredentialsBeforeChallenge; }
+    void setShouldPresentCredentialsBeforeChallenge(bool on) { m_shouldPresentCredentialsBeforeChallenge = on; }
+    void setShouldPresentAuthenticationDialog(bool on) { m_shouldPresentAuthenticationDialog = on; }
+    void setShouldPresentProxyAuthenticationDialog(bool on) { m_shouldPresentProxyAuthenticationDialog = on; }
+    QString authenticationScheme() const;
+    void setAuthenticationScheme(const QString& scheme);
+    QString authenticationRealm() const;
+    QString proxyAuthenticationScheme() const;
+    QString proxyAuthenticationRealm() const;
+    Credentials requestCredentials() const;
+    Credentials proxyCredentials() const;
+    int authenticationRetryCount() const;
+    int proxyAuthenticationRetryCount() const;
+    void setAuthenticationNeededBlock(Block block);
+    void setProxyAuthenticationNeededBlock(Block block);
+    void retryUsingSuppliedCredentials();
+    void cancelAuthentication();
+    void addBasicAuthenticationHeaderWithUsername(const QString& user, const QString& password);
+
+    // The process's session stores and saved credentials.
+    static void storeAuthenticationCredentialsInSessionStore(const VNSessionCredentialsStore::ServerEntry& entry);
+    static void storeProxyAuthenticationCredentialsInSessionStore(const VNSessionCredentialsStore::ProxyEntry& entry);
+    static void removeAuthenticationCredentialsFromSessionStore(const Credentials& credentials);
+    static void removeProxyAuthenticationCredentialsFromSessionStore(const Credentials& credentials);
+    static void saveCredentials(const platform::HTTPCredential& credential, const QString& host, int port,
+        const QString& protocol, const QString& realm);
+    static void saveCredentialsForProxy(const platform::HTTPCredential& credential, const QString& host, int port,
+        const QString& realm);
+    static std::optional<platform::HTTPCredential> savedCredentialsForHost(const QString& host, int port,
+        const QString& protocol, const QString& realm);
+    static std::optional<platform::HTTPCredential> savedCredentialsForProxy(const QString& host, int port,
+        const QString& protocol, const QString& realm);
+    static void removeCredentialsForHost(const QString& host, int port, const QString& protocol, const QString& realm);
+    static void removeCredentialsForProxy(const QString& host, int port, const QString& realm);
 
     // The shared error objects and the error texts.
     static VNError requestError(ErrorCode code, const QString& message);
 
 protected:
-    // Hooks for the credential handling: what is sent before any challenge
-    // (runs only while the request is at the origin its credentials were
-    // given for: a redirect elsewhere never carries them), and what is done
-    // about a 401 or 407 (here: the request fails with error 3).
-    virtual void applyCredentialsBeforeChallenge() {}
+    // The credential handling: what is sent before any challenge (runs
+    // only while the request is at the origin its credentials were given
+    // for: a redirect elsewhere never carries them), and the answer to a
+    // 401 or 407.
+    virtual void applyCredentialsBeforeChallenge();
     virtual void handleAuthenticationChallenge();
     // Progress reporting hook: called whenever byte counts moved.
     virtual void updateProgressIndicators() {}
@@ -291,6 +348,35 @@ private:
     bool removeTemporaryCompressedUploadFile();
     bool removeFileField(QString& path);
     std::optional<Stream::BodySource> bodySourceForFile(const QString& path);
+
+    // Authentication (_Authentication).
+    struct AuthenticationSide;
+    AuthenticationSide authenticationSide(bool proxy);
+    void applyAuthorizationHeader();
+    void attemptToApplyCredentialsAndResume();
+    void attemptToApplyProxyCredentialsAndResume();
+    void answerChallenge(bool proxy);
+    bool applyCredentials(const Credentials& credentials);
+    bool applyProxyCredentials(const Credentials& credentials);
+    bool applySideCredentials(bool proxy, const Credentials& credentials);
+    bool applySessionCredentials(bool proxy);
+    Credentials findCredentials();
+    Credentials findProxyCredentials();
+    std::optional<VNSessionCredentialsStore::ServerEntry> findSessionAuthenticationCredentials();
+    std::optional<VNSessionCredentialsStore::ProxyEntry> findSessionProxyAuthenticationCredentials();
+    void saveCredentialsToKeychain(const Credentials& credentials);
+    void saveProxyCredentialsToKeychain(const Credentials& credentials);
+    bool willAskDelegateForCredentials();
+    bool willAskDelegateForProxyCredentials();
+    bool willAskDelegate(bool proxy);
+    bool showAuthenticationDialog() { return false; }
+    bool showProxyAuthenticationDialog() { return false; }
+    void failAuthentication();
+    void restartWithCredentials(bool proxy);
+    platform::ProxySettings proxySettingsForMessage() const;
+    void rememberCredentialsSentBeforeChallenge();
+    void releaseAuthentication();
+    void copyAuthenticationSettingsTo(VNHTTPRequest& other) const;
 
     // Response (_Response).
     void readResponseHeaders();
@@ -393,6 +479,35 @@ private:
     quint64 m_lastBytesRead = 0;
     quint64 m_lastBytesSent = 0;
     int m_authenticationNeeded = 0;
+
+    // Authentication. The credential fields have their own lock, which is
+    // never held while another is taken: a HEAD request reads its main
+    // request's fields while it holds locks of its own.
+    mutable std::mutex m_credentialFieldsLock;
+    QString m_username, m_password, m_domain;
+    QString m_proxyUsername, m_proxyPassword, m_proxyDomain;
+    bool m_useKeychainPersistence = false;
+    bool m_useSessionPersistence = true;
+    bool m_shouldPresentCredentialsBeforeChallenge = true;
+    bool m_shouldPresentAuthenticationDialog = false;
+    bool m_shouldPresentProxyAuthenticationDialog = true;
+    QString m_authenticationScheme, m_authenticationRealm;
+    QString m_proxyAuthenticationScheme, m_proxyAuthenticationRealm;
+    Credentials m_requestCredentials, m_proxyCredentials;
+    int m_authenticationRetryCount = 0;
+    int m_proxyAuthenticationRetryCount = 0;
+    // Applications through the current challenge object (NTLM gives up
+    // after its two messages).
+    int m_challengeApplications = 0;
+    int m_proxyChallengeApplications = 0;
+    std::shared_ptr<platform::HTTPAuthentication> m_requestAuthentication;
+    std::shared_ptr<platform::HTTPAuthentication> m_proxyAuthentication;
+    // The last challenge answer, for a step run again after the stream is gone.
+    platform::HTTPMessage m_challengeResponse;
+    // Session credentials sent before any challenge in this run.
+    Credentials m_sentBeforeChallenge, m_proxySentBeforeChallenge;
+    QString m_sentBeforeChallengeRealm;
+    Block m_authenticationNeededBlock, m_proxyAuthenticationNeededBlock;
 
     // Redirects.
     bool m_shouldRedirect = true;

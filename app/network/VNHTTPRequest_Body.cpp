@@ -268,8 +268,9 @@ void VNHTTPRequest::addSessionCookie(const QNetworkCookie& cookie)
 
 void VNHTTPRequest::clearSession()
 {
-    // The session's credentials and cached responses belong to the
-    // credential and cache stores, which clear their own.
+    // The cached responses belong to the cache, which clears its own; the
+    // proxies' credentials outlive the session.
+    VNSessionCredentialsStore::shared().clearServers();
     setSessionCookies({});
 }
 
@@ -310,6 +311,7 @@ std::shared_ptr<VNHTTPRequest> VNHTTPRequest::HEADRequest()
     head->m_shouldUseRFC2616RedirectBehaviour = m_shouldUseRFC2616RedirectBehaviour;
     head->m_shouldAttemptPersistentConnection = m_shouldAttemptPersistentConnection;
     head->m_persistentConnectionTimeoutSeconds = m_persistentConnectionTimeoutSeconds;
+    copyAuthenticationSettingsTo(*head);
     return head;
 }
 
@@ -348,5 +350,6 @@ std::shared_ptr<VNHTTPRequest> VNHTTPRequest::copy() const
     r->m_shouldUseRFC2616RedirectBehaviour = m_shouldUseRFC2616RedirectBehaviour;
     r->m_shouldAttemptPersistentConnection = m_shouldAttemptPersistentConnection;
     r->m_persistentConnectionTimeoutSeconds = m_persistentConnectionTimeoutSeconds;
+    copyAuthenticationSettingsTo(*r);
     return r;
 }

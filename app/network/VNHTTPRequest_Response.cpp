@@ -144,6 +144,8 @@ void VNHTTPRequest::readResponseHeaders()
         m_authenticationNeeded = 1;
     else if (m_responseStatusCode == 407)
         m_authenticationNeeded = 2;
+    else
+        rememberCredentialsSentBeforeChallenge();
 
     QByteArray charset;
     parseMimeType(m_responseHeaders.value(QStringLiteral("Content-Type")), nullptr, &charset);

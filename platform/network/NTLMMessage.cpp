@@ -160,10 +160,11 @@ std::optional<NTLMMessage::Challenge> NTLMMessage::parseChallenge(const QByteArr
     Challenge challenge;
     challenge.flags = u32At(message, 20);
     challenge.serverChallenge = message.mid(24, 8);
-    const auto name = field(message, 12);
-    if (!name)
-        return std::nullopt;
-    challenge.targetName = (challenge.flags & NegotiateUnicode) ? fromUtf16le(*name) : QString::fromLatin1(*name);
+    // The target name only informs (the answer does not use it): one that
+    // points outside the message, as some servers' stand-ins send, is left
+    // empty rather than refusing the whole challenge.
+    if (const auto name = field(message, 12))
+        challenge.targetName = (challenge.flags & NegotiateUnicode) ? fromUtf16le(*name) : QString::fromLatin1(*name);
     // Older servers end the message before the target information.
     if (message.size() >= 48 && (challenge.flags & NegotiateTargetInfo)) {
         const auto info = field(message, 40);

@@ -3,6 +3,8 @@
 #include "RunLoop.h"
 #include "RunLoopFdSource.h"
 
+#include <openssl/ssl.h>
+
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -18,6 +20,9 @@ NetworkThread& NetworkThread::shared()
 
 NetworkThread::NetworkThread()
 {
+    // The TLS library sets itself up first, so its clean-up at exit comes
+    // after this thread has ended and let go of its per-thread TLS state.
+    OPENSSL_init_ssl(0, nullptr);
     std::promise<RunLoop*> ready;
     auto loop = ready.get_future();
     m_thread = std::thread([this, &ready] { run(ready); });

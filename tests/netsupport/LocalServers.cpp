@@ -92,7 +92,9 @@ LocalServers::~LocalServers()
 
 void LocalServers::stopAll()
 {
-    for (QProcess* process : { m_nginx, m_squid, m_dante }) {
+    QList<QProcess*> processes { m_nginx, m_squid, m_dante };
+    processes += m_schemeSquids.values();
+    for (QProcess* process : processes) {
         if (!process)
             continue;
         const qint64 pid = process->processId();
@@ -105,6 +107,7 @@ void LocalServers::stopAll()
         delete process;
     }
     m_nginx = m_squid = m_dante = nullptr;
+    m_schemeSquids.clear();
 }
 
 int LocalServers::freePort()
@@ -352,4 +355,71 @@ QString LocalServers::startDante()
     writeFile(d + "/danted.conf", conf, everyoneReads);
     return m_danteError = startProcess(QStringLiteral("dante"), dante,
                { "-f", d + "/danted.conf", "-p", d + "/danted.pid" }, { m_dantePort }, m_dante, d + "/danted.log");
+}
+
+QString LocalServers::startSquidForScheme(const QString& scheme)
+{
+    if (m_schemeSquidErrors.contains(scheme))
+        return m_schemeSquidErrors.value(scheme);
+    QString& error = m_schemeSquidErrors[scheme];
+    const QString squid = findProgram(QStringLiteral("squid"));
+    if (squid.isEmpty())
+        return error = QStringLiteral("squid is not installed: run tools/setup-deps.sh (package squid)");
+    const QString helpers = QStringLiteral("/usr/lib/squid/");
+    const QString d = dir(QStringLiteral("squid-") + scheme);
+    const QByteArray realm = "Velumo proxy";
+    QByteArray authentication;
+    if (scheme == QStringLiteral("basic")) {
+        QProcess hash;
+        hash.start(findProgram(QStringLiteral("openssl")), { "passwd", "-apr1", password() });
+        if (!hash.waitForFinished(60000) || hash.exitCode() != 0)
+            return error = QStringLiteral("could not hash the test password with openssl");
+        writeFile(d + "/passwd", userName().toUtf8() + ":" + hash.readAllStandardOutput().trimmed() + "\n", everyoneReads);
+        authentication = "auth_param basic program " + helpers.toUtf8() + "basic_ncsa_auth " + d.toUtf8() + "/passwd\n"
+            "auth_param basic realm " + realm + "\n";
+    } else if (scheme == QStringLiteral("digest")) {
+        writeFile(d + "/passwd", userName().toUtf8() + ":" + password().toUtf8() + "\n", everyoneReads);
+        authentication = "auth_param digest program " + helpers.toUtf8() + "digest_file_auth " + d.toUtf8() + "/passwd\n"
+            "auth_param digest realm " + realm + "\n";
+    } else if (scheme == QStringLiteral("ntlm")) {
+        authentication = "auth_param ntlm program " + helpers.toUtf8() + "ntlm_fake_auth\n";
+    } else {
+        return error = QStringLiteral("no squid for the scheme ") + scheme;
+    }
+    const QString helper = helpers + (scheme == QStringLiteral("basic") ? "basic_ncsa_auth"
+                                          : scheme == QStringLiteral("digest") ? "digest_file_auth" : "ntlm_fake_auth");
+    if (!QFile::exists(helper))
+        return error = helper + QStringLiteral(" is missing: run tools/setup-deps.sh (package squid)");
+    const int port = freePort();
+    QByteArray conf = "http_port 127.0.0.1:" + QByteArray::number(port) + "\n"
+        "pid_filename " + d.toUtf8() + "/squid.pid\n"
+        "cache_log " + d.toUtf8() + "/cache.log\n"
+        "access_log none\n"
+        "cache deny all\n"
+        "cache_mem 8 MB\n"
+        "visible_hostname velumo-test\n"
+        "dns_nameservers 127.0.0.1\n"
+        "shutdown_lifetime 0 seconds\n"
+        "coredump_dir " + d.toUtf8() + "\n"
+        + authentication
+        + "auth_param " + scheme.toUtf8() + " children 1 startup=1 idle=1\n"
+        "acl localdst dst 127.0.0.0/8\n"
+        "acl authed proxy_auth REQUIRED\n"
+        "http_access deny !localdst\n"
+        "http_access allow authed\n"
+        "http_access deny all\n";
+    if (::geteuid() == 0)
+        conf += "cache_effective_user proxy\n";
+    writeFile(d + "/squid.conf", conf, everyoneReads);
+    writeFile(d + "/cache.log", "", everyoneReads | QFile::WriteGroup | QFile::WriteOther);
+    QProcess* process = nullptr;
+    // A service name of its own keeps what it shares apart from the other
+    // squids' (those of tests running beside this one too).
+    error = startProcess(QStringLiteral("squid (") + scheme + u')', squid,
+        { "-N", "-n", "velumo" + scheme + QString::number(::getpid()), "-f", d + "/squid.conf" }, { port }, process,
+        d + "/cache.log");
+    m_schemeSquids.insert(scheme, process);
+    if (error.isEmpty())
+        m_squidSchemePorts.insert(scheme, port);
+    return error;
 }

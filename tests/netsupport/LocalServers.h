@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -45,6 +46,15 @@ public:
     int squidAuthPort() const { return m_squidAuthPort; }
     int dantePort() const { return m_dantePort; }
 
+    // A squid of its own for one scheme ("basic", "digest" or "ntlm"),
+    // checking credentials with the helper programs squid ships: the
+    // password file helper, the digest file helper and the NTLM stand-in
+    // that lets in whoever completes the three messages. One scheme per
+    // proxy, so a client that prefers another cannot pick it. Answers an
+    // empty string when it runs (its port: squidSchemePort()), else why not.
+    QString startSquidForScheme(const QString& scheme);
+    int squidSchemePort(const QString& scheme) const { return m_squidSchemePorts.value(scheme); }
+
     // The Basic credentials that nginx's protected folder and squid's
     // authenticating port accept.
     static QString userName() { return QStringLiteral("velumo"); }
@@ -66,4 +76,7 @@ private:
     bool m_nginxTried = false, m_squidTried = false, m_danteTried = false;
     int m_nginxPort = 0, m_nginxShortPort = 0, m_nginxTLSPort = 0, m_nginxClientPort = 0;
     int m_squidPort = 0, m_squidAuthPort = 0, m_dantePort = 0;
+    QMap<QString, QProcess*> m_schemeSquids;
+    QMap<QString, QString> m_schemeSquidErrors;
+    QMap<QString, int> m_squidSchemePorts;
 };

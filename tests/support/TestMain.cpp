@@ -1,6 +1,6 @@
 // Entry point of the unit-test binaries: a widget application on the
-// offscreen platform, with a private settings folder so no test reads or
-// writes the user's settings.
+// offscreen platform, with private settings and data folders so no test
+// reads or writes the user's settings or saved credentials.
 #include "TestMain.h"
 
 #include <QApplication>
@@ -16,6 +16,8 @@ int main(int argc, char** argv)
 {
     QTemporaryDir settingsHome;
     qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -195,12 +195,12 @@ TEST_F(HTTPRequestLifecycle, AnyExceptionInAStepFailsWithCode10AndTheThreadGoesO
     EXPECT_EQ(delegate->events().last(), QStringLiteral("finished"));
 }
 
-TEST_F(HTTPRequestLifecycle, ChallengeWithNobodyToAnswerItFailsWithCode3)
+TEST_F(HTTPRequestLifecycle, ChallengeNamingNoSchemeFailsWithCode7)
 {
     auto delegate = std::make_shared<RecordingDelegate>();
     auto r = request(QStringLiteral("/status?code=401"), delegate);
     r->startAsynchronous();
     ASSERT_TRUE(waitUntil([&] { return delegate->ended(); }));
-    EXPECT_EQ(delegate->events().last(), QStringLiteral("failed 3"));
+    EXPECT_EQ(delegate->events().last(), QStringLiteral("failed 7"));
     EXPECT_EQ(r->authenticationNeeded(), 1);
 }

@@ -109,7 +109,6 @@ TEST(NTLMMessage, ReadsChallengeMessages)
         publishedChallenge.left(31),
         "NTLMSSQ" + publishedChallenge.mid(7),
         wrongType,
-        withLength(publishedChallenge, 12, 0xffff, 0x38),
         withLength(publishedChallenge, 40, 0x24, 0xfffffff0u),
         withLength(publishedChallenge, 40, 1, quint32(publishedChallenge.size())),
     };
@@ -117,6 +116,16 @@ TEST(NTLMMessage, ReadsChallengeMessages)
         SCOPED_TRACE(message.toHex().toStdString());
         EXPECT_FALSE(NTLMMessage::parseChallenge(message));
     }
+    // A target name outside the message is ignored, not a reason to refuse:
+    // squid's stand-in helper sends one.
+    const auto nameless = NTLMMessage::parseChallenge(withLength(publishedChallenge, 12, 0xffff, 0x38));
+    ASSERT_TRUE(nameless);
+    EXPECT_TRUE(nameless->targetName.isEmpty());
+    EXPECT_EQ(nameless->targetInfo, publishedTargetInfo);
+    const auto squids = NTLMMessage::parseChallenge(QByteArray::fromBase64("TlRMTVNTUAACAAAACQAJAK6qqqoGgggAQKXkXlHRTS0AAAAAAAA6AFdPUktHUk9VUA=="));
+    ASSERT_TRUE(squids);
+    EXPECT_EQ(squids->serverChallenge, QByteArray::fromHex("40a5e45e51d14d2d"));
+
     // Every cut of the message is either refused or read within its bounds.
     for (qsizetype n = 0; n < publishedChallenge.size(); ++n)
         NTLMMessage::parseChallenge(publishedChallenge.left(n));
