@@ -46,7 +46,7 @@ void HoverTableRowView::setMouseInside(bool inside)
     if (m_mouseInside == inside)
         return;
     m_mouseInside = inside;
-    update();
+    setNeedsDisplay();
 }
 
 void HoverTableRowView::ensureTrackingArea()

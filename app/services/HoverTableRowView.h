@@ -26,6 +26,8 @@ public:
     bool mouseInside() const { return m_mouseInside; }
     // Redraws only when the value changes.
     void setMouseInside(bool inside);
+    // Asks for the whole row to be drawn again.
+    virtual void setNeedsDisplay() { update(); }
 
     void ensureTrackingArea();
     void updateTrackingAreas();

@@ -2,7 +2,9 @@
 
 #include "PopoverDelegate.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -22,7 +24,10 @@ Popover::Popover()
     layout->setContentsMargins(kBorder, kBorder, kBorder, kBorder);
 }
 
-Popover::~Popover() = default;
+Popover::~Popover()
+{
+    qApp->removeEventFilter(this);
+}
 
 void Popover::setContentViewController(QWidget* content)
 {
@@ -66,10 +71,6 @@ void Popover::showRelativeToRect(const QRectF& rect, QWidget* view, Edge preferr
 {
     if (!view)
         return;
-    // A transient popover is a popup: the toolkit closes it on a click
-    // outside it.
-    setWindowFlags(m_behavior == Transient ? (Qt::Popup | Qt::FramelessWindowHint)
-                                           : (Qt::Tool | Qt::FramelessWindowHint));
     const QRect local = rect.isEmpty() ? view->rect() : rect.toAlignedRect();
     const QRect anchor(view->mapToGlobal(local.topLeft()), local.size());
     QScreen* screen = view->screen();
@@ -78,6 +79,11 @@ void Popover::showRelativeToRect(const QRectF& rect, QWidget* view, Edge preferr
     if (m_delegate)
         m_delegate->popoverWillShow(*this);
     m_shown = true;
+    // A transient popover watches the program's input to close on a click
+    // outside it. (A toolkit popup would do this too, but popups are left
+    // out of the accessibility tree.)
+    if (m_behavior != ApplicationDefined)
+        qApp->installEventFilter(this);
     show();
     if (m_delegate)
         m_delegate->popoverDidShow(*this);
@@ -92,12 +98,29 @@ void Popover::closeEvent(QCloseEvent* event)
     if (m_delegate)
         m_delegate->popoverWillClose(*this);
     m_shown = false;
+    qApp->removeEventFilter(this);
     event->accept();
-    // Did-close comes once the popover has gone from the screen.
+    // Did-close comes once the popover has gone from the screen, unless it
+    // was shown again meanwhile.
     QTimer::singleShot(0, this, [this] {
-        if (m_delegate)
+        if (!m_shown && m_delegate)
             m_delegate->popoverDidClose(*this);
     });
+}
+
+bool Popover::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_shown || !watched->isWidgetType())
+        return QWidget::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::MouseButtonPress && widget->window() != this) {
+        close();
+    } else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+               widget->window() == this) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Popover::paintEvent(QPaintEvent*)

@@ -9,8 +9,8 @@ namespace platform {
 class PopoverDelegate;
 
 // A small window of content shown beside a rectangle of a view. A
-// transient popover closes when the user clicks outside it (or presses
-// Escape); an application-defined one stays until closed.
+// transient popover closes when the user clicks elsewhere in the program
+// (or presses Escape in it); an application-defined one stays until closed.
 class Popover : public QWidget {
     Q_OBJECT
 public:
@@ -43,6 +43,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

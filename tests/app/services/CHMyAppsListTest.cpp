@@ -17,7 +17,9 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QMouseEvent>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -273,7 +275,11 @@ TEST_F(MyAppsList, FailedFetchShowsTheFailureTextAndImageForOneAndAHalfSeconds)
         std::function<void()> arrange;
     } cases[] = {
         {"nothing listens", [] { pointAt(QStringLiteral("http://127.0.0.1:%1").arg(LocalServers::freePort())); }},
-        {"empty answer", [] { serveFile(QStringLiteral("myapps.plist"), QByteArray()); }},
+        {"empty answer",
+         [] {
+             pointAt(QStringLiteral("http://127.0.0.1:%1").arg(LocalServers::shared().nginxPort()));
+             serveFile(QStringLiteral("myapps.plist"), QByteArray());
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -358,7 +364,11 @@ TEST(MyAppsManager, EveryShowingBuildsAFreshPopoverAndASecondManagerIsRefused)
     EXPECT_EQ(first->contentViewController(), firstController.data());
     EXPECT_NE(firstController->vnHTTPRequest(), nullptr);
 
-    first->performClose();
+    // Transient: a click elsewhere in the program closes it.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), anchor.mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&anchor, &press);
+    EXPECT_FALSE(first->isShown());
     QDeadlineTimer deadline(20000);
     while ((first || firstController) && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

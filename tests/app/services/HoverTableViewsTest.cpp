@@ -10,18 +10,14 @@
 
 namespace {
 
-// Counts the paints a widget gets.
-class PaintCounter : public QObject {
+// A row that counts how often it asks to be drawn again.
+class CountingRow : public HoverTableRowView {
 public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    int redraws = 0;
+    void setNeedsDisplay() override
     {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
+        ++redraws;
+        HoverTableRowView::setNeedsDisplay();
     }
 };
 
@@ -34,10 +30,10 @@ public:
     void tableViewSelectionDidChange(HoverTableView&) override { ++selectionChanges; }
 };
 
-void settle()
+// Close enough to be the same colour after the gradient's edge sampling.
+bool near(QRgb a, QRgb b)
 {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    return qAbs(qRed(a) - qRed(b)) <= 6 && qAbs(qGreen(a) - qGreen(b)) <= 6 && qAbs(qBlue(a) - qBlue(b)) <= 6;
 }
 
 QImage render(QWidget& widget)
@@ -52,31 +48,28 @@ QImage render(QWidget& widget)
 
 TEST(HoverTableRowView, EnteringAndLeavingRedrawTwiceAndMovingInsideNever)
 {
-    HoverTableRowView row;
+    // The mouse reaches the row through its tracking area, as the window
+    // system's events would.
+    CountingRow row;
     row.resize(200, 40);
     row.show();
-    settle();
-    PaintCounter counter(&row);
 
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), row.mapToGlobal(QPointF(10, 10)));
     QCoreApplication::sendEvent(&row, &enter);
-    settle();
     EXPECT_TRUE(row.mouseInside());
-    EXPECT_EQ(counter.paints, 1);
+    EXPECT_EQ(row.redraws, 1);
 
     for (int x = 20; x < 180; x += 40) {
         QMouseEvent move(QEvent::MouseMove, QPointF(x, 20), row.mapToGlobal(QPointF(x, 20)), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QCoreApplication::sendEvent(&row, &move);
-        settle();
     }
-    EXPECT_EQ(counter.paints, 1);
+    EXPECT_EQ(row.redraws, 1);
 
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&row, &leave);
-    settle();
     EXPECT_FALSE(row.mouseInside());
-    EXPECT_EQ(counter.paints, 2);
+    EXPECT_EQ(row.redraws, 2);
 }
 
 TEST(HoverTableRowView, HoverBrightensTheMiddleAndSelectionDrawsNothing)
@@ -93,11 +86,11 @@ TEST(HoverTableRowView, HoverBrightensTheMiddleAndSelectionDrawsNothing)
     const QImage hovered = render(row);
     // The highlight is white in the middle and fades out at the ends.
     EXPECT_GT(qRed(hovered.pixel(100, 20)), 200);
-    EXPECT_EQ(hovered.pixel(0, 20), plain.pixel(0, 20));
+    EXPECT_TRUE(near(hovered.pixel(0, 20), plain.pixel(0, 20)));
     // The separator: the last point row, grey in the middle, faded at the ends.
     EXPECT_EQ(row.separatorRect(), QRectF(0, 39, 200, 1));
     EXPECT_NEAR(qRed(plain.pixel(100, 39)), 204, 2);
-    EXPECT_EQ(plain.pixel(0, 39), plain.pixel(0, 20));
+    EXPECT_TRUE(near(plain.pixel(0, 39), plain.pixel(0, 20)));
 }
 
 TEST(HoverTableView, SeparatorsGoOnBelowTheLastRowAtRowSpacing)
