@@ -71,6 +71,12 @@ std::optional<double> VNBandwidthMeter::wakeUpTime() const
     return wakeUpTime_;
 }
 
+bool VNBandwidthMeter::isWakeUpPending() const
+{
+    std::lock_guard guard(lock_);
+    return maximum_ > 0 && wakeUpTime_ && *wakeUpTime_ > now_();
+}
+
 void VNBandwidthMeter::measureBandwidthUsage()
 {
     std::lock_guard guard(lock_);

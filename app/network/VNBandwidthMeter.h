@@ -39,6 +39,8 @@ public:
     std::vector<quint64> samples() const;
     std::optional<double> measurementDate() const;
     std::optional<double> wakeUpTime() const;
+    // A limit is set and its wake-up time is still ahead: streams wait.
+    bool isWakeUpPending() const;
 
     // Closes the measurement second when it is over and, when the current
     // second went over the limit, moves the wake-up time.

@@ -105,6 +105,8 @@ void LocalServers::stopAll()
         delete process;
     }
     m_nginx = m_squid = m_dante = nullptr;
+    // The next start makes them anew (on new ports).
+    m_nginxTried = m_squidTried = m_danteTried = false;
 }
 
 int LocalServers::freePort()
@@ -126,6 +128,11 @@ QString LocalServers::dir(const QString& name) const
     QDir().mkpath(path);
     QFile::setPermissions(path, everyoneRuns | QFile::WriteGroup | QFile::WriteOther);
     return path;
+}
+
+QString LocalServers::nginxAccessLogPath() const
+{
+    return m_root.filePath(QStringLiteral("nginx/access.log"));
 }
 
 QString LocalServers::certificateFile() const
@@ -232,7 +239,7 @@ QString LocalServers::startNginx()
     conf += "pid " + d.toUtf8() + "/nginx.pid;\nerror_log " + d.toUtf8() + "/error.log warn;\n"
         "events { worker_connections 256; }\n"
         "http {\n"
-        "  access_log off;\n"
+        "  access_log " + d.toUtf8() + "/access.log;\n"
         "  client_body_temp_path " + d.toUtf8() + "/tmp/body;\n"
         "  proxy_temp_path " + d.toUtf8() + "/tmp/proxy;\n"
         "  fastcgi_temp_path " + d.toUtf8() + "/tmp/fastcgi;\n"
