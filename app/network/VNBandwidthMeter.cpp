@@ -20,7 +20,14 @@ VNBandwidthMeter::VNBandwidthMeter(Now now)
 void VNBandwidthMeter::setMaxBandwidthPerSecond(quint64 bytes)
 {
     std::lock_guard guard(lock_);
+    if (bytes == maximum_)
+        return;
     maximum_ = bytes;
+    // What moved under another limit, or none, is not paid back under this
+    // one: a new limit starts a new second.
+    if (usedInCurrentSecond_ > 0)
+        recordBandwidthUsage();
+    wakeUpTime_.reset();
 }
 
 quint64 VNBandwidthMeter::maxBandwidthPerSecond() const

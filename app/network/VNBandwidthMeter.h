@@ -28,7 +28,8 @@ public:
 
     explicit VNBandwidthMeter(Now now);
 
-    // 0 turns throttling off.
+    // 0 turns throttling off. A new limit starts a new second: bytes moved
+    // before it are not paid back under it.
     void setMaxBandwidthPerSecond(quint64 bytes);
     quint64 maxBandwidthPerSecond() const;
     bool isBandwidthThrottled() const;

@@ -2,6 +2,7 @@
 #include "VNHTTPRequest.h"
 
 #include "VNDataCompressor.h"
+#include "VNDownloadCache.h"
 #include "VNHTTPCookieStorage.h"
 
 #include <QCoreApplication>
@@ -271,6 +272,8 @@ void VNHTTPRequest::clearSession()
     // The session's credentials and cached responses belong to the
     // credential and cache stores, which clear their own.
     setSessionCookies({});
+    if (VNDownloadCache* cache = defaultCache())
+        cache->clearCachedResponsesForStoragePolicy(VNDownloadCache::CacheForSessionDurationCacheStoragePolicy);
 }
 
 QString VNHTTPRequest::mimeTypeForFileAtPath(const QString& path)
@@ -348,5 +351,10 @@ std::shared_ptr<VNHTTPRequest> VNHTTPRequest::copy() const
     r->m_shouldUseRFC2616RedirectBehaviour = m_shouldUseRFC2616RedirectBehaviour;
     r->m_shouldAttemptPersistentConnection = m_shouldAttemptPersistentConnection;
     r->m_persistentConnectionTimeoutSeconds = m_persistentConnectionTimeoutSeconds;
+    r->m_uploadProgressField->set(m_uploadProgressField->get());
+    r->m_downloadProgressField->set(m_downloadProgressField->get());
+    r->m_showAccurateProgress = m_showAccurateProgress;
+    r->m_shouldResetUploadProgress = m_shouldResetUploadProgress;
+    r->m_shouldResetDownloadProgress = m_shouldResetDownloadProgress;
     return r;
 }

@@ -89,12 +89,13 @@ TEST_F(HTTPRequestCache, FreshEntryAnswersWithoutTheServer)
     needNginx();
     const QByteArray content = serve(QStringLiteral("fresh.bin"), QByteArray(5000, 'f'));
     const QUrl url = nginxURL(QStringLiteral("/fresh.bin"));
+    const int before = int(hits(QStringLiteral("/fresh.bin")).size());
 
     auto first = cached(url);
     first->setSecondsToCache(3600);
     EXPECT_EQ(run(first).last(), QStringLiteral("finished"));
     EXPECT_FALSE(first->didUseCachedResponse());
-    ASSERT_TRUE(waitForHits(QStringLiteral("/fresh.bin"), 1));
+    ASSERT_TRUE(waitForHits(QStringLiteral("/fresh.bin"), before + 1));
 
     const QString headersPath = cache.pathToCachedResponseHeadersForURL(url);
     ASSERT_FALSE(headersPath.isEmpty());
@@ -112,7 +113,7 @@ TEST_F(HTTPRequestCache, FreshEntryAnswersWithoutTheServer)
     EXPECT_EQ(second->responseStatusCode(), 200);
     EXPECT_EQ(second->contentLength(), quint64(content.size()));
     drainMainThread();
-    EXPECT_EQ(hits(QStringLiteral("/fresh.bin")).size(), 1);
+    EXPECT_EQ(hits(QStringLiteral("/fresh.bin")).size(), before + 1);
 }
 
 // Stored without an expiry, the entry is stale: the next request asks with
@@ -122,6 +123,7 @@ TEST_F(HTTPRequestCache, StaleEntryIsRevalidatedWithItsETag)
     needNginx();
     const QByteArray content = serve(QStringLiteral("stale.bin"), QByteArray(3000, 's'));
     const QUrl url = nginxURL(QStringLiteral("/stale.bin"));
+    const int before = int(hits(QStringLiteral("/stale.bin")).size());
 
     auto first = cached(url);
     EXPECT_EQ(run(first).last(), QStringLiteral("finished"));
@@ -136,8 +138,8 @@ TEST_F(HTTPRequestCache, StaleEntryIsRevalidatedWithItsETag)
     EXPECT_TRUE(second->didUseCachedResponse());
     EXPECT_EQ(second->responseData(), content);
     EXPECT_EQ(second->responseStatusCode(), 200);
-    ASSERT_TRUE(waitForHits(QStringLiteral("/stale.bin"), 2));
-    EXPECT_TRUE(hits(QStringLiteral("/stale.bin")).at(1).contains(QStringLiteral("\" 304 ")));
+    ASSERT_TRUE(waitForHits(QStringLiteral("/stale.bin"), before + 2));
+    EXPECT_TRUE(hits(QStringLiteral("/stale.bin")).at(before + 1).contains(QStringLiteral("\" 304 ")));
 }
 
 // Answers the cache must not keep: an error status, and anything the
@@ -257,4 +259,31 @@ TEST_F(HTTPRequestCache, CancelledRequestIsNotAnsweredFromTheStore)
     EXPECT_EQ(delegate->events().last(), QStringLiteral("failed 4"));
     EXPECT_FALSE(r->didUseCachedResponse());
     EXPECT_TRUE(r->responseData().isEmpty());
+}
+
+// New requests take the class's default cache; clearing the session
+// empties its session store and leaves the permanent one.
+TEST_F(HTTPRequestCache, DefaultCacheIsTakenByNewRequestsAndClearedWithTheSession)
+{
+    VNHTTPRequest::setDefaultCache(&cache);
+    auto r = VNHTTPRequest::requestWithURL(QUrl(QStringLiteral("http://127.0.0.1:1/x")));
+    EXPECT_EQ(r->downloadCache(), &cache);
+
+    VNCacheRequestInfo info;
+    info.hasResponseHeaders = true;
+    info.responseHeaders.set(QStringLiteral("Content-Type"), QStringLiteral("text/plain"));
+    info.responseStatusCode = 200;
+    info.responseData = "kept";
+    info.complete = true;
+    info.url = QUrl(QStringLiteral("http://127.0.0.1:1/session"));
+    cache.storeResponseForRequest(info, 60);
+    info.url = QUrl(QStringLiteral("http://127.0.0.1:1/permanent"));
+    info.cacheStoragePolicy = VNDownloadCache::CachePermanentlyCacheStoragePolicy;
+    cache.storeResponseForRequest(info, 60);
+
+    VNHTTPRequest::clearSession();
+    VNHTTPRequest::setDefaultCache(nullptr);
+    EXPECT_FALSE(cache.cachedResponseDataForURL(QUrl(QStringLiteral("http://127.0.0.1:1/session"))));
+    EXPECT_EQ(cache.cachedResponseDataForURL(QUrl(QStringLiteral("http://127.0.0.1:1/permanent"))), QByteArray("kept"));
+    EXPECT_EQ(VNHTTPRequest::requestWithURL(QUrl(QStringLiteral("http://127.0.0.1:1/x")))->downloadCache(), nullptr);
 }
