@@ -20,7 +20,14 @@ VNBandwidthMeter::VNBandwidthMeter(Now now)
 void VNBandwidthMeter::setMaxBandwidthPerSecond(quint64 bytes)
 {
     std::lock_guard guard(lock_);
+    if (bytes == maximum_)
+        return;
     maximum_ = bytes;
+    // What moved under another limit, or none, is not paid back under this
+    // one: a new limit starts a new second.
+    if (usedInCurrentSecond_ > 0)
+        recordBandwidthUsage();
+    wakeUpTime_.reset();
 }
 
 quint64 VNBandwidthMeter::maxBandwidthPerSecond() const
@@ -69,6 +76,12 @@ std::optional<double> VNBandwidthMeter::wakeUpTime() const
 {
     std::lock_guard guard(lock_);
     return wakeUpTime_;
+}
+
+bool VNBandwidthMeter::isWakeUpPending() const
+{
+    std::lock_guard guard(lock_);
+    return maximum_ > 0 && wakeUpTime_ && *wakeUpTime_ > now_();
 }
 
 void VNBandwidthMeter::measureBandwidthUsage()

@@ -28,7 +28,8 @@ public:
 
     explicit VNBandwidthMeter(Now now);
 
-    // 0 turns throttling off.
+    // 0 turns throttling off. A new limit starts a new second: bytes moved
+    // before it are not paid back under it.
     void setMaxBandwidthPerSecond(quint64 bytes);
     quint64 maxBandwidthPerSecond() const;
     bool isBandwidthThrottled() const;
@@ -39,6 +40,8 @@ public:
     std::vector<quint64> samples() const;
     std::optional<double> measurementDate() const;
     std::optional<double> wakeUpTime() const;
+    // A limit is set and its wake-up time is still ahead: streams wait.
+    bool isWakeUpPending() const;
 
     // Closes the measurement second when it is over and, when the current
     // second went over the limit, moves the wake-up time.

@@ -236,6 +236,7 @@ void VNHTTPRequest::runMain()
         return;
     }
     m_complete = false;
+    m_didUseCachedResponse = false;
     const QString scheme = m_url.scheme().toLower();
     if (m_url.isEmpty() || !m_url.isValid() || m_url.host().isEmpty()
         || (scheme != QStringLiteral("http") && scheme != QStringLiteral("https"))) {
@@ -247,11 +248,16 @@ void VNHTTPRequest::runMain()
         if (m_error)
             return;
     }
+    // Only plain GETs are answered from the download cache.
+    if (m_requestMethod != QStringLiteral("GET"))
+        m_downloadCache = nullptr;
     m_message = platform::HTTPMessage::request(m_requestMethod, m_url,
         m_useHTTPVersionOne ? platform::HTTPMessage::Version1_0 : platform::HTTPMessage::Version1_1);
     if (auto main = m_mainRequest.lock())
         main->buildRequestHeaders();
     buildRequestHeaders();
+    if (useCacheOnStart())
+        return;
     // Credentials belong to the origin they were given for.
     if (m_originalURL.isEmpty() || (m_originalURL.scheme() == m_url.scheme() && m_originalURL.host() == m_url.host()
                                        && m_originalURL.port() == m_url.port()))
@@ -316,6 +322,7 @@ void VNHTTPRequest::checkRequestStatus()
     if (m_cancelled || m_complete)
         return;
     guarded([&] {
+        performThrottling();
         if (!shouldTimeOut()) {
             if (m_readStream && m_postLength > 0) {
                 m_lastBytesSent = m_totalBytesSent;
@@ -399,6 +406,11 @@ void VNHTTPRequest::failWithError(const VNError& error)
     if (m_connectionCanBeReused && m_connectionInfo)
         VNConnectionPool::shared().release(m_connectionInfo, m_persistentConnectionTimeoutSeconds);
     if (m_cancelled || m_error)
+        return;
+    // A cancel is the caller's wish, not a failed load: no stored answer
+    // stands in for it.
+    const bool cancelled = error.code == RequestCancelledErrorType && error.domain == QLatin1String(VNHTTPRequestErrorDomain);
+    if (!cancelled && useCacheAfterFailure())
         return;
     m_error = error;
     auto main = m_mainRequest.lock();

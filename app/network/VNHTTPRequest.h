@@ -3,6 +3,7 @@
 #include "VNConnectionPool.h"
 #include "VNError.h"
 #include "VNHTTPRequestDelegate.h"
+#include "VNProgressReceiverField.h"
 #include "VNSessionCredentialsStore.h"
 
 #include "platform/network/HTTPHeaderFields.h"
@@ -26,6 +27,10 @@
 #include <optional>
 
 class VNDataDecompressor;
+class VNDownloadCache;
+class VNInputStream;
+class VNProgressDelegate;
+struct VNCacheRequestInfo;
 namespace platform {
 class OperationQueue;
 class RunLoop;
@@ -116,7 +121,7 @@ public:
     void setShouldStreamPostDataFromDisk(bool on) { m_shouldStreamPostDataFromDisk = on; }
     void setShouldCompressRequestBody(bool on) { m_shouldCompressRequestBody = on; }
     quint64 postLength() const { return m_postLength; }
-    void buildPostBody();
+    virtual void buildPostBody();
 
     // Headers and cookies.
     void addRequestHeader(const QString& name, const QString& value);
@@ -219,6 +224,58 @@ public:
     void setAllowResumeForFileDownloads(bool on) { m_allowResumeForFileDownloads = on; }
     static bool removeFileAtPath(const QString& path, VNError* error);
 
+    // Progress (_Progress). Receivers are held weakly and told on the main
+    // thread; one cleared before a message arrives does not get it.
+    using AmountBlock = std::function<void(qint64 amount, qint64 total)>;
+    using SizeBlock = std::function<void(qint64 amount)>;
+    std::shared_ptr<VNProgressDelegate> uploadProgressDelegate() const;
+    void setUploadProgressDelegate(const std::shared_ptr<VNProgressDelegate>& delegate);
+    std::shared_ptr<VNProgressDelegate> downloadProgressDelegate() const;
+    void setDownloadProgressDelegate(const std::shared_ptr<VNProgressDelegate>& delegate);
+    bool showAccurateProgress() const { return m_showAccurateProgress; }
+    void setShowAccurateProgress(bool on) { m_showAccurateProgress = on; }
+    bool shouldResetUploadProgress() const { return m_shouldResetUploadProgress; }
+    void setShouldResetUploadProgress(bool on) { m_shouldResetUploadProgress = on; }
+    bool shouldResetDownloadProgress() const { return m_shouldResetDownloadProgress; }
+    void setShouldResetDownloadProgress(bool on) { m_shouldResetDownloadProgress = on; }
+    void setBytesReceivedBlock(AmountBlock block);
+    void setBytesSentBlock(AmountBlock block);
+    void setDownloadSizeIncrementedBlock(SizeBlock block);
+    void setUploadSizeIncrementedBlock(SizeBlock block);
+    quint64 totalBytesSent() const { return m_totalBytesSent; }
+    void incrementUploadSizeBy(qint64 amount);
+    void incrementDownloadSizeBy(qint64 amount);
+    // Runs the call on the receiver the field holds when the call runs, on
+    // the main thread (at once when already there).
+    static void performOnReceiver(const std::shared_ptr<VNProgressReceiverField>& field,
+        std::function<void(VNProgressDelegate&)> call);
+    // progress of total as the receiver's value: 0..1, and never NaN (a
+    // total of 0 gives 0, or 1 when complete).
+    static void updateProgressIndicator(const std::shared_ptr<VNProgressReceiverField>& field,
+        qint64 progress, qint64 total, bool complete = false);
+
+    // The bandwidth budget all requests share (0: no limit).
+    static void setMaxBandwidthPerSecond(quint64 bytes);
+    static quint64 maxBandwidthPerSecond();
+    static bool isBandwidthThrottled();
+    static quint64 averageBandwidthUsedPerSecond();
+
+    // Download cache (_Cache). Not owned: the cache outlives its requests.
+    static std::shared_ptr<VNHTTPRequest> requestWithURL(const QUrl& url, VNDownloadCache* cache, int cachePolicy = 0);
+    static VNDownloadCache* defaultCache();
+    static void setDefaultCache(VNDownloadCache* cache);
+    VNDownloadCache* downloadCache() const { return m_downloadCache; }
+    void setDownloadCache(VNDownloadCache* cache) { m_downloadCache = cache; }
+    int cachePolicy() const { return m_cachePolicy; }
+    void setCachePolicy(int policy) { m_cachePolicy = policy; }
+    int cacheStoragePolicy() const { return m_cacheStoragePolicy; }
+    void setCacheStoragePolicy(int policy) { m_cacheStoragePolicy = policy; }
+    double secondsToCache() const { return m_secondsToCache; }
+    void setSecondsToCache(double seconds) { m_secondsToCache = seconds; }
+    bool didUseCachedResponse() const { return m_didUseCachedResponse; }
+    // What the cache reads of this request, as it stands now.
+    VNCacheRequestInfo cacheRequestInfo() const;
+
     // Caller's data.
     QVariantMap userInfo() const { return m_userInfo; }
     void setUserInfo(const QVariantMap& info) { m_userInfo = info; }
@@ -293,11 +350,12 @@ protected:
     virtual void applyCredentialsBeforeChallenge();
     virtual void handleAuthenticationChallenge();
     // Progress reporting hook: called whenever byte counts moved.
-    virtual void updateProgressIndicators() {}
+    virtual void updateProgressIndicators();
 
     // The message in the making (valid during a run).
     platform::HTTPMessage& message() { return m_message; }
     void failWithError(const VNError& error);
+    bool haveBuiltPostBody() const { return m_haveBuiltPostBody; }
 
 private:
     using Stream = platform::HTTPReadStream;
@@ -525,6 +583,41 @@ private:
     std::unique_ptr<QFile> m_fileDownloadOutputStream;
     std::unique_ptr<QFile> m_inflatedFileDownloadOutputStream;
     bool m_allowResumeForFileDownloads = false;
+
+    // Progress and throttling (_Progress).
+    void updateUploadProgress();
+    void updateDownloadProgress();
+    void removeUploadProgressSoFar();
+    void resetProgressOnStart();
+    void performThrottling();
+    qint64 throttledReadLength(qint64 normalLength);
+    void countBytesRead(qint64 count);
+    bool throttleWakeUpPending() const;
+    std::optional<Stream::BodySource> throttledBodySource(std::unique_ptr<VNInputStream> input);
+    std::function<void()> bodyThrottle();
+    void sendProgress(void (VNProgressDelegate::*call)(VNHTTPRequest&, qint64),
+        const std::shared_ptr<VNProgressReceiverField>& field, qint64 amount);
+    std::shared_ptr<VNProgressReceiverField> m_uploadProgressField = std::make_shared<VNProgressReceiverField>();
+    std::shared_ptr<VNProgressReceiverField> m_downloadProgressField = std::make_shared<VNProgressReceiverField>();
+    bool m_showAccurateProgress = true;
+    bool m_updatedProgress = false;
+    bool m_shouldResetUploadProgress = true;
+    bool m_shouldResetDownloadProgress = true;
+    AmountBlock m_bytesReceivedBlock, m_bytesSentBlock;
+    SizeBlock m_downloadSizeIncrementedBlock, m_uploadSizeIncrementedBlock;
+    std::shared_ptr<std::atomic<bool>> m_throttlePending = std::make_shared<std::atomic<bool>>(false);
+
+    // Download cache (_Cache).
+    bool useCacheOnStart();
+    bool useCacheForResponse();
+    bool useCacheAfterFailure();
+    void storeResponseInCache();
+    void useDataFromCache();
+    VNDownloadCache* m_downloadCache = defaultCache();
+    int m_cachePolicy = 0;
+    int m_cacheStoragePolicy = 0;
+    double m_secondsToCache = 0;
+    bool m_didUseCachedResponse = false;
 
     QVariantMap m_userInfo;
     qint64 m_tag = 0;

@@ -2,6 +2,7 @@
 #include "VNHTTPRequest.h"
 
 #include "VNDataCompressor.h"
+#include "VNDownloadCache.h"
 #include "VNHTTPCookieStorage.h"
 
 #include <QCoreApplication>
@@ -272,6 +273,8 @@ void VNHTTPRequest::clearSession()
     // proxies' credentials outlive the session.
     VNSessionCredentialsStore::shared().clearServers();
     setSessionCookies({});
+    if (VNDownloadCache* cache = defaultCache())
+        cache->clearCachedResponsesForStoragePolicy(VNDownloadCache::CacheForSessionDurationCacheStoragePolicy);
 }
 
 QString VNHTTPRequest::mimeTypeForFileAtPath(const QString& path)
@@ -351,5 +354,10 @@ std::shared_ptr<VNHTTPRequest> VNHTTPRequest::copy() const
     r->m_shouldAttemptPersistentConnection = m_shouldAttemptPersistentConnection;
     r->m_persistentConnectionTimeoutSeconds = m_persistentConnectionTimeoutSeconds;
     copyAuthenticationSettingsTo(*r);
+    r->m_uploadProgressField->set(m_uploadProgressField->get());
+    r->m_downloadProgressField->set(m_downloadProgressField->get());
+    r->m_showAccurateProgress = m_showAccurateProgress;
+    r->m_shouldResetUploadProgress = m_shouldResetUploadProgress;
+    r->m_shouldResetDownloadProgress = m_shouldResetDownloadProgress;
     return r;
 }

@@ -3,6 +3,8 @@
 // script), kept-alive connections, tear-down and stream errors.
 #include "VNHTTPRequest.h"
 
+#include "VNBandwidthMeter.h"
+#include "VNInputStream.h"
 #include "VNPACScriptRunner.h"
 #include "VNSystemProxySettings.h"
 
@@ -66,21 +68,7 @@ void VNHTTPRequest::expirePersistentConnections()
 
 std::optional<VNHTTPRequest::Stream::BodySource> VNHTTPRequest::bodySourceForFile(const QString& path)
 {
-    auto file = std::make_shared<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
-        return std::nullopt;
-    auto remaining = std::make_shared<qint64>(qint64(m_postLength));
-    // The body must be exactly as long as announced: a file that ends early
-    // or fails to read stops the exchange instead of sending less.
-    return Stream::BodySource([file, remaining](char* buffer, qint64 maxLength) -> qint64 {
-        if (*remaining <= 0)
-            return 0;
-        const qint64 n = file->read(buffer, std::min(maxLength, *remaining));
-        if (n <= 0)
-            return -1;
-        *remaining -= n;
-        return n;
-    });
+    return throttledBodySource(VNInputStream::inputStreamWithFileAtPath(path, VNBandwidthMeter::shared(), bodyThrottle()));
 }
 
 void VNHTTPRequest::startRequest()
@@ -94,6 +82,8 @@ void VNHTTPRequest::startRequest()
     m_lastBytesRead = 0;
     if (m_redirectCount == 0)
         m_originalURL = m_url;
+    if (m_lastBytesSent > 0)
+        removeUploadProgressSoFar();
     m_lastBytesSent = 0;
     m_contentLength = 0;
     m_responseHeaders = platform::HTTPHeaderFields();
@@ -117,9 +107,13 @@ void VNHTTPRequest::startRequest()
         }
         stream = Stream::create(m_message, std::move(*source));
     } else if (!m_postBody.isEmpty()) {
-        platform::HTTPMessage withBody = m_message;
-        withBody.setBody(m_shouldCompressRequestBody && !m_compressedPostBody.isEmpty() ? m_compressedPostBody : m_postBody);
-        stream = Stream::create(withBody);
+        const QByteArray& body = m_shouldCompressRequestBody && !m_compressedPostBody.isEmpty() ? m_compressedPostBody : m_postBody;
+        auto source = throttledBodySource(VNInputStream::inputStreamWithData(body, VNBandwidthMeter::shared(), bodyThrottle()));
+        if (!source) {
+            failWithError(requestError(InternalErrorWhileBuildingRequestType, QStringLiteral("Unable to create read stream")));
+            return;
+        }
+        stream = Stream::create(m_message, std::move(*source));
     } else {
         stream = Stream::create(m_message);
     }
@@ -186,7 +180,10 @@ void VNHTTPRequest::startRequest()
     }
 
     m_readStream = stream;
-    scheduleReadStream();
+    // A request that starts while the shared budget is spent waits for
+    // the throttle to schedule it.
+    if (!throttleWakeUpPending())
+        scheduleReadStream();
     std::weak_ptr<VNHTTPRequest> weak = std::static_pointer_cast<VNHTTPRequest>(shared_from_this());
     stream->setClient(Stream::HasBytesAvailable | Stream::ErrorOccurred | Stream::EndEncountered,
         [weak](Stream&, Stream::Event event) {
@@ -202,6 +199,7 @@ void VNHTTPRequest::startRequest()
         failWithError(requestError(InternalErrorWhileBuildingRequestType, QStringLiteral("Unable to start HTTP connection")));
         return;
     }
+    resetProgressOnStart();
     updateProgressIndicators();
     m_lastActivityTime = Clock::now();
     startStatusTimer();
@@ -337,6 +335,7 @@ void VNHTTPRequest::handleNetworkEvent(Stream::Event event)
                 handleBytesAvailable();
                 break;
             }
+            performThrottling();
         });
     }
     if (m_downloadComplete && m_needsRedirect && !m_error) {

@@ -140,6 +140,8 @@ void VNHTTPRequest::readResponseHeaders()
     m_responseHeaders = header.headerFields();
     m_responseStatusCode = header.statusCode();
     m_responseStatusMessage = header.statusLine();
+    if (useCacheForResponse())
+        return;
     if (m_responseStatusCode == 401)
         m_authenticationNeeded = 1;
     else if (m_responseStatusCode == 407)
@@ -161,8 +163,23 @@ void VNHTTPRequest::readResponseHeaders()
     if (!willRedirect()) {
         auto main = m_mainRequest.lock();
         VNHTTPRequest& receiver = main ? *main : *this;
-        if (const auto length = parseLength(m_responseHeaders.value(QStringLiteral("Content-Length"))))
-            receiver.m_contentLength = *length;
+        // The totals grow by what this answer announces; a HEAD companion's
+        // length is its main request's.
+        const bool resetTotal = m_showAccurateProgress && m_shouldResetDownloadProgress;
+        if (const auto length = parseLength(m_responseHeaders.value(QStringLiteral("Content-Length")))) {
+            if (main && m_allowCompressedResponse && *length == 20 && resetTotal) {
+                // The length of an empty compressed body: the real one is unknown.
+                main->m_showAccurateProgress = false;
+                main->incrementDownloadSizeBy(1);
+            } else {
+                receiver.m_contentLength = *length;
+                if (resetTotal)
+                    receiver.incrementDownloadSizeBy(qint64(receiver.m_contentLength + receiver.m_partialDownloadSize));
+            }
+        } else if (resetTotal) {
+            receiver.m_showAccurateProgress = false;
+            receiver.incrementDownloadSizeBy(1);
+        }
         updateProgressIndicators();
     }
     applyKeepAlive();
@@ -295,11 +312,12 @@ void VNHTTPRequest::handleBytesAvailable()
     if (m_complete || !m_readStream)
         return;
     const bool inflateNow = isResponseCompressed() && !m_shouldWaitToInflateCompressedResponses;
-    while (!m_complete && m_readStream && m_readStream->hasBytesAvailable()) {
-        const qint64 size = m_contentLength > 262144 ? 262144 : m_contentLength > 65536 ? 65536 : 16384;
+    while (!m_complete && m_readStream && m_readStreamIsScheduled && m_readStream->hasBytesAvailable()) {
+        const qint64 size = throttledReadLength(m_contentLength > 262144 ? 262144 : m_contentLength > 65536 ? 65536 : 16384);
         const QByteArray chunk = m_readStream->read(size);
         if (chunk.isEmpty())
             break;
+        countBytesRead(chunk.size());
         QByteArray inflated;
         if (inflateNow) {
             if (!m_dataDecompressor)
@@ -316,6 +334,8 @@ void VNHTTPRequest::handleBytesAvailable()
         }
         m_totalBytesRead += quint64(chunk.size());
         m_lastActivityTime = Clock::now();
+        // Over the shared budget: the rest waits for the wake-up time.
+        performThrottling();
         // The body of a redirect answer is not the resource.
         if (m_needsRedirect)
             continue;
@@ -393,6 +413,8 @@ void VNHTTPRequest::handleStreamComplete()
     m_downloadComplete = true;
     if (!m_haveReadResponseHeaders)
         readResponseHeaders();
+    if (m_didUseCachedResponse)
+        return;
     if (!m_haveReadResponseHeaders) {
         handleStreamError();
         return;
@@ -457,6 +479,8 @@ void VNHTTPRequest::handleStreamComplete()
         }
     }
 
+    if (!completionError)
+        storeResponseInCache();
     if (m_connectionInfo) {
         if (!m_connectionCanBeReused)
             unscheduleReadStream();

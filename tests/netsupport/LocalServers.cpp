@@ -108,6 +108,8 @@ void LocalServers::stopAll()
     }
     m_nginx = m_squid = m_dante = nullptr;
     m_schemeSquids.clear();
+    // The next start makes them anew (on new ports).
+    m_nginxTried = m_squidTried = m_danteTried = false;
 }
 
 int LocalServers::freePort()
@@ -129,6 +131,11 @@ QString LocalServers::dir(const QString& name) const
     QDir().mkpath(path);
     QFile::setPermissions(path, everyoneRuns | QFile::WriteGroup | QFile::WriteOther);
     return path;
+}
+
+QString LocalServers::nginxAccessLogPath() const
+{
+    return m_root.filePath(QStringLiteral("nginx/access.log"));
 }
 
 QString LocalServers::certificateFile() const
@@ -235,7 +242,7 @@ QString LocalServers::startNginx()
     conf += "pid " + d.toUtf8() + "/nginx.pid;\nerror_log " + d.toUtf8() + "/error.log warn;\n"
         "events { worker_connections 256; }\n"
         "http {\n"
-        "  access_log off;\n"
+        "  access_log " + d.toUtf8() + "/access.log;\n"
         "  client_body_temp_path " + d.toUtf8() + "/tmp/body;\n"
         "  proxy_temp_path " + d.toUtf8() + "/tmp/proxy;\n"
         "  fastcgi_temp_path " + d.toUtf8() + "/tmp/fastcgi;\n"

@@ -20,7 +20,8 @@ class LocalServers {
 public:
     static LocalServers& shared();
     ~LocalServers();
-    // Stops every server started (by its process id).
+    // Stops every server started (by its process id); a later start makes
+    // it anew.
     void stopAll();
 
     // Each answers an empty string when the server is running, else why not.
@@ -42,6 +43,8 @@ public:
     QString certificateFile() const;
     // Where nginx's file of that name is (a test may add files there too).
     QString nginxDocumentPath(const QString& name) const;
+    // nginx's access log (one line per request, in its usual "combined" form).
+    QString nginxAccessLogPath() const;
     int squidPort() const { return m_squidPort; }
     int squidAuthPort() const { return m_squidAuthPort; }
     int dantePort() const { return m_dantePort; }

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -88,7 +89,11 @@ ScriptedHTTPServer::ScriptedHTTPServer()
 
 ScriptedHTTPServer::~ScriptedHTTPServer()
 {
-    m_stopping = true;
+    {
+        std::lock_guard lock(m_lock);
+        m_stopping = true;
+    }
+    m_releasedChanged.notify_all();
     [[maybe_unused]] auto n = ::write(m_stopPipe[1], "x", 1);
     m_acceptor.join();
     {
@@ -101,6 +106,15 @@ ScriptedHTTPServer::~ScriptedHTTPServer()
     ::close(m_listenFd);
     ::close(m_stopPipe[0]);
     ::close(m_stopPipe[1]);
+}
+
+void ScriptedHTTPServer::releaseHeld()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_released = true;
+    }
+    m_releasedChanged.notify_all();
 }
 
 QString ScriptedHTTPServer::url(const QString& path) const
@@ -214,6 +228,16 @@ bool ScriptedHTTPServer::answer(int fd, int connection, const QByteArray& method
         return sendAll(fd, response(401, "Unauthorized", {}, "who are you"));
     if (path == QStringLiteral("/hello"))
         return sendAll(fd, response(200, "OK", {}, "hello"));
+    if (path == QStringLiteral("/hold")) {
+        {
+            std::unique_lock lock(m_lock);
+            const int now = ++m_held;
+            m_mostHeld = std::max(m_mostHeld.load(), now);
+            m_releasedChanged.wait_for(lock, std::chrono::minutes(1), [this] { return m_released || m_stopping.load(); });
+            --m_held;
+        }
+        return sendAll(fd, response(200, "OK", {}, "held"));
+    }
     if (path == QStringLiteral("/close-after")) {
         sendAll(fd, response(200, "OK", {}, "bye"));
         ::shutdown(fd, SHUT_RDWR);

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -36,6 +37,8 @@
 //   /digest/stale/... a right answer to the first nonce gets 401 with
 //                     stale=true and a new nonce; a right answer to that, 200
 //   /no-challenge     401 without any WWW-Authenticate field
+//   /hold             200 "held", answered only once releaseHeld() is called
+//                     (or the server stops, or a minute passes)
 // Everything else is 404. The server runs on threads of the test process
 // and stops (closing every connection) when destroyed.
 class ScriptedHTTPServer {
@@ -52,6 +55,11 @@ public:
     // Connections the server closed on purpose after answering.
     int closedConnections() const { return m_closed.load(); }
     int acceptedConnections() const { return m_accepted.load(); }
+    // /hold requests waiting now, and the most that ever waited at once.
+    int heldRequests() const { return m_held.load(); }
+    int mostHeldAtOnce() const { return m_mostHeld.load(); }
+    // Answers every /hold request, now and from here on.
+    void releaseHeld();
 
 private:
     void acceptLoop();
@@ -66,6 +74,10 @@ private:
     std::atomic<int> m_closed { 0 };
     std::atomic<int> m_accepted { 0 };
     std::atomic<int> m_nonces { 0 };
+    std::atomic<int> m_held { 0 };
+    std::atomic<int> m_mostHeld { 0 };
+    bool m_released = false;
+    std::condition_variable m_releasedChanged;
     std::thread m_acceptor;
     std::mutex m_lock;
     std::vector<std::thread> m_workers;

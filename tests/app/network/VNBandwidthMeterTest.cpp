@@ -298,3 +298,17 @@ TEST(VNInputStream, ReadsAFileToItsEnd)
     EXPECT_EQ(all, file.readAll());
     EXPECT_EQ(meter.bandwidthUsedInLastSecond(), quint64(all.size()));
 }
+
+// Bytes moved with no limit, in the same second a limit is then set, are
+// not paid back under the new limit (they were never meant to be limited).
+TEST_F(VNBandwidthMeterTest, ANewLimitDoesNotChargeWhatMovedBeforeIt)
+{
+    meter.measureBandwidthUsage();
+    meter.incrementBandwidthUsedInLastSecond(600'000);
+    now = 100.2;
+    meter.setMaxBandwidthPerSecond(50'000);
+    meter.measureBandwidthUsage();
+    EXPECT_FALSE(meter.wakeUpTime().has_value());
+    EXPECT_EQ(meter.bandwidthUsedInLastSecond(), 0u);
+    EXPECT_EQ(meter.readLength(16384), 12'500);
+}
