@@ -154,7 +154,7 @@ TEST_F(AuthenticationServers, SquidTakesBasicAndDigestForPlainRequestsAndTunnels
         { "tunnel", ProxySettings::Type::HTTPS, nginxTLSUrl("/hello.txt") },
     };
     for (const Route& route : routes) {
-        for (const QString scheme : { QStringLiteral("Basic"), QStringLiteral("Digest") }) {
+        for (const QString& scheme : { QStringLiteral("Basic"), QStringLiteral("Digest") }) {
             SCOPED_TRACE(std::string(route.name) + " " + scheme.toStdString());
             const ProxySettings proxy = squid(route.type);
             const QUrl url(route.url);
