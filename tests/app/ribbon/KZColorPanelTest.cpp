@@ -4,6 +4,7 @@
 #include "NSColorCompare.h"
 
 #include "../controls/ControlTestSupport.h"
+#include "../controls/GoldenImage.h"
 
 #include "platform/appkit/ColorPanel.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -224,4 +225,11 @@ TEST_F(ColorGroup, ControlsAndSwatchesAreFoundByNameInTheAccessibilityTree)
     // A picked colour's swatch is named by its values.
     pick(QColor(12, 34, 56));
     EXPECT_NE(findByName(root, "12 34 56"), nullptr);
+}
+
+TEST_F(ColorGroup, LooksLikeItsGoldenWithTheSecondButtonActive)
+{
+    group->activeColorButton(group->colorButton2());
+    pick(QColor(40, 160, 90, 128)); // translucent: shows over both halves
+    expectMatchesGolden("color_group", controlPicture(*host, group));
 }

@@ -10,6 +10,7 @@
 #include "SWToolboxPanel.h"
 
 #include "../controls/ControlTestSupport.h"
+#include "../controls/GoldenImage.h"
 
 #include "platform/appkit/ColorPanel.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -278,4 +279,15 @@ TEST(SWToolboxPanel, NeverBecomesTheKeyWindow)
     EXPECT_TRUE(panel.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
     EXPECT_TRUE(panel.testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_TRUE(panel.isWindow());
+}
+
+TEST(SWColorSelector, LooksLikeItsGoldenWithTheBackWellHovered)
+{
+    auto* selector = new SWColorSelector;
+    ControlHost host(selector, QRect(QPoint(10, 10), selector->sizeHint()));
+    selector->frontWell()->setColor(QColor(200, 40, 40));
+    selector->backWell()->setColor(QColor(40, 80, 200));
+    QMouseEvent move = moveAt(selector->backWell()->geometry().bottomRight() - QPoint(2, 2));
+    selector->mouseMoved(&move);
+    expectMatchesGolden("color_selector", controlPicture(host, selector));
 }
