@@ -44,14 +44,18 @@ void KZColorMatrix::setToolTipForCell(const QString& toolTip, const platform::Bu
 void KZColorMatrix::assignColors(bool)
 {
     const QList<platform::ButtonCell*> all = cells();
+    // A swatch's title is its key too: never drawn (the cell shows its image
+    // only), it names the cell wherever a cell is known by its title.
     for (platform::ButtonCell* cell : all) {
         static_cast<KZColorButtonCell*>(cell)->setColor(QColor());
+        cell->setTitle(QString());
         setToolTipForCell(QString(), cell);
     }
     const QStringList keys = m_colorList ? m_colorList->allKeys() : QStringList();
     for (int k = 0; k < keys.size() && k < all.size(); ++k) {
         const QString& key = m_frontMagnitude ? keys[k] : keys[keys.size() - 1 - k];
         static_cast<KZColorButtonCell*>(all[k])->setColor(*m_colorList->colorWithKey(key));
+        all[k]->setTitle(key);
         setToolTipForCell(key, all[k]);
     }
     update();

@@ -30,6 +30,7 @@ TEST(KZColorMatrix, ShowsTheListFromTheFrontOrNewestFirstAndOnlyAsManyAsItHasCel
     matrix.setColorList(listOf("#FF0000 Red\n#00FF00 Green\n#0000FF Blue\n#FFFFFF White\n"));
     EXPECT_EQ(cellColours(matrix), QList<QColor>({QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)}));
     EXPECT_EQ(matrix.toolTipForCell(matrix.cellAt(0, 2)), "Blue");
+    EXPECT_EQ(matrix.cellAt(0, 2)->title(), "Blue");
 
     matrix.setFrontMagnitude(false);
     matrix.assignColors(true); // the flag is not what decides
@@ -41,6 +42,7 @@ TEST(KZColorMatrix, ShowsTheListFromTheFrontOrNewestFirstAndOnlyAsManyAsItHasCel
     EXPECT_EQ(cellColours(matrix), QList<QColor>({QColor(255, 0, 0), QColor(), QColor()}));
     EXPECT_FALSE(matrix.cellAt(0, 1)->isEnabled());
     EXPECT_TRUE(matrix.toolTipForCell(matrix.cellAt(0, 1)).isEmpty());
+    EXPECT_TRUE(matrix.cellAt(0, 1)->title().isEmpty());
     EXPECT_EQ(matrix.lastColorCell(), matrix.cellAt(0, 0));
 }
 
