@@ -2,73 +2,40 @@
 
 #include "KZTexturalSegmentedControl.h"
 
-#include <QAccessible>
-#include <QWidget>
-#include <QWindow>
-
 KZSegmentAccessible::KZSegmentAccessible(KZTexturalSegmentedControl* control, int segment)
-    : m_control(control)
+    : KZAccessibleItem(control)
     , m_segment(segment)
 {
 }
 
-bool KZSegmentAccessible::isValid() const
+KZTexturalSegmentedControl* KZSegmentAccessible::segmentedControl() const
 {
-    return m_control && m_segment < m_control->segmentCount();
+    return static_cast<KZTexturalSegmentedControl*>(control());
 }
 
-QWindow* KZSegmentAccessible::window() const
+bool KZSegmentAccessible::itemExists() const
 {
-    return m_control ? m_control->window()->windowHandle() : nullptr;
+    return m_segment < segmentedControl()->segmentCount();
 }
 
-QAccessibleInterface* KZSegmentAccessible::parent() const
+QString KZSegmentAccessible::name() const
 {
-    return m_control ? QAccessible::queryAccessibleInterface(m_control) : nullptr;
+    return segmentedControl()->labelForSegment(m_segment);
 }
 
-QString KZSegmentAccessible::text(QAccessible::Text t) const
+QRect KZSegmentAccessible::localRect() const
 {
-    if (!isValid() || t != QAccessible::Name)
-        return QString();
-    return m_control->labelForSegment(m_segment);
+    KZTexturalSegmentedControl* c = segmentedControl();
+    const QVector<QRectF> rects = c->cell()->drawingRects(QSizeF(c->size()));
+    return m_segment < rects.size() ? rects[m_segment].toAlignedRect() : QRect();
 }
 
-QRect KZSegmentAccessible::rect() const
+bool KZSegmentAccessible::isChecked() const
 {
-    if (!isValid())
-        return QRect();
-    const QVector<QRectF> rects = m_control->cell()->drawingRects(QSizeF(m_control->size()));
-    if (m_segment >= rects.size())
-        return QRect();
-    const QRect local = rects[m_segment].toAlignedRect();
-    return QRect(m_control->mapToGlobal(local.topLeft()), local.size());
+    return segmentedControl()->isSelectedForSegment(m_segment);
 }
 
-QAccessible::State KZSegmentAccessible::state() const
+void KZSegmentAccessible::press()
 {
-    QAccessible::State s;
-    if (!isValid())
-        return s;
-    s.checkable = true;
-    s.checked = m_control->isSelectedForSegment(m_segment);
-    s.disabled = !m_control->isEnabled();
-    s.invisible = !m_control->isVisible();
-    return s;
-}
-
-void* KZSegmentAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
-}
-
-QStringList KZSegmentAccessible::actionNames() const
-{
-    return {pressAction()};
-}
-
-void KZSegmentAccessible::doAction(const QString& actionName)
-{
-    if (isValid() && actionName == pressAction())
-        m_control->performClick(m_segment);
+    segmentedControl()->performClick(m_segment);
 }

@@ -13,14 +13,8 @@ QAccessibleInterface* factory(const QString&, QObject* object)
 } // namespace
 
 KZTexturalSegmentedControlAccessible::KZTexturalSegmentedControlAccessible(KZTexturalSegmentedControl* control)
-    : QAccessibleWidget(control, QAccessible::PageTabList)
+    : KZAccessibleItemList(control, QAccessible::PageTabList)
 {
-}
-
-KZTexturalSegmentedControlAccessible::~KZTexturalSegmentedControlAccessible()
-{
-    for (QAccessible::Id id : std::as_const(m_children))
-        QAccessible::deleteAccessibleInterface(id);
 }
 
 void KZTexturalSegmentedControlAccessible::install()
@@ -37,47 +31,12 @@ KZTexturalSegmentedControl* KZTexturalSegmentedControlAccessible::control() cons
     return static_cast<KZTexturalSegmentedControl*>(widget());
 }
 
-void KZTexturalSegmentedControlAccessible::syncChildren() const
+int KZTexturalSegmentedControlAccessible::itemCount() const
 {
-    const int count = control() ? control()->segmentCount() : 0;
-    if (m_children.size() == count)
-        return;
-    for (QAccessible::Id id : std::as_const(m_children))
-        QAccessible::deleteAccessibleInterface(id);
-    m_children.clear();
-    for (int i = 0; i < count; ++i)
-        m_children << QAccessible::registerAccessibleInterface(new KZSegmentAccessible(control(), i));
+    return control()->segmentCount();
 }
 
-int KZTexturalSegmentedControlAccessible::childCount() const
+QAccessibleInterface* KZTexturalSegmentedControlAccessible::makeItem(int index) const
 {
-    syncChildren();
-    return m_children.size();
-}
-
-QAccessibleInterface* KZTexturalSegmentedControlAccessible::child(int index) const
-{
-    syncChildren();
-    return index >= 0 && index < m_children.size() ? QAccessible::accessibleInterface(m_children[index]) : nullptr;
-}
-
-int KZTexturalSegmentedControlAccessible::indexOfChild(const QAccessibleInterface* child) const
-{
-    syncChildren();
-    for (int i = 0; i < m_children.size(); ++i) {
-        if (QAccessible::accessibleInterface(m_children[i]) == child)
-            return i;
-    }
-    return -1;
-}
-
-QAccessibleInterface* KZTexturalSegmentedControlAccessible::childAt(int x, int y) const
-{
-    syncChildren();
-    for (int i = 0; i < m_children.size(); ++i) {
-        QAccessibleInterface* segment = QAccessible::accessibleInterface(m_children[i]);
-        if (segment && segment->rect().contains(x, y))
-            return segment;
-    }
-    return nullptr;
+    return new KZSegmentAccessible(control(), index);
 }

@@ -13,14 +13,8 @@ QAccessibleInterface* factory(const QString&, QObject* object)
 } // namespace
 
 SWMatrixAccessible::SWMatrixAccessible(SWMatrix* matrix)
-    : QAccessibleWidget(matrix, QAccessible::List)
+    : KZAccessibleItemList(matrix, QAccessible::List)
 {
-}
-
-SWMatrixAccessible::~SWMatrixAccessible()
-{
-    for (QAccessible::Id id : std::as_const(m_children))
-        QAccessible::deleteAccessibleInterface(id);
 }
 
 void SWMatrixAccessible::install()
@@ -37,51 +31,14 @@ SWMatrix* SWMatrixAccessible::matrix() const
     return static_cast<SWMatrix*>(widget());
 }
 
-void SWMatrixAccessible::syncChildren() const
+int SWMatrixAccessible::itemCount() const
 {
     // The grid never changes size after it is made.
-    const SWMatrix* m = matrix();
-    const int count = m ? m->numberOfRows() * m->numberOfColumns() : 0;
-    if (m_children.size() == count)
-        return;
-    for (QAccessible::Id id : std::as_const(m_children))
-        QAccessible::deleteAccessibleInterface(id);
-    m_children.clear();
-    for (int i = 0; i < count; ++i) {
-        m_children << QAccessible::registerAccessibleInterface(
-            new SWMatrixCellAccessible(matrix(), i / m->numberOfColumns(), i % m->numberOfColumns()));
-    }
+    return matrix()->numberOfRows() * matrix()->numberOfColumns();
 }
 
-int SWMatrixAccessible::childCount() const
+QAccessibleInterface* SWMatrixAccessible::makeItem(int index) const
 {
-    syncChildren();
-    return m_children.size();
-}
-
-QAccessibleInterface* SWMatrixAccessible::child(int index) const
-{
-    syncChildren();
-    return index >= 0 && index < m_children.size() ? QAccessible::accessibleInterface(m_children[index]) : nullptr;
-}
-
-int SWMatrixAccessible::indexOfChild(const QAccessibleInterface* child) const
-{
-    syncChildren();
-    for (int i = 0; i < m_children.size(); ++i) {
-        if (QAccessible::accessibleInterface(m_children[i]) == child)
-            return i;
-    }
-    return -1;
-}
-
-QAccessibleInterface* SWMatrixAccessible::childAt(int x, int y) const
-{
-    syncChildren();
-    for (int i = 0; i < m_children.size(); ++i) {
-        QAccessibleInterface* cell = QAccessible::accessibleInterface(m_children[i]);
-        if (cell && cell->rect().contains(x, y))
-            return cell;
-    }
-    return nullptr;
+    const int columns = matrix()->numberOfColumns();
+    return new SWMatrixCellAccessible(matrix(), index / columns, index % columns);
 }

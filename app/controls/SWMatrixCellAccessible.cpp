@@ -2,74 +2,49 @@
 
 #include "SWMatrix.h"
 
-#include <QAccessible>
-#include <QWindow>
-
 SWMatrixCellAccessible::SWMatrixCellAccessible(SWMatrix* matrix, int row, int column)
-    : m_matrix(matrix)
+    : KZAccessibleItem(matrix)
     , m_row(row)
     , m_column(column)
 {
 }
 
-bool SWMatrixCellAccessible::isValid() const
+SWMatrix* SWMatrixCellAccessible::matrix() const
 {
-    return m_matrix && m_matrix->cellAt(m_row, m_column);
+    return static_cast<SWMatrix*>(control());
 }
 
-QWindow* SWMatrixCellAccessible::window() const
+bool SWMatrixCellAccessible::itemExists() const
 {
-    return m_matrix ? m_matrix->window()->windowHandle() : nullptr;
+    return matrix()->cellAt(m_row, m_column);
 }
 
-QAccessibleInterface* SWMatrixCellAccessible::parent() const
+QString SWMatrixCellAccessible::name() const
 {
-    return m_matrix ? QAccessible::queryAccessibleInterface(m_matrix) : nullptr;
+    return matrix()->accessibleNameForCell(m_row, m_column);
 }
 
-QString SWMatrixCellAccessible::text(QAccessible::Text t) const
+QString SWMatrixCellAccessible::description() const
 {
-    if (!isValid())
-        return QString();
-    if (t == QAccessible::Name)
-        return m_matrix->accessibleNameForCell(m_row, m_column);
-    if (t == QAccessible::Description)
-        return m_matrix->accessibleDescriptionForCell(m_row, m_column);
-    return QString();
+    return matrix()->accessibleDescriptionForCell(m_row, m_column);
 }
 
-QRect SWMatrixCellAccessible::rect() const
+QRect SWMatrixCellAccessible::localRect() const
 {
-    if (!isValid())
-        return QRect();
-    const QRect local = m_matrix->cellFrame(m_row, m_column).toAlignedRect();
-    return QRect(m_matrix->mapToGlobal(local.topLeft()), local.size());
+    return matrix()->cellFrame(m_row, m_column).toAlignedRect();
 }
 
-QAccessible::State SWMatrixCellAccessible::state() const
+bool SWMatrixCellAccessible::isChecked() const
 {
-    QAccessible::State s;
-    if (!isValid())
-        return s;
-    s.checkable = true;
-    s.checked = m_matrix->selectedRow() == m_row && m_matrix->selectedColumn() == m_column;
-    s.disabled = !m_matrix->isEnabled() || !m_matrix->cellAt(m_row, m_column)->isEnabled();
-    s.invisible = !m_matrix->isVisible();
-    return s;
+    return matrix()->selectedRow() == m_row && matrix()->selectedColumn() == m_column;
 }
 
-void* SWMatrixCellAccessible::interface_cast(QAccessible::InterfaceType type)
+bool SWMatrixCellAccessible::isItemEnabled() const
 {
-    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    return matrix()->cellAt(m_row, m_column)->isEnabled();
 }
 
-QStringList SWMatrixCellAccessible::actionNames() const
+void SWMatrixCellAccessible::press()
 {
-    return {pressAction()};
-}
-
-void SWMatrixCellAccessible::doAction(const QString& actionName)
-{
-    if (isValid() && actionName == pressAction() && m_matrix->isEnabled())
-        m_matrix->performClick(m_row, m_column);
+    matrix()->performClick(m_row, m_column);
 }
