@@ -310,7 +310,8 @@ void VNHTTPRequest::rememberCredentialsSentBeforeChallenge()
 
 platform::ProxySettings VNHTTPRequest::proxySettingsForMessage() const
 {
-    // The same choice the stream is opened with.
+    // The stream is opened with these too, so credentials answer the
+    // proxy the message really goes through.
     platform::ProxySettings proxy;
     if (m_proxyHost.isEmpty() || m_proxyPort == 0)
         return proxy;

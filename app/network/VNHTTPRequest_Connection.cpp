@@ -137,16 +137,7 @@ void VNHTTPRequest::startRequest()
     if (!m_proxyHost.isEmpty() && m_proxyPort != 0) {
         if (m_proxyType.isEmpty())
             m_proxyType = VNProxy::TypeHTTP;
-        platform::ProxySettings proxy;
-        proxy.host = m_proxyHost;
-        proxy.port = m_proxyPort;
-        if (m_proxyType == VNProxy::TypeSOCKS)
-            proxy.type = platform::ProxySettings::Type::SOCKS;
-        else if (m_url.scheme().toLower() == QStringLiteral("https"))
-            proxy.type = platform::ProxySettings::Type::HTTPS;
-        else
-            proxy.type = platform::ProxySettings::Type::HTTP;
-        stream->setProxy(proxy);
+        stream->setProxy(proxySettingsForMessage());
     }
 
     expirePersistentConnections();
