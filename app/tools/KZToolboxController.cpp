@@ -1,5 +1,9 @@
 #include "KZToolboxController.h"
 
+#include "KZOrbStyleToolPanel.h"
+
+#include <QHash>
+
 #include "SWTool.h"
 #include "SWToolbox.h"
 
@@ -170,7 +174,8 @@ void KZToolboxController::deselectAll()
 
 void KZToolboxController::dismissPopUpPanel()
 {
-    // The tool panel's pop-up belongs to the ribbon; nothing is open without it.
+    if (m_toolPanel)
+        m_toolPanel->dismissesPopUp();
 }
 
 void KZToolboxController::changePaintTool(int rowTag, int selectedSegment)
@@ -294,7 +299,8 @@ void KZToolboxController::updateInfo()
 
 void KZToolboxController::update()
 {
-    // The ribbon's tool panel updates here once it exists.
+    if (m_toolPanel)
+        m_toolPanel->update();
 }
 
 void KZToolboxController::chooseToolWithLabel(const QString& label)
@@ -314,4 +320,23 @@ void KZToolboxController::chooseToolWithLabel(const QString& label)
         return;
     }
     changeShapeTool(label);
+}
+
+qint32 KZToolboxController::itemPriority(const QString& title, const QString& mode)
+{
+    // Narrowing shrinks Shapes, then Paste, then Image, then the same three
+    // further; Tools, Colors and Size keep their controls (their smaller
+    // modes are not available).
+    static const QHash<QString, qint32> table = {
+        {QStringLiteral("Tools.normal"), 7},   {QStringLiteral("Tools.compact"), 37},
+        {QStringLiteral("Tools.small"), 57},   {QStringLiteral("Shapes.normal"), 4},
+        {QStringLiteral("Shapes.compact"), 34}, {QStringLiteral("Shapes.small"), 54},
+        {QStringLiteral("Paste.normal"), 5},   {QStringLiteral("Paste.compact"), 35},
+        {QStringLiteral("Paste.small"), 55},   {QStringLiteral("Colors.normal"), 8},
+        {QStringLiteral("Colors.compact"), 38}, {QStringLiteral("Colors.small"), 58},
+        {QStringLiteral("Size.normal"), 9},    {QStringLiteral("Image.compact"), 36},
+        {QStringLiteral("Image.small"), 56},   {QStringLiteral("Image.normal"), 6},
+        {QStringLiteral("Brushes.small"), 10},
+    };
+    return table.value(QStringLiteral("%1.%2").arg(title, mode), 0);
 }

@@ -2,6 +2,9 @@
 // finds in a document window: every tool, brush and the canvas under a name
 // of its own, and no control without a name.
 #include "KZDabBrushListView.h"
+#include "KZPopupButtonAdv.h"
+#include "KZPopupPanel.h"
+#include "KZToolboxPanel.h"
 #include "SWDocument.h"
 #include "SWToolbox.h"
 
@@ -78,8 +81,13 @@ TEST(AccessibleNames, EveryToolBrushAndTheCanvasOfADocumentWindowHaveANameOfThei
     document->window()->resize(1000, 700);
     QApplication::processEvents();
 
+    // The brushes show in the Brushes group's pop-up: open it.
+    KZPopupButtonAdv* brushButton = document->toolPanel()->brushListButton();
+    brushButton->raisePanel(nullptr);
+    QApplication::processEvents();
     std::vector<Node> nodes;
     collect(QAccessible::queryAccessibleInterface(document->window()), true, 0, nodes);
+    collect(QAccessible::queryAccessibleInterface(brushButton->panel()), true, 0, nodes);
 
     const QStringList tools = document->toolbox()->labels();
     ASSERT_FALSE(tools.isEmpty());
