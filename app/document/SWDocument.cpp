@@ -764,8 +764,17 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     m_viewPanelController = std::make_unique<KZViewPanelController>();
     m_tabView = new KZTabView;
     m_tabView->setObjectName(QStringLiteral("ribbonTabs"));
-    m_tabView->addTabViewItem(tr("Home"), m_toolPanel);
-    m_tabView->addTabViewItem(tr("View"), m_viewPanelController->view());
+    // The tab view puts each page on a skinned background of its own; the
+    // panels fill their pages' width from then on.
+    m_tabView->addTabViewItem(tr("Home"), new QWidget);
+    m_tabView->addTabViewItem(tr("View"), new QWidget);
+    const QList<QWidget*> panels = {m_toolPanel.data(), m_viewPanelController->view()};
+    for (int i = 0; i < panels.size(); ++i) {
+        auto* fill = new QVBoxLayout(m_tabView->tabViewItem(i).view);
+        fill->setContentsMargins(0, 0, 0, 0);
+        fill->addWidget(panels[i]);
+        fill->addStretch(1);
+    }
     m_tabView->selectTabViewItemAtIndex(0);
     m_tabView->setFixedHeight(KZTabView::kLabelBarHeight + KZToolboxPanel::kGroupHeight);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/appkit/Document.h"
 #include "platform/appkit/DocumentWindow.h"
 #include "platform/appkit/Responder.h"
 #include "platform/appkit/Updatable.h"

@@ -3,12 +3,13 @@
 #include "KZOrbStyleToolPanel.h"
 #include "KZOrbStyleToolPanelDelegate.h"
 
+#include <QCheckBox>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 class KZThinButton;
-class QCheckBox;
+
 class QWidget;
 
 // The ribbon's view tab: the "Scale" group (zoom buttons) and the "Show"

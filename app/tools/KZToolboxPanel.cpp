@@ -19,6 +19,7 @@
 #include <QColorDialog>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
 
@@ -379,7 +380,7 @@ QWidget* KZToolboxPanel::buildShapes(const QStringList& registryLabels)
     m_shapeMatrix->setAccessibleName(tr("Shape Tools"));
     m_shapeMatrix->setAccessibleDescription(tr("Draws a shape"));
     scroll->setWidget(m_shapeMatrix);
-    const int width = m_shapeMatrix->width() + 4;
+    const int width = m_shapeMatrix->width() + 4 + scroll->verticalScrollBar()->sizeHint().width();
     QWidget* view = controlsView(width + 8);
     scroll->setParent(view);
     scroll->setGeometry(4, 4, width, kControlsHeight - 6);
@@ -390,7 +391,7 @@ QWidget* KZToolboxPanel::buildShapes(const QStringList& registryLabels)
 
 QWidget* KZToolboxPanel::buildSize()
 {
-    QWidget* view = controlsView(118);
+    QWidget* view = controlsView(132);
     m_lineWidth = new QSpinBox(view);
     m_lineWidth->setObjectName(QStringLiteral("lineWidth"));
     m_lineWidth->setAccessibleName(tr("Size"));
@@ -413,7 +414,7 @@ QWidget* KZToolboxPanel::buildSize()
     m_stroke = new QCheckBox(tr("Outlined"), view);
     m_stroke->setAccessibleDescription(tr("Shapes are outlined with the front colour"));
     m_stroke->setFocusPolicy(Qt::NoFocus);
-    m_stroke->setGeometry(58, 36, 58, 22);
+    m_stroke->setGeometry(58, 36, 72, 22);
     connect(m_stroke, &QCheckBox::toggled, this, [this](bool on) {
         if (m_controller)
             m_controller->changeStroke(on);

@@ -3,6 +3,7 @@
 // of its own, and no control without a name.
 #include "KZDabBrushListView.h"
 #include "KZPopupButtonAdv.h"
+#include "KZTexturalButton.h"
 #include "KZPopupPanel.h"
 #include "KZToolboxPanel.h"
 #include "SWDocument.h"

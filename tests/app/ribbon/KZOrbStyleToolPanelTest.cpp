@@ -181,12 +181,14 @@ TEST(KZViewPanelController, ANarrowViewShowsScaleAsADropDownFollowedByShow)
     controller.didChangedFrame();
     EXPECT_EQ(controller.scaleItem()->mode(), "normal");
     view->resize(150, 84);
+    controller.didChangedFrame();
     EXPECT_EQ(controller.scaleItem()->mode(), "small");
     EXPECT_EQ(controller.showItem()->mode(), "normal");
-    EXPECT_EQ(controller.showItem()->view()->x(), controller.scaleItem()->size());
+    EXPECT_EQ(controller.showItem()->view()->x(), controller.scaleItem()->view()->x() + controller.scaleItem()->size());
     EXPECT_EQ(separatorsAfter(*view, controller.showItem()->view()), 1);
     EXPECT_EQ(KZViewPanelController::itemPriority("Scale", "small"), 5);
     EXPECT_EQ(KZViewPanelController::itemPriority("Colors", "normal"), 0);
     view->resize(1000, 84);
+    controller.didChangedFrame();
     EXPECT_EQ(controller.scaleItem()->mode(), "normal");
 }
