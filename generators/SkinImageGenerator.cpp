@@ -11,7 +11,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QConicalGradient>
 #include <QPainterPath>
+#include <QRadialGradient>
 #include <QPolygonF>
 
 #include <cstdio>
@@ -118,6 +120,54 @@ Draw arrowButton(int direction, const QColor& ground, const QColor& mark)
     };
 }
 
+// The tool widgets' looks: the colour wells' hovered and pressed grounds,
+// the tool buttons' pressed and hovered grounds in their three sizes, the
+// colour selector's swap arrows and the colour group's link to the colour
+// panel.
+void toolWidgetImages(std::vector<Skin>& list)
+{
+    list.push_back({"hoveredwell", QSize(24, 24), face(kHover, kHoverBorder, 4)});
+    list.push_back({"pressedwell", QSize(24, 24), face(kSelected, kSelectedBorder, 4)});
+    const struct {
+        const char* suffix;
+        QSize size;
+    } tools[] = {{"small", {32, 32}}, {"wide", {64, 32}}, {"widetall", {64, 48}}};
+    for (const auto& tool : tools) {
+        const QString suffix = QLatin1String(tool.suffix);
+        list.push_back({"pressed" + suffix, tool.size, face(kPressed, kSelectedBorder)});
+        list.push_back({"hovered" + suffix, tool.size, face(kHover, kHoverBorder)});
+    }
+    list.push_back({"switchcolors", QSize(12, 12), [](QPainter& p, const QRectF& r) {
+                        // A bent arrow with a head at each end.
+                        p.setPen(QPen(QColor(0xdd, 0xdd, 0xdd), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                        p.setBrush(Qt::NoBrush);
+                        QPainterPath bend;
+                        bend.moveTo(r.left() + 3, r.top() + 2.5);
+                        bend.quadTo(r.right() - 2.5, r.top() + 2.5, r.right() - 2.5, r.bottom() - 3);
+                        p.drawPath(bend);
+                        p.drawPolyline(QPolygonF({QPointF(r.left() + 5, r.top() + 0.5), QPointF(r.left() + 2.5, r.top() + 2.5),
+                                                  QPointF(r.left() + 5, r.top() + 4.5)}));
+                        p.drawPolyline(QPolygonF({QPointF(r.right() - 4.5, r.bottom() - 5),
+                                                  QPointF(r.right() - 2.5, r.bottom() - 2.5),
+                                                  QPointF(r.right() - 0.5, r.bottom() - 5)}));
+                    }});
+    list.push_back({"colorpanel_link", QSize(28, 28), [](QPainter& p, const QRectF& r) {
+                        // A colour wheel.
+                        QConicalGradient wheel(r.center(), 90);
+                        for (int i = 0; i <= 6; ++i)
+                            wheel.setColorAt(i / 6.0, QColor::fromHsvF(float(i % 6) / 6.0f, 0.85f, 1.0f));
+                        p.setPen(QPen(QColor(0x2e, 0x2e, 0x2e), 1));
+                        p.setBrush(wheel);
+                        p.drawEllipse(r.adjusted(2.5, 2.5, -2.5, -2.5));
+                        QRadialGradient white(r.center(), r.width() / 2 - 2.5);
+                        white.setColorAt(0, QColor(255, 255, 255, 230));
+                        white.setColorAt(1, QColor(255, 255, 255, 0));
+                        p.setPen(Qt::NoPen);
+                        p.setBrush(white);
+                        p.drawEllipse(r.adjusted(2.5, 2.5, -2.5, -2.5));
+                    }});
+}
+
 std::vector<Skin> skins()
 {
     std::vector<Skin> list;
@@ -131,6 +181,9 @@ std::vector<Skin> skins()
         list.push_back({b + "_p", button, face(kPressed, kPressedBorder)});
     }
     list.push_back({"btn_brush_s", button, face(QColor(0, 0, 0, 0), kSelectedBorder)});
+    // The active colour button and the chosen swatch.
+    list.push_back({"btn_color_s", button, face(kSelected, kSelectedBorder)});
+    toolWidgetImages(list);
     // Segments, shared by every segmented control whose identifier ends in
     // "seg" (tab selectors, the brush chooser's groups, tool rows).
     for (const char* word : {"left", "middle", "right"}) {

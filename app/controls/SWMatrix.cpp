@@ -1,6 +1,7 @@
 #include "SWMatrix.h"
 
 #include "KZCustomControlActions.h"
+#include "SWMatrixAccessible.h"
 #include "KZTexturalButtonCell.h"
 
 #include <QEnterEvent>
@@ -11,6 +12,7 @@ SWMatrix::SWMatrix(int mode, const CellFactory& factory, int rows, int columns, 
     , m_trackingAreaWrapper(std::make_unique<KZTrackingAreaWrapper>(this, this))
 {
     setAllowsEmptySelection(true);
+    SWMatrixAccessible::install();
 }
 
 SWMatrix::~SWMatrix()
@@ -21,6 +23,17 @@ SWMatrix::~SWMatrix()
 KZCustomControlActions* SWMatrix::actions(platform::ButtonCell* cell)
 {
     return dynamic_cast<KZCustomControlActions*>(cell);
+}
+
+QString SWMatrix::accessibleNameForCell(int row, int column) const
+{
+    const platform::ButtonCell* cell = cellAt(row, column);
+    return cell ? cell->title() : QString();
+}
+
+QString SWMatrix::accessibleDescriptionForCell(int, int) const
+{
+    return QString();
 }
 
 platform::ButtonCell* SWMatrix::hoveredCell() const

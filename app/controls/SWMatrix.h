@@ -12,7 +12,8 @@ class KZCustomControlActions;
 
 // A matrix that knows which cell is under the mouse and gives skinned cells
 // their hover, pressed and drawing calls. A click in the gap between cells
-// neither selects nor sends anything. Empty selection is allowed.
+// neither selects nor sends anything. Empty selection is allowed. Each
+// cell is a child of the matrix in the accessibility tree.
 class SWMatrix : public platform::Matrix, public platform::TrackingAreaOwner {
     Q_OBJECT
 public:
@@ -22,6 +23,10 @@ public:
     // Row and column of the cell under the mouse; (-1, -1) for none.
     QPoint hoveredPoint() const { return m_hoveredPoint; }
     platform::ButtonCell* hoveredCell() const;
+
+    // What the accessibility tree calls a cell: its title by default.
+    virtual QString accessibleNameForCell(int row, int column) const;
+    virtual QString accessibleDescriptionForCell(int row, int column) const;
 
     void mouseEntered(QEvent* event) override;
     void mouseExited(QEvent* event) override;

@@ -60,4 +60,26 @@ std::optional<QColor> ColorList::colorWithKey(const QString& key) const
     return std::nullopt;
 }
 
+void ColorList::setColorForKey(const QColor& color, const QString& key)
+{
+    for (auto& entry : m_colors) {
+        if (entry.first == key) {
+            entry.second = color;
+            return;
+        }
+    }
+    m_colors.append({key, color});
+}
+
+void ColorList::insertColor(const QColor& color, const QString& key, int index)
+{
+    removeColorWithKey(key);
+    m_colors.insert(qBound(0, index, int(m_colors.size())), {key, color});
+}
+
+void ColorList::removeColorWithKey(const QString& key)
+{
+    m_colors.removeIf([&key](const QPair<QString, QColor>& entry) { return entry.first == key; });
+}
+
 } // namespace platform

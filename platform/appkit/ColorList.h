@@ -15,6 +15,9 @@ namespace platform {
 // name; "#" in the first column of a line without a colour starts a comment.
 class ColorList {
 public:
+    // An empty list, named or not ("" for a list made in memory).
+    explicit ColorList(const QString& name = QString()) : m_name(name) {}
+
     // The list of that name, loaded once; null when there is none.
     static const ColorList* named(const QString& name);
 
@@ -24,6 +27,10 @@ public:
     QString name() const { return m_name; }
     QStringList allKeys() const;
     std::optional<QColor> colorWithKey(const QString& key) const;
+    // Replaces the colour of a key in place, or adds the key at the end.
+    void setColorForKey(const QColor& color, const QString& key);
+    void insertColor(const QColor& color, const QString& key, int index);
+    void removeColorWithKey(const QString& key);
 
 private:
     QString m_name;

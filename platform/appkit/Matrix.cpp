@@ -94,6 +94,15 @@ void Matrix::deselectAllCells()
     update();
 }
 
+void Matrix::performClick(int row, int column)
+{
+    ButtonCell* cell = cellAt(row, column);
+    if (!cell || !cell->isEnabled())
+        return;
+    selectCell(row, column);
+    m_targetAction.send(this, this);
+}
+
 QSize Matrix::sizeHint() const
 {
     return QSizeF(m_columns * m_cellSize.width() + qMax(0, m_columns - 1) * m_spacing.width(),

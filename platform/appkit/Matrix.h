@@ -48,6 +48,10 @@ public:
     // Only when empty selection is allowed.
     void deselectAllCells();
 
+    // What a click on an enabled cell does, without the mouse: select it
+    // and send the action (for accessibility and keyboard presses).
+    void performClick(int row, int column);
+
     void setTarget(Responder* target) { m_targetAction.setTarget(target); }
     void setAction(const QString& action) { m_targetAction.setAction(action); }
 
