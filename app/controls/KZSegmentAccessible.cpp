@@ -29,7 +29,8 @@ QAccessibleInterface* KZSegmentAccessible::parent() const
 
 QString KZSegmentAccessible::text(QAccessible::Text t) const
 {
-    if (!isValid() || t != QAccessible::Name)
+    // The segment's label names and describes it.
+    if (!isValid() || (t != QAccessible::Name && t != QAccessible::Description))
         return QString();
     return m_control->labelForSegment(m_segment);
 }

@@ -1,5 +1,9 @@
 #include "KZToolboxController.h"
 
+#include "KZColorButton.h"
+#include "KZColorMatrix.h"
+#include "KZColorPanel.h"
+#include "KZTexturalButton.h"
 #include "KZOrbStyleToolPanel.h"
 
 #include <QHash>
@@ -60,16 +64,22 @@ void KZToolboxController::setForegroundColor(const QColor& color)
 {
     if (!color.isValid())
         return;
+    const bool changed = color != m_foregroundColor.get();
     m_foregroundColor.set(color);
     m_panelFirstColor = color;
+    if (changed && colorPanel())
+        colorPanel()->setFirstColor(color);
 }
 
 void KZToolboxController::setBackgroundColor(const QColor& color)
 {
     if (!color.isValid())
         return;
+    const bool changed = color != m_backgroundColor.get();
     m_backgroundColor.set(color);
     m_panelSecondColor = color;
+    if (changed && colorPanel())
+        colorPanel()->setSecondColor(color);
 }
 
 void KZToolboxController::changeColor(const QColor& color)
@@ -80,8 +90,27 @@ void KZToolboxController::changeColor(const QColor& color)
     m_panelSelectedColor = color;
 }
 
+KZColorPanel* KZToolboxController::colorPanel() const
+{
+    return qobject_cast<KZColorPanel*>(m_colorPanel.data());
+}
+
+void KZToolboxController::setColorPanel(KZColorPanel* panel)
+{
+    m_colorPanel = panel;
+    if (!panel)
+        return;
+    panel->setFirstColor(foregroundColor());
+    panel->setSecondColor(backgroundColor());
+}
+
 void KZToolboxController::colorChanged()
 {
+    if (KZColorPanel* panel = colorPanel()) {
+        m_panelFirstColor = panel->firstColor();
+        m_panelSecondColor = panel->secondColor();
+        m_panelSelectedColor = panel->selectedColor();
+    }
     setForegroundColor(m_panelFirstColor);
     setBackgroundColor(m_panelSecondColor);
     if (m_panelSelectedColor.isValid())

@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class KZColorPanel;
 class KZOrbStyleToolPanel;
 
 // The drawing settings of one document: the current tool's label, line
@@ -126,6 +127,10 @@ public:
     // The ribbon's tool panel, whose pop-ups the actions close (not owned;
     // its owner clears it before it goes).
     KZOrbStyleToolPanel* toolPanel() const { return m_toolPanel; }
+    // The ribbon's colour group: it shows the two colours, and the colours
+    // are read from it when the shared colour panel reports a change.
+    KZColorPanel* colorPanel() const;
+    void setColorPanel(KZColorPanel* panel);
     void setToolPanel(KZOrbStyleToolPanel* panel) { m_toolPanel = panel; }
 
 private:
@@ -151,4 +156,5 @@ private:
     int m_selectionListItem = 0;
     QPointer<QWidget> m_view;
     KZOrbStyleToolPanel* m_toolPanel = nullptr;
+    QPointer<QWidget> m_colorPanel; // a KZColorPanel
 };

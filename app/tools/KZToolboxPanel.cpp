@@ -1,7 +1,10 @@
 #include "KZToolboxPanel.h"
 
+#include "KZColorButton.h"
+#include "KZColorMatrix.h"
+#include "KZColorPanel.h"
+#include "KZTexturalButton.h"
 #include "KZDabBrushListView.h"
-#include "KZMatrixAccessible.h"
 #include "KZOrbStyleToolPanelItem.h"
 #include "KZPopupButtonAdv.h"
 #include "KZRibbonIcons.h"
@@ -58,7 +61,6 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
     , m_brushList(brushList)
 {
     setObjectName(QStringLiteral("ToolboxPanel"));
-    KZMatrixAccessible::install();
     setFixedHeight(kGroupHeight);
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(0);
@@ -113,10 +115,7 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
         m_fill->setChecked(v.toInt() & KZToolboxController::FillBit);
         m_stroke->setChecked(v.toInt() & KZToolboxController::StrokeBit);
     });
-    controller->addObserver(this, KZToolboxController::kForegroundColor,
-                            [this](const QVariant& v) { paintWell(m_foregroundWell, v.value<QColor>()); });
-    controller->addObserver(this, KZToolboxController::kBackgroundColor,
-                            [this](const QVariant& v) { paintWell(m_backgroundWell, v.value<QColor>()); });
+    controller->setColorPanel(m_colorPanel);
     showCurrentTool(controller->currentTool());
     {
         const QSignalBlocker block(m_lineWidth);
@@ -126,8 +125,6 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
         m_fill->setChecked(controller->fillStyle() & KZToolboxController::FillBit);
         m_stroke->setChecked(controller->fillStyle() & KZToolboxController::StrokeBit);
     }
-    paintWell(m_foregroundWell, controller->foregroundColor());
-    paintWell(m_backgroundWell, controller->backgroundColor());
 }
 
 KZToolboxPanel::~KZToolboxPanel()
@@ -137,6 +134,8 @@ KZToolboxPanel::~KZToolboxPanel()
         m_controller->removeObserver(this);
         if (m_controller->toolPanel() == &m_toolPanel)
             m_controller->setToolPanel(nullptr);
+        if (m_controller->colorPanel() == m_colorPanel)
+            m_controller->setColorPanel(nullptr);
     }
     m_toolPanel.setDelegate(nullptr);
     // The groups go before the views they lent to this one.
@@ -429,69 +428,12 @@ QWidget* KZToolboxPanel::buildSize()
 
 QWidget* KZToolboxPanel::buildColors()
 {
-    QWidget* view = controlsView(196);
-    // A few ready colours: a click paints with it (the front colour).
-    static const struct {
-        const char* name;
-        QRgb rgb;
-    } swatches[] = {{"Black", qRgb(0, 0, 0)},       {"Gray", qRgb(128, 128, 128)}, {"Red", qRgb(255, 0, 0)},
-                    {"Orange", qRgb(255, 128, 0)},  {"White", qRgb(255, 255, 255)}, {"Yellow", qRgb(255, 255, 0)},
-                    {"Green", qRgb(0, 160, 0)},     {"Blue", qRgb(0, 0, 255)}};
-    int next = 0;
-    m_swatches = new SWMatrix(
-        platform::Matrix::RadioMode,
-        [&next] {
-            auto cell = std::make_unique<KZTexturalButtonCell>();
-            const auto& swatch = swatches[next++];
-            cell->setIdentifier(QStringLiteral("btn_color"));
-            cell->constructWithCustomControlType(KZTexturalButtonCell::Momentary);
-            cell->setTitle(QString::fromLatin1(swatch.name));
-            cell->setImagePosition(platform::ButtonCell::ImageOnly);
-            QImage image(16, 16, QImage::Format_ARGB32);
-            image.fill(swatch.rgb);
-            cell->setImage(image);
-            cell->setTag(int(swatch.rgb & 0xFFFFFF));
-            return cell;
-        },
-        2, 4, view);
-    m_swatches->setAllowsEmptySelection(true);
-    m_swatches->setCellSize(QSizeF(20, 20));
-    m_swatches->setIntercellSpacing(QSizeF(1, 1));
-    m_swatches->setAccessibleName(tr("Color Swatches"));
-    m_swatches->setAccessibleDescription(tr("A colour to paint with"));
-    m_swatches->setTarget(this);
-    m_swatches->setAction(QStringLiteral("pickSwatch:"));
-    m_swatches->setFocusPolicy(Qt::NoFocus);
-    m_swatches->resize(m_swatches->sizeHint());
-    m_swatches->move(104, 10);
-    platform::Responder::addAction(QStringLiteral("pickSwatch:"), [this](QObject*) {
-        platform::ButtonCell* cell = m_swatches->selectedCell();
-        if (cell && m_controller)
-            m_controller->setForegroundColor(QColor::fromRgb(QRgb(cell->tag()) | 0xFF000000u));
-        // The swatches choose once: none stays marked.
-        m_swatches->deselectAllCells();
-        for (platform::ButtonCell* each : m_swatches->cells())
-            each->setState(platform::ButtonCell::Off);
-        m_swatches->update();
-    });
-    m_foregroundWell = new QToolButton(view);
-    m_foregroundWell->setObjectName(QStringLiteral("foregroundColor"));
-    m_foregroundWell->setToolTip(tr("Color 1"));
-    m_foregroundWell->setAccessibleName(tr("Color 1"));
-    m_foregroundWell->setAccessibleDescription(tr("The colour the left button paints with; click to choose another"));
-    m_foregroundWell->setFocusPolicy(Qt::NoFocus);
-    m_foregroundWell->setIconSize(QSize(32, 32));
-    m_foregroundWell->setGeometry(8, 8, 42, 42);
-    m_backgroundWell = new QToolButton(view);
-    m_backgroundWell->setObjectName(QStringLiteral("backgroundColor"));
-    m_backgroundWell->setToolTip(tr("Color 2"));
-    m_backgroundWell->setAccessibleName(tr("Color 2"));
-    m_backgroundWell->setAccessibleDescription(tr("The colour the right button paints with; click to choose another"));
-    m_backgroundWell->setFocusPolicy(Qt::NoFocus);
-    m_backgroundWell->setIconSize(QSize(32, 32));
-    m_backgroundWell->setGeometry(54, 8, 42, 42);
-    connect(m_foregroundWell, &QToolButton::clicked, this, [this] { chooseColor(true); });
-    connect(m_backgroundWell, &QToolButton::clicked, this, [this] { chooseColor(false); });
+    m_colorPanel = new KZColorPanel;
+    const QSize size = m_colorPanel->sizeHint();
+    QWidget* view = controlsView(size.width() + 8);
+    m_colorPanel->setParent(view);
+    m_colorPanel->setGeometry(4, std::max(0, (kControlsHeight - size.height()) / 2), size.width(),
+                              std::min(size.height(), kControlsHeight));
     return view;
 }
 
@@ -553,23 +495,3 @@ void KZToolboxPanel::showCurrentTool(const QString& label)
     }
 }
 
-void KZToolboxPanel::paintWell(QToolButton* well, const QColor& color)
-{
-    QPixmap swatch(32, 32);
-    swatch.fill(color.isValid() ? color : QColor(Qt::transparent));
-    well->setIcon(QIcon(swatch));
-}
-
-void KZToolboxPanel::chooseColor(bool foreground)
-{
-    if (!m_controller)
-        return;
-    const QColor current = foreground ? m_controller->foregroundColor() : m_controller->backgroundColor();
-    const QColor chosen = QColorDialog::getColor(current, this, QString(), QColorDialog::ShowAlphaChannel);
-    if (!chosen.isValid() || !m_controller)
-        return;
-    if (foreground)
-        m_controller->setForegroundColor(chosen);
-    else
-        m_controller->setBackgroundColor(chosen);
-}

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class KZColorPanel;
 class KZDabBrushListView;
 class KZOrbStyleToolPanelItem;
 class KZPopupButtonAdv;
@@ -63,9 +64,7 @@ public:
     SWMatrix* selectionMatrix() const { return m_selectionMatrix; }
     KZPopupButtonAdv* brushListButton() const { return m_brushListButton; }
     QSpinBox* lineWidthField() const { return m_lineWidth; }
-    SWMatrix* swatches() const { return m_swatches; }
-    QToolButton* foregroundWell() const { return m_foregroundWell; }
-    QToolButton* backgroundWell() const { return m_backgroundWell; }
+    KZColorPanel* colorPanel() const { return m_colorPanel; }
     // Every tool label that has a control here.
     QStringList reachableToolLabels() const { return m_reachable; }
 
@@ -91,8 +90,6 @@ private:
     SWMatrix* makeCellMatrix(const QStringList& labels, int rows, const QString& iconPrefix, QWidget* parent);
     void chooseCell(SWMatrix* matrix);
     void showCurrentTool(const QString& label);
-    void chooseColor(bool foreground);
-    static void paintWell(QToolButton* well, const QColor& color);
 
     QPointer<KZToolboxController> m_controller;
     KZOrbStyleToolPanel m_toolPanel;
@@ -115,8 +112,6 @@ private:
     QSpinBox* m_lineWidth = nullptr;
     QCheckBox* m_fill = nullptr;
     QCheckBox* m_stroke = nullptr;
-    SWMatrix* m_swatches = nullptr;
-    QToolButton* m_foregroundWell = nullptr;
-    QToolButton* m_backgroundWell = nullptr;
+    KZColorPanel* m_colorPanel = nullptr;
     QStringList m_reachable;
 };

@@ -112,7 +112,7 @@ TEST(RibbonE2E, EveryToolOfTheRegistryIsChosenOnTheRibbonAndDrawsAsItShould)
     p.h.type(QStringLiteral("Hi"));
     // A red swatch, then the pencil: red paint.
     const QRect swatchBox = cell(next++);
-    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Red"), p.window));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Maraschino"), p.window));
     p.inkLine(swatchBox);
     // The eyedropper on a black line takes black again.
     const QRect dropperBox = cell(next++);

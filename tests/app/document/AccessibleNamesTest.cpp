@@ -79,7 +79,9 @@ TEST(AccessibleNames, EveryToolBrushAndTheCanvasOfADocumentWindowHaveANameOfThei
     platform::DocumentController::shared().addDocument(document);
     document->makeWindowControllers();
     document->showWindows();
-    document->window()->resize(1000, 700);
+    // Wide enough for every ribbon group in full.
+    document->window()->resize(std::max(1000, document->toolPanel()->preferredWidth() + 20), 700);
+    QApplication::processEvents();
     QApplication::processEvents();
 
     // The brushes show in the Brushes group's pop-up: open it.
