@@ -390,14 +390,14 @@ QWidget* KZToolboxPanel::buildShapes(const QStringList& registryLabels)
 
 QWidget* KZToolboxPanel::buildSize()
 {
-    QWidget* view = controlsView(132);
+    QWidget* view = controlsView(92);
     m_lineWidth = new QSpinBox(view);
     m_lineWidth->setObjectName(QStringLiteral("lineWidth"));
     m_lineWidth->setAccessibleName(tr("Size"));
     m_lineWidth->setAccessibleDescription(tr("The line width, in pixels"));
     m_lineWidth->setRange(1, 99);
     m_lineWidth->setFocusPolicy(Qt::ClickFocus);
-    m_lineWidth->setGeometry(8, 6, 100, 24);
+    m_lineWidth->setGeometry(8, 4, 76, 24);
     connect(m_lineWidth, &QSpinBox::valueChanged, this, [this](int value) {
         if (m_controller && m_controller->lineWidth() != value)
             m_controller->changeLineSize(value);
@@ -405,7 +405,7 @@ QWidget* KZToolboxPanel::buildSize()
     m_fill = new QCheckBox(tr("Filled"), view);
     m_fill->setAccessibleDescription(tr("Shapes are filled with the back colour"));
     m_fill->setFocusPolicy(Qt::NoFocus);
-    m_fill->setGeometry(8, 36, 50, 22);
+    m_fill->setGeometry(8, 30, 80, 18);
     connect(m_fill, &QCheckBox::toggled, this, [this](bool on) {
         if (m_controller)
             m_controller->changeFill(on);
@@ -413,7 +413,7 @@ QWidget* KZToolboxPanel::buildSize()
     m_stroke = new QCheckBox(tr("Outlined"), view);
     m_stroke->setAccessibleDescription(tr("Shapes are outlined with the front colour"));
     m_stroke->setFocusPolicy(Qt::NoFocus);
-    m_stroke->setGeometry(58, 36, 72, 22);
+    m_stroke->setGeometry(8, 48, 80, 18);
     connect(m_stroke, &QCheckBox::toggled, this, [this](bool on) {
         if (m_controller)
             m_controller->changeStroke(on);
