@@ -88,10 +88,7 @@ void KZToolboxController::changeColor(const QColor& color)
         return;
     m_panelFirstColor = color;
     m_panelSelectedColor = color;
-    // The colour group's active button takes a colour picked elsewhere (the
-    // eyedropper), so that reading the group afterwards finds it.
-    if (KZColorPanel* panel = colorPanel())
-        panel->setSelectedColor(color);
+
 }
 
 KZColorPanel* KZToolboxController::colorPanel() const
