@@ -88,7 +88,11 @@ void KZToolboxController::changeColor(const QColor& color)
         return;
     m_panelFirstColor = color;
     m_panelSelectedColor = color;
-
+    // The colour group's active button takes a colour picked elsewhere (the
+    // eyedropper) quietly: the colour panel's own notification follows, and
+    // the colours are read back from the group when it arrives.
+    if (KZColorPanel* panel = colorPanel())
+        panel->takeSelectedColor(color);
 }
 
 KZColorPanel* KZToolboxController::colorPanel() const
