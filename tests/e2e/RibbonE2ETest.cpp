@@ -45,6 +45,20 @@ bool red(QRgb c)
 
 struct RibbonProgram : CanvasProgram {
     void dragIn(const QRect& box, QPoint from, QPoint to) { drag(box.topLeft() + from, box.topLeft() + to); }
+    // The airbrush paints on its own clock, not on the moves: the button is
+    // held until its paint shows in the cell on the screen.
+    void sprayIn(const QRect& box, QPoint from, QPoint to)
+    {
+        h.mouseMove(onScreen(box.topLeft() + from).x(), onScreen(box.topLeft() + from).y());
+        h.mouseDown(1);
+        h.mouseMove(onScreen(box.topLeft() + to).x(), onScreen(box.topLeft() + to).y());
+        const QRect onScreenBox(onScreen(box.topLeft()), box.size());
+        E2EHarness::waitUntil([&] {
+            const QImage shot = h.screenshot();
+            return shot.rect().contains(onScreenBox) && count(shot, onScreenBox, inked) > 12;
+        });
+        h.mouseUp(1);
+    }
     void lasso(const QRect& box, const QList<QPoint>& points)
     {
         h.mouseMove(onScreen(box.topLeft() + points.first()).x(), onScreen(box.topLeft() + points.first()).y());
@@ -90,7 +104,10 @@ TEST(RibbonE2E, EveryToolOfTheRegistryIsChosenOnTheRibbonAndDrawsAsItShould)
         const QRect box = cell(next++);
         cells.insert(tool, box);
         p.chooseTool(tool);
-        p.dragIn(box, {10, 10}, {46, 40});
+        if (tool == QLatin1String("Airbrush"))
+            p.sprayIn(box, {10, 10}, {46, 40});
+        else
+            p.dragIn(box, {10, 10}, {46, 40});
     }
     // The eraser across the pencil's own line.
     const QRect eraserBox = cell(next++);
