@@ -4,6 +4,8 @@
 #include <QString>
 #include <QToolButton>
 
+#include "KZSelectableItem.h"
+
 class KZDabBrushListButtonDelegate;
 class QPaintEvent;
 
@@ -11,7 +13,7 @@ class QPaintEvent;
 // entry of its brush; selection is the button's checked state. It draws its
 // preview into its bounds inset by 4 pixels, over a highlight while it is
 // the chooser's active choice.
-class KZDabBrushListButton : public QToolButton {
+class KZDabBrushListButton : public QToolButton, public KZSelectableItem {
     Q_OBJECT
 public:
     static constexpr int kIconInset = 4;
@@ -23,29 +25,29 @@ public:
     QString identifier() const { return m_identifier; }
     int customControlType() const { return m_customControlType; }
 
-    void setSelected(bool selected);
-    bool isSelected() const { return isChecked(); }
+    void setSelected(bool selected) override;
+    bool isSelected() const override { return isChecked(); }
 
-    int tag() const { return m_tag; }
+    int tag() const override { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
 
     // The preview as read; image() returns it.
-    QImage image() const { return m_originalImage; }
+    QImage image() const override { return m_originalImage; }
     QImage originalImage() const { return m_originalImage; }
     // Keeps the preview and makes the icon, a copy of it (none for a null image).
     void setOriginalImage(const QImage& image);
     QImage iconImage() const { return m_iconImage; }
     void setIconImage(const QImage& image);
 
-    bool active() const { return m_active; }
-    void setActive(bool active);
+    bool active() const override { return m_active; }
+    void setActive(bool active) override;
 
     // Not owned.
     KZDabBrushListButtonDelegate* delegate() const { return m_delegate; }
     void setDelegate(KZDabBrushListButtonDelegate* delegate) { m_delegate = delegate; }
 
     // Tells the delegate whether the button is now selected.
-    void notifyContainerSelectStateChanged();
+    void notifyContainerSelectStateChanged() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -277,8 +277,12 @@ void KZDabBrushListView::brushListButtonClicked(QObject* sender)
         return;
     KZDabBrushListButton* previous = selectedItem();
     changeSelectedItem(button);
-    if (!m_delegate || m_delegate->dabBrushListView(this, selectedItem()))
+    if (!m_delegate || m_delegate->dabBrushListView(this, selectedItem())) {
+        // A pop-up that shows the chooser hears of the user's choice (not of
+        // a choice made in code, such as the first brush at start).
+        selectedItemDidChange();
         return;
+    }
     // The brush was not taken: the chooser shows the brush still in use.
     if (previous) {
         changeSelectedItem(previous);
@@ -287,6 +291,12 @@ void KZDabBrushListView::brushListButtonClicked(QObject* sender)
         button->setSelected(false);
         m_selectedItem.set(nullptr);
     }
+}
+
+void KZDabBrushListView::setSelectedItem(KZSelectableItem* item)
+{
+    if (auto* button = dynamic_cast<KZDabBrushListButton*>(item))
+        brushListButtonClicked(button);
 }
 
 void KZDabBrushListView::selectBrushListItemWithTag(int tag)

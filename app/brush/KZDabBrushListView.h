@@ -1,6 +1,8 @@
 #pragma once
 
+#include "KZDabBrushListButton.h"
 #include "KZDabBrushListButtonDelegate.h"
+#include "KZSelectableItemContainer.h"
 
 #include "platform/foundation/ObservableProperty.h"
 
@@ -25,7 +27,7 @@ class QTabWidget;
 //
 // A button's tag is (group << 16) | entry, with groups counted from 0 and
 // entries from 1: tag 1 is the first brush of the first group.
-class KZDabBrushListView : public QWidget, public KZDabBrushListButtonDelegate {
+class KZDabBrushListView : public QWidget, public KZDabBrushListButtonDelegate, public KZSelectableItemContainer {
     Q_OBJECT
 public:
     // Groups of the list file: element 0 is the group's name, then its entries.
@@ -80,7 +82,9 @@ public:
     QTabWidget* tabView() const { return m_tabView; }
     const BrushGroups& brushesOrderArray() const { return m_brushesOrderArray; }
     void setBrushesOrderArray(const BrushGroups& groups);
-    KZDabBrushListButton* selectedItem() const { return m_selectedItem.get(); }
+    KZDabBrushListButton* selectedItem() const override { return m_selectedItem.get(); }
+    // As a pop-up's container: a choice made there, as by a click.
+    void setSelectedItem(KZSelectableItem* item) override;
     // Observers hear of every change of choice.
     platform::ObservableProperty<KZDabBrushListButton*>& selectedItemProperty() { return m_selectedItem; }
     // Not owned; the delegate clears itself before it goes.

@@ -23,6 +23,12 @@ QString KZSegmentAccessible::name() const
     return segmentedControl()->labelForSegment(m_segment);
 }
 
+QString KZSegmentAccessible::description() const
+{
+    // The segment's label names and describes it.
+    return name();
+}
+
 QRect KZSegmentAccessible::localRect() const
 {
     KZTexturalSegmentedControl* c = segmentedControl();

@@ -15,6 +15,7 @@ public:
 protected:
     bool itemExists() const override;
     QString name() const override;
+    QString description() const override;
     QRect localRect() const override;
     bool isChecked() const override;
     void press() override;

@@ -31,9 +31,10 @@ QString SWMatrix::accessibleNameForCell(int row, int column) const
     return cell ? cell->title() : QString();
 }
 
-QString SWMatrix::accessibleDescriptionForCell(int, int) const
+QString SWMatrix::accessibleDescriptionForCell(int row, int column) const
 {
-    return QString();
+    // A cell says what it is by its title, as a plain button would.
+    return accessibleNameForCell(row, column);
 }
 
 platform::ButtonCell* SWMatrix::hoveredCell() const

@@ -8,7 +8,10 @@
 #include "KZGraphicTool.h"
 #include "KZGraphicsContext.h"
 #include "KZOverlayView.h"
-#include "KZStandInToolPanel.h"
+#include "KZRibbonWindow.h"
+#include "KZTabView.h"
+#include "KZToolboxPanel.h"
+#include "KZViewPanelController.h"
 #include "KZTextElement.h"
 #include "KZToolboxController.h"
 #include "SWCanvasSizeLimit.h"
@@ -103,6 +106,11 @@ SWDocument::SWDocument()
     addAction(QStringLiteral("raiseResizeSheet:"), [this](QObject* sender) { raiseResizeSheet(sender); });
     addAction(QStringLiteral("changeColor:"), [this](QObject* sender) { changeColor(sender); });
     addAction(QStringLiteral("showFontPanel:"), [this](QObject*) { showFontPanel(); });
+    // The window answers it; the document passes it on from the menu.
+    addAction(KZRibbonWindow::kToggleRibbonPanel, [this](QObject* sender) {
+        if (KZRibbonWindow* w = ribbonWindow())
+            w->toggleRibbonPanel(sender);
+    });
 }
 
 SWDocument::~SWDocument()
@@ -233,8 +241,13 @@ void SWDocument::setUpPaintViewAndCanvasResizer()
     m_paintView->preparePaintViewWithDataSource(m_dataSource.get(), m_toolbox.get());
     if (platform::DocumentWindow* w = window()) {
         // A window that shows the whole canvas, as far as the screen allows.
-        const QSize content = m_paintView->calculateWindowContentSize(
+        QSize content = m_paintView->calculateWindowContentSize(
             m_paintView->widgetRectFromCanvasRect(m_paintView->frame()));
+        // Wide enough for every ribbon group in full, as far as the screen allows.
+        const QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+        if (m_toolPanel && screen && content.width() > 0)
+            content.setWidth(std::max(content.width(), std::min(m_toolPanel->preferredWidth(),
+                                                                screen->availableGeometry().width())));
         if (content.width() > 0 && content.height() > 0)
             w->resize(content);
     }
@@ -542,6 +555,10 @@ void SWDocument::invertColors()
 bool SWDocument::validateMenuItem(platform::MenuItem* item)
 {
     const QString action = item->actionName();
+    if (action == KZRibbonWindow::kToggleRibbonPanel) {
+        KZRibbonWindow* w = ribbonWindow();
+        return w && w->validateMenuItem(item);
+    }
     if (action == QLatin1String("undoOperation:"))
         return undoManager()->canUndo();
     if (action == QLatin1String("redoOperation:"))
@@ -681,10 +698,39 @@ void SWDocument::close()
 
 // ---------------------------------------------------------------- tools and canvas views
 
+platform::DocumentWindow* SWDocument::makeWindow()
+{
+    return new KZRibbonWindow(this);
+}
+
+KZTabView* SWDocument::tabView() const
+{
+    return m_tabView;
+}
+
+KZToolboxPanel* SWDocument::toolPanel() const
+{
+    return m_toolPanel;
+}
+
+KZRibbonWindow* SWDocument::ribbonWindow() const
+{
+    return qobject_cast<KZRibbonWindow*>(window());
+}
+
+void SWDocument::update()
+{
+    if (m_toolboxController)
+        m_toolboxController->update();
+    if (m_viewPanelController)
+        m_viewPanelController->update();
+}
+
 void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
 {
-    // The controls above, the zooming canvas below.
+    // The zooming canvas below the ribbon.
     auto* content = new QWidget(window);
+    content->setObjectName(QStringLiteral("documentView"));
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -708,23 +754,48 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     });
     m_scrollView->setScaleFactor(1.0, true);
     m_paintView->setBackgroundColor(Qt::transparent);
+    column->addWidget(m_scrollView, 1);
 
     m_toolbox = std::make_unique<SWToolbox>(this, m_toolboxController.get());
 
-    m_toolPanel = new KZStandInToolPanel(m_toolboxController.get(), m_toolbox->labels(), content);
-    m_toolboxController->setView(m_toolPanel);
-    column->addWidget(m_toolPanel);
-    // The brush chooser stands beside the canvas until the ribbon raises it.
-    m_brushListView = new KZDabBrushListView(content);
-    m_brushListView->setFixedWidth(KZDabBrushListView::kWidth);
-    auto* canvasRow = new QHBoxLayout;
-    canvasRow->setContentsMargins(0, 0, 0, 0);
-    canvasRow->setSpacing(0);
-    canvasRow->addWidget(m_scrollView, 1);
-    canvasRow->addWidget(m_brushListView);
-    column->addLayout(canvasRow, 1);
+    // The brush chooser shows in the Brushes group's pop-up.
+    m_brushListView = new KZDabBrushListView;
+    m_toolPanel = new KZToolboxPanel(m_toolboxController.get(), m_toolbox->labels(), m_brushListView);
+    m_viewPanelController = std::make_unique<KZViewPanelController>();
+    m_tabView = new KZTabView;
+    m_tabView->setObjectName(QStringLiteral("ribbonTabs"));
+    // The tab view puts each page on a skinned background of its own; the
+    // panels fill their pages' width from then on.
+    m_tabView->addTabViewItem(tr("Home"), new QWidget);
+    m_tabView->addTabViewItem(tr("View"), new QWidget);
+    const QList<QWidget*> panels = {m_toolPanel.data(), m_viewPanelController->view()};
+    for (int i = 0; i < panels.size(); ++i) {
+        auto* fill = new QVBoxLayout(m_tabView->tabViewItem(i).view);
+        fill->setContentsMargins(0, 0, 0, 0);
+        fill->addWidget(panels[i]);
+        fill->addStretch(1);
+    }
+    m_tabView->selectTabViewItemAtIndex(0);
+    m_tabView->setFixedHeight(KZTabView::kLabelBarHeight + KZToolboxPanel::kGroupHeight);
+
+    if (KZRibbonWindow* ribbon = qobject_cast<KZRibbonWindow*>(window)) {
+        auto* strip = new QVBoxLayout(ribbon->ribbonPanel());
+        strip->setContentsMargins(0, 0, 0, 0);
+        strip->addWidget(m_tabView);
+        ribbon->setDocumentView(content);
+        ribbon->setDocumentUpdate([this] { update(); });
+        ribbon->awakeFromNib();
+    } else {
+        // A plain window: the ribbon above the canvas all the same.
+        auto* holder = new QWidget(window);
+        auto* stack = new QVBoxLayout(holder);
+        stack->setContentsMargins(0, 0, 0, 0);
+        stack->setSpacing(0);
+        stack->addWidget(m_tabView);
+        stack->addWidget(content, 1);
+        window->setCentralWidget(holder);
+    }
     loadDefaultBrush();
-    window->setCentralWidget(content);
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
 }

@@ -26,7 +26,10 @@ class KZDabBrushListView;
 class KZGraphicElement;
 class KZGraphicTool;
 class KZOverlayView;
-class KZStandInToolPanel;
+class KZRibbonWindow;
+class KZTabView;
+class KZToolboxPanel;
+class KZViewPanelController;
 class KZToolboxController;
 class QMouseEvent;
 class SWCenteringClipView;
@@ -82,6 +85,13 @@ public:
     KZToolboxController* toolboxController() const { return m_toolboxController.get(); }
     // The brush chooser beside the canvas; null until the window is set up.
     KZDabBrushListView* brushListView() const;
+    // The ribbon: its two tabs, the toolbox's groups and the view groups.
+    KZTabView* tabView() const;
+    KZToolboxPanel* toolPanel() const;
+    KZViewPanelController* viewPanelController() const { return m_viewPanelController.get(); }
+    KZRibbonWindow* ribbonWindow() const;
+    // The window's update pass, while it is the main window.
+    void update();
     // The document's window, or null.
     QWidget* documentWindow() const;
     QSizeF originCanvasSize() const { return m_originCanvasSize; }
@@ -211,6 +221,7 @@ public:
 
 protected:
     void windowControllerDidLoadNib(platform::DocumentWindow* window) override;
+    platform::DocumentWindow* makeWindow() override;
     void documentDidRevert() override;
     void commitPendingWork() override { tieUpLooseEnds(); }
     void documentWillRevert() override;
@@ -258,7 +269,9 @@ private:
     QPointer<SWCenteringClipView> m_clipView;
     QPointer<SWPaintView> m_paintView;
     QPointer<KZOverlayView> m_overlayView;
-    QPointer<KZStandInToolPanel> m_toolPanel;
+    QPointer<KZToolboxPanel> m_toolPanel;
+    std::unique_ptr<KZViewPanelController> m_viewPanelController;
+    QPointer<KZTabView> m_tabView;
     QPointer<KZDabBrushListView> m_brushListView;
     bool m_mouseDownInCanvasResizer = false;
     double m_magnificationInGesture = 1.0;

@@ -102,7 +102,9 @@ QColor KZColorMatrix::selectedColor() const
 
 QString KZColorMatrix::accessibleNameForCell(int row, int column) const
 {
-    return toolTipForCell(cellAt(row, column));
+    // A swatch not filled yet still has a name to be found by.
+    const QString name = toolTipForCell(cellAt(row, column));
+    return name.isEmpty() && cellAt(row, column) ? tr("Empty Swatch") : name;
 }
 
 QString KZColorMatrix::accessibleDescriptionForCell(int row, int column) const

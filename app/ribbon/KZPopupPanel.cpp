@@ -3,13 +3,19 @@
 #include "KZTexturalButton.h"
 #include "KZTexturalView.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QWindow>
 #include <QScreen>
 
 #include <algorithm>
 
 KZPopupPanel::KZPopupPanel(QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+    // A tool window rather than a Qt pop-up: the accessibility bridge leaves
+    // pop-up windows out of the application's tree, and the controls shown
+    // here must be found by name like any other. The closing on a click
+    // outside is ours (eventFilter).
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setAttribute(Qt::WA_TranslucentBackground, true);
     m_contentView = new KZTexturalView(QStringLiteral("%1_popup_tab_tabview").arg(quint64(quintptr(this))), this);
@@ -51,6 +57,29 @@ void KZPopupPanel::raise(QWidget* view, QWidget* control)
     show();
     activateWindow();
     QWidget::raise();
+}
+
+void KZPopupPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    qApp->installEventFilter(this);
+}
+
+void KZPopupPanel::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    QWidget::hideEvent(event);
+}
+
+bool KZPopupPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        QWindow* window = widget ? widget->window()->windowHandle() : qobject_cast<QWindow*>(watched);
+        if (window && window != windowHandle() && isVisible())
+            hide();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void KZPopupPanel::dismisses(QObject*)

@@ -32,6 +32,11 @@ public:
     // panel is wider or higher than the area, its right and top edges win.
     static QRect panelFrame(const QSize& viewSize, const QRect& controlRect, const QRect& visibleFrame);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     KZTexturalView* m_contentView;
 };

@@ -1,5 +1,13 @@
 #include "KZToolboxController.h"
 
+#include "KZColorButton.h"
+#include "KZColorMatrix.h"
+#include "KZColorPanel.h"
+#include "KZTexturalButton.h"
+#include "KZOrbStyleToolPanel.h"
+
+#include <QHash>
+
 #include "SWTool.h"
 #include "SWToolbox.h"
 
@@ -56,16 +64,22 @@ void KZToolboxController::setForegroundColor(const QColor& color)
 {
     if (!color.isValid())
         return;
+    const bool changed = color != m_foregroundColor.get();
     m_foregroundColor.set(color);
     m_panelFirstColor = color;
+    if (changed && colorPanel())
+        colorPanel()->setFirstColor(color);
 }
 
 void KZToolboxController::setBackgroundColor(const QColor& color)
 {
     if (!color.isValid())
         return;
+    const bool changed = color != m_backgroundColor.get();
     m_backgroundColor.set(color);
     m_panelSecondColor = color;
+    if (changed && colorPanel())
+        colorPanel()->setSecondColor(color);
 }
 
 void KZToolboxController::changeColor(const QColor& color)
@@ -74,10 +88,34 @@ void KZToolboxController::changeColor(const QColor& color)
         return;
     m_panelFirstColor = color;
     m_panelSelectedColor = color;
+    // The colour group's active button takes a colour picked elsewhere (the
+    // eyedropper) quietly: the colour panel's own notification follows, and
+    // the colours are read back from the group when it arrives.
+    if (KZColorPanel* panel = colorPanel())
+        panel->takeSelectedColor(color);
+}
+
+KZColorPanel* KZToolboxController::colorPanel() const
+{
+    return qobject_cast<KZColorPanel*>(m_colorPanel.data());
+}
+
+void KZToolboxController::setColorPanel(KZColorPanel* panel)
+{
+    m_colorPanel = panel;
+    if (!panel)
+        return;
+    panel->setFirstColor(foregroundColor());
+    panel->setSecondColor(backgroundColor());
 }
 
 void KZToolboxController::colorChanged()
 {
+    if (KZColorPanel* panel = colorPanel()) {
+        m_panelFirstColor = panel->firstColor();
+        m_panelSecondColor = panel->secondColor();
+        m_panelSelectedColor = panel->selectedColor();
+    }
     setForegroundColor(m_panelFirstColor);
     setBackgroundColor(m_panelSecondColor);
     if (m_panelSelectedColor.isValid())
@@ -170,7 +208,8 @@ void KZToolboxController::deselectAll()
 
 void KZToolboxController::dismissPopUpPanel()
 {
-    // The tool panel's pop-up belongs to the ribbon; nothing is open without it.
+    if (m_toolPanel)
+        m_toolPanel->dismissesPopUp();
 }
 
 void KZToolboxController::changePaintTool(int rowTag, int selectedSegment)
@@ -294,7 +333,8 @@ void KZToolboxController::updateInfo()
 
 void KZToolboxController::update()
 {
-    // The ribbon's tool panel updates here once it exists.
+    if (m_toolPanel)
+        m_toolPanel->update();
 }
 
 void KZToolboxController::chooseToolWithLabel(const QString& label)
@@ -314,4 +354,23 @@ void KZToolboxController::chooseToolWithLabel(const QString& label)
         return;
     }
     changeShapeTool(label);
+}
+
+qint32 KZToolboxController::itemPriority(const QString& title, const QString& mode)
+{
+    // Narrowing shrinks Shapes, then Paste, then Image, then the same three
+    // further; Tools, Colors and Size keep their controls (their smaller
+    // modes are not available).
+    static const QHash<QString, qint32> table = {
+        {QStringLiteral("Tools.normal"), 7},   {QStringLiteral("Tools.compact"), 37},
+        {QStringLiteral("Tools.small"), 57},   {QStringLiteral("Shapes.normal"), 4},
+        {QStringLiteral("Shapes.compact"), 34}, {QStringLiteral("Shapes.small"), 54},
+        {QStringLiteral("Paste.normal"), 5},   {QStringLiteral("Paste.compact"), 35},
+        {QStringLiteral("Paste.small"), 55},   {QStringLiteral("Colors.normal"), 8},
+        {QStringLiteral("Colors.compact"), 38}, {QStringLiteral("Colors.small"), 58},
+        {QStringLiteral("Size.normal"), 9},    {QStringLiteral("Image.compact"), 36},
+        {QStringLiteral("Image.small"), 56},   {QStringLiteral("Image.normal"), 6},
+        {QStringLiteral("Brushes.small"), 10},
+    };
+    return table.value(QStringLiteral("%1.%2").arg(title, mode), 0);
 }

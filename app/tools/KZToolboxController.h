@@ -12,6 +12,9 @@
 
 #include <functional>
 
+class KZColorPanel;
+class KZOrbStyleToolPanel;
+
 // The drawing settings of one document: the current tool's label, line
 // width, colours, fill style and selection transparency. Every choice in the
 // tool controls ends as a change of one of these properties; the registry,
@@ -114,10 +117,21 @@ public:
     QWidget* view() const { return m_view; }
     void setView(QWidget* view) { m_view = view; }
 
-    // The stand-in controls' own action: choose a tool by its label the way
-    // the ribbon controls do (paint rows, brush button, selection list, or a
-    // titled cell for everything else).
+    // Chooses a tool by its label the way the ribbon's controls do (paint
+    // rows, brush button, selection list, or a titled cell for the rest).
     void chooseToolWithLabel(const QString& label);
+
+    // The ribbon's layout table: the priority of the group with that title
+    // in that mode; 0 for a pair the table does not hold.
+    static qint32 itemPriority(const QString& title, const QString& mode);
+    // The ribbon's tool panel, whose pop-ups the actions close (not owned;
+    // its owner clears it before it goes).
+    KZOrbStyleToolPanel* toolPanel() const { return m_toolPanel; }
+    // The ribbon's colour group: it shows the two colours, and the colours
+    // are read from it when the shared colour panel reports a change.
+    KZColorPanel* colorPanel() const;
+    void setColorPanel(KZColorPanel* panel);
+    void setToolPanel(KZOrbStyleToolPanel* panel) { m_toolPanel = panel; }
 
 private:
     void configDefaultValues();
@@ -141,4 +155,6 @@ private:
     int m_paintSegment[2] = {-1, -1};
     int m_selectionListItem = 0;
     QPointer<QWidget> m_view;
+    KZOrbStyleToolPanel* m_toolPanel = nullptr;
+    QPointer<QWidget> m_colorPanel; // a KZColorPanel
 };

@@ -67,11 +67,16 @@ void Document::updateChangeCount(ChangeType change)
         m_window->setWindowModified(isDocumentEdited());
 }
 
+DocumentWindow* Document::makeWindow()
+{
+    return new DocumentWindow(this);
+}
+
 void Document::makeWindowControllers()
 {
     if (m_window)
         return;
-    m_window = new DocumentWindow(this);
+    m_window = makeWindow();
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     ActionRouter::shared().setWindowResponders(m_window, {this});
     updateWindowTitle();

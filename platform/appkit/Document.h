@@ -95,6 +95,8 @@ public:
 protected:
     // The window is made: place the document's views in it.
     virtual void windowControllerDidLoadNib(DocumentWindow* window) { (void)window; }
+    // The window the document shows in; a subclass may make its own kind.
+    virtual DocumentWindow* makeWindow();
     // A revert has read the file again: show the new content.
     virtual void documentDidRevert() {}
     // Work in progress that is not part of the content yet (an unfinished

@@ -104,8 +104,11 @@ TEST(BrushToolE2E, DragsPaintUndoTakesBackRightDragPaintsBackColourAndTheChooser
     EXPECT_LT(crossing, blackStroke * 7 / 10) << "white paint over the black stroke";
     EXPECT_EQ(inkIn(crossed, QRect(190, 150, 21, 40)), 0) << "white on white leaves no mark";
 
-    // Another brush of the chooser (the second of the first group) paints a different stroke.
-    ASSERT_TRUE(p.choose(QStringLiteral("sketch/charcoal")));
+    // Another brush of the chooser (the second of the first group), in the
+    // Brushes group's pop-up, paints a different stroke.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Choose Brush"), p.window));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("sketch/charcoal")));
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return p.h.findControl(QStringLiteral("Brushes"), p.window).isChecked(); }));
     p.dragOnCanvas({40, 50}, {360, 50});
     const QImage chosen = p.saveAs(QStringLiteral("chosen"));
     ASSERT_FALSE(chosen.isNull());

@@ -7,11 +7,13 @@
 #include <functional>
 
 namespace {
-// The longest horizontal run of pure white (the blank canvas) in the picture.
-int longestWhiteRun(const QImage& shot)
+// The longest horizontal run of pure white (the blank canvas) in the rows
+// from top to bottom of the picture; the window's other white (empty
+// swatches on the ribbon) lies outside them.
+int longestWhiteRun(const QImage& shot, int top, int bottom)
 {
     int best = 0;
-    for (int y = 0; y < shot.height(); ++y) {
+    for (int y = std::max(0, top); y <= std::min(shot.height() - 1, bottom); ++y) {
         int run = 0;
         for (int x = 0; x < shot.width(); ++x) {
             run = shot.pixel(x, y) == qRgb(255, 255, 255) ? run + 1 : 0;
@@ -46,7 +48,8 @@ int settledWhiteRun(Program& p, const std::function<bool(int)>& expected)
 {
     int run = 0;
     E2EHarness::waitUntil([&] {
-        run = longestWhiteRun(p.h.screenshot(p.window));
+        const QRect canvas = p.h.canvasExtents(p.window, 2000);
+        run = longestWhiteRun(p.h.screenshot(), canvas.top(), canvas.bottom());
         return expected(run);
     });
     return run;

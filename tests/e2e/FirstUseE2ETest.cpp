@@ -28,9 +28,10 @@ QPoint findRedSquare(E2EHarness& h, const QString& window, int side)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QImage shot = h.screenshot();
-        const QRect frame = h.windowGeometry(window);
-        for (int y = std::max(0, frame.top()); y < std::min(shot.height(), frame.bottom()); ++y) {
-            for (int x = std::max(0, frame.left()); x < std::min(shot.width(), frame.right()); ++x) {
+        // Only where the canvas shows: the ribbon has red swatches of its own.
+        const QRect canvas = h.canvasExtents(window, 2000);
+        for (int y = std::max(0, canvas.top()); y < std::min(shot.height(), canvas.bottom()); ++y) {
+            for (int x = std::max(0, canvas.left()); x < std::min(shot.width(), canvas.right()); ++x) {
                 if (shot.pixel(x, y) != qRgb(255, 0, 0))
                     continue;
                 int w = 0;

@@ -5,6 +5,9 @@
 #include "DabBrushTool.h"
 #include "KZDabBrushListButton.h"
 #include "KZDabBrushListView.h"
+#include "KZPopupButtonAdv.h"
+#include "KZTexturalButton.h"
+#include "KZToolboxPanel.h"
 #include "KZOverlayView.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
@@ -106,7 +109,9 @@ TEST(DabBrushDocument, TheFirstBrushOfTheChooserIsLoadedAtStart)
     ASSERT_NE(chooser->selectedItem(), nullptr);
     EXPECT_EQ(chooser->selectedItem()->tag(), 1);
     EXPECT_EQ(chooser->delegate(), static_cast<KZDabBrushListViewDelegate*>(d.document));
-    EXPECT_TRUE(chooser->isVisible()) << "the chooser shows in the window";
+    EXPECT_EQ(d.document->toolPanel()->brushListButton()->container(),
+              static_cast<KZSelectableItemContainer*>(chooser))
+        << "the chooser shows in the Brushes group's pop-up";
     EXPECT_EQ(d.document->toolbox()->currentTool(), d.tool());
 }
 

@@ -2,6 +2,10 @@
 // finds in a document window: every tool, brush and the canvas under a name
 // of its own, and no control without a name.
 #include "KZDabBrushListView.h"
+#include "KZPopupButtonAdv.h"
+#include "KZTexturalButton.h"
+#include "KZPopupPanel.h"
+#include "KZToolboxPanel.h"
 #include "SWDocument.h"
 #include "SWToolbox.h"
 
@@ -75,11 +79,18 @@ TEST(AccessibleNames, EveryToolBrushAndTheCanvasOfADocumentWindowHaveANameOfThei
     platform::DocumentController::shared().addDocument(document);
     document->makeWindowControllers();
     document->showWindows();
-    document->window()->resize(1000, 700);
+    // Wide enough for every ribbon group in full.
+    document->window()->resize(std::max(1000, document->toolPanel()->preferredWidth() + 20), 700);
+    QApplication::processEvents();
     QApplication::processEvents();
 
+    // The brushes show in the Brushes group's pop-up: open it.
+    KZPopupButtonAdv* brushButton = document->toolPanel()->brushListButton();
+    brushButton->raisePanel(nullptr);
+    QApplication::processEvents();
     std::vector<Node> nodes;
     collect(QAccessible::queryAccessibleInterface(document->window()), true, 0, nodes);
+    collect(QAccessible::queryAccessibleInterface(brushButton->panel()), true, 0, nodes);
 
     const QStringList tools = document->toolbox()->labels();
     ASSERT_FALSE(tools.isEmpty());

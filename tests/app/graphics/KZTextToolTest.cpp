@@ -404,10 +404,13 @@ TEST(KZTextTool, CommittedTextLandsWhereTheEditorShowedItAtEveryZoom)
         std::cout << "device pixel ratio " << ratio << std::endl;
         const QPointF canvasOrigin = f.window.paintView()->mapTo(f.window.document->window(), QPointF(0, 0));
         const double viewScale = f.window.paintView()->viewScale();
+        // Only where the picture shows: the ribbon has red swatches of its own.
+        QWidget* scroller = f.window.scrollView();
+        const QRectF canvasPlace(scroller->mapTo(f.window.document->window(), QPointF(0, 0)), scroller->size());
         QRectF shownInk;
         for (int y = 0; y < shown.height(); ++y)
             for (int x = 0; x < shown.width(); ++x)
-                if (isRedInk(shown.pixel(x, y))) {
+                if (canvasPlace.contains(QPointF(x, y) / ratio) && isRedInk(shown.pixel(x, y))) {
                     // The device pixel's square, in canvas coordinates.
                     const QPointF c = (QPointF(x, y) / ratio - canvasOrigin) / viewScale;
                     shownInk |= QRectF(c, QSizeF(1, 1) / ratio / viewScale);

@@ -86,7 +86,7 @@ TEST(KZColorMatrix, EachSwatchIsAnAccessibleChildWithItsNameExtentsAndPress)
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(matrix);
     ASSERT_NE(face, nullptr);
     ASSERT_EQ(face->childCount(), 4);
-    const QStringList names = {"Red", "Green", "Blue", ""};
+    const QStringList names = {"Red", "Green", "Blue", "Empty Swatch"};
     for (int i = 0; i < 4; ++i) {
         QAccessibleInterface* cell = face->child(i);
         ASSERT_NE(cell, nullptr);

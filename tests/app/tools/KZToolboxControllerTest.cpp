@@ -146,7 +146,7 @@ TEST(KZToolboxController, UpdateInfoRepublishesAllButLineWidth)
     EXPECT_EQ(counter[KZToolboxController::kCurrentTool], 2);
 }
 
-TEST(KZToolboxController, StandInChoiceGoesThroughTheRibbonActions)
+TEST(KZToolboxController, ChoosingByLabelGoesThroughTheRibbonActions)
 {
     KZToolboxController c;
     c.chooseToolWithLabel("Eyedropper");

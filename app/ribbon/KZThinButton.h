@@ -1,0 +1,22 @@
+#pragma once
+
+#include "KZTexturalButton.h"
+
+class KZThinButtonCell;
+
+// The ribbon's tall skinned button, image above title, whose cell places
+// the title (and, when asked, the image) at fixed heights.
+class KZThinButton : public KZTexturalButton {
+    Q_OBJECT
+public:
+    explicit KZThinButton(QWidget* parent = nullptr);
+    KZThinButton(const QString& identifier, unsigned customControlType, QWidget* parent = nullptr);
+
+    KZThinButtonCell* thinCell() const;
+    void setTextVerticalPosition(double y);
+    void setImageVerticalPosition(double y);
+    // As wide as the title or the image needs, whichever is wider.
+    void sizeToFit();
+
+    QSize sizeHint() const override;
+};

@@ -1,0 +1,236 @@
+// The ribbon on the real program: every tool of the registry is chosen by
+// its ribbon control and changes the saved picture as that tool should; a
+// colour swatch paints its colour; a brush chosen in the Brushes pop-up
+// changes the stroke; the ribbon toggle hides the ribbon and the menu then
+// offers to show it. Controls are found by name, pictures read back by an
+// independent decoder.
+#include "CanvasProgram.h"
+
+#include <QHash>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Each tool draws in a cell of its own on the 400 x 300 picture.
+constexpr int kCellWidth = 57;
+constexpr int kCellHeight = 50;
+QRect cell(int index)
+{
+    return QRect((index % 7) * kCellWidth, (index / 7) * kCellHeight, kCellWidth, kCellHeight);
+}
+
+int count(const QImage& picture, const QRect& area, const std::function<bool(QRgb)>& test)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += test(picture.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+bool inked(QRgb c)
+{
+    return qGray(c) < 200;
+}
+bool dark(QRgb c)
+{
+    return qGray(c) < 90;
+}
+bool red(QRgb c)
+{
+    return qRed(c) > 180 && qGreen(c) < 90 && qBlue(c) < 90;
+}
+
+struct RibbonProgram : CanvasProgram {
+    void dragIn(const QRect& box, QPoint from, QPoint to) { drag(box.topLeft() + from, box.topLeft() + to); }
+    // The airbrush paints on its own clock, not on the moves: the button is
+    // held until its paint shows in the cell on the screen.
+    void sprayIn(const QRect& box, QPoint from, QPoint to)
+    {
+        h.mouseMove(onScreen(box.topLeft() + from).x(), onScreen(box.topLeft() + from).y());
+        h.mouseDown(1);
+        h.mouseMove(onScreen(box.topLeft() + to).x(), onScreen(box.topLeft() + to).y());
+        const QRect onScreenBox(onScreen(box.topLeft()), box.size());
+        E2EHarness::waitUntil([&] {
+            const QImage shot = h.screenshot();
+            return shot.rect().contains(onScreenBox) && count(shot, onScreenBox, inked) > 12;
+        });
+        h.mouseUp(1);
+    }
+    void lasso(const QRect& box, const QList<QPoint>& points)
+    {
+        h.mouseMove(onScreen(box.topLeft() + points.first()).x(), onScreen(box.topLeft() + points.first()).y());
+        h.mouseDown(1);
+        for (const QPoint& p : points) {
+            for (int s = 1; s <= 4; ++s) {
+                const QPoint at = onScreen(box.topLeft() + p);
+                h.mouseMove(at.x() - 4 + s, at.y());
+            }
+        }
+        h.mouseUp(1);
+    }
+    // A line across the middle of the cell with the pencil.
+    void inkLine(const QRect& box)
+    {
+        chooseTool(QStringLiteral("Brush"));
+        dragIn(box, {4, 25}, {52, 25});
+    }
+};
+
+} // namespace
+
+TEST(RibbonE2E, EveryToolOfTheRegistryIsChosenOnTheRibbonAndDrawsAsItShould)
+{
+    RibbonProgram p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_EQ(p.canvas.size(), QSize(400, 300));
+
+    // Tools that draw along a drag, each in its own cell.
+    QStringList strokes = {QStringLiteral("Brush"),   QStringLiteral("Airbrush"), QStringLiteral("Brushes"),
+                           QStringLiteral("Line"),    QStringLiteral("Curve"),    QStringLiteral("Ellipse"),
+                           QStringLiteral("rectangleMessage"), QStringLiteral("bubble"), QStringLiteral("cloud"),
+                           QStringLiteral("heart"), QStringLiteral("rightTriangle"), QStringLiteral("triangle"),
+                           QStringLiteral("pentacle"), QStringLiteral("prismatic"), QStringLiteral("pentagon"),
+                           QStringLiteral("hexagon"), QStringLiteral("arrowRight"), QStringLiteral("arrowLeft"),
+                           QStringLiteral("arrowLeftRight"), QStringLiteral("arrowUp"), QStringLiteral("arrowDown"),
+                           QStringLiteral("arrowUpDown"), QStringLiteral("flash"), QStringLiteral("smile"),
+                           QStringLiteral("fourPointStar"), QStringLiteral("hexagram"), QStringLiteral("rectangle"),
+                           QStringLiteral("circle"), QStringLiteral("roundedRectangle")};
+    int next = 0;
+    QHash<QString, QRect> cells;
+    for (const QString& tool : strokes) {
+        const QRect box = cell(next++);
+        cells.insert(tool, box);
+        p.chooseTool(tool);
+        if (tool == QLatin1String("Airbrush"))
+            p.sprayIn(box, {10, 10}, {46, 40});
+        else
+            p.dragIn(box, {10, 10}, {46, 40});
+    }
+    // The eraser across the pencil's own line.
+    const QRect eraserBox = cell(next++);
+    p.inkLine(eraserBox);
+    // A wide eraser: the Size field takes 9.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Size"), p.window));
+    p.h.key(QStringLiteral("ctrl+a"));
+    p.h.type(QStringLiteral("9"));
+    p.h.key(QStringLiteral("Return"));
+    p.chooseTool(QStringLiteral("Eraser"));
+    p.dragIn(eraserBox, {28, 8}, {28, 44});
+    // The fill inside the rectangle shape's outline.
+    p.chooseTool(QStringLiteral("Fill"));
+    p.click(cells.value(QStringLiteral("rectangle")).topLeft() + QPoint(28, 25));
+    // Text typed at a click.
+    const QRect textBox = cell(next++);
+    p.chooseTool(QStringLiteral("KZText"));
+    p.click(textBox.topLeft() + QPoint(6, 14));
+    p.h.type(QStringLiteral("Hi"));
+    // A red swatch, then the pencil: red paint.
+    const QRect swatchBox = cell(next++);
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Maraschino"), p.window));
+    p.inkLine(swatchBox);
+    // The eyedropper on a black line takes black again.
+    const QRect dropperBox = cell(next++);
+    p.chooseTool(QStringLiteral("Eyedropper"));
+    p.click(eraserBox.topLeft() + QPoint(10, 25));
+    p.inkLine(dropperBox);
+    // The selection tools: a selection over the left half of a line, deleted.
+    const QStringList selections = {QStringLiteral("rectangle selection"), QStringLiteral("free selection"),
+                                    QStringLiteral("Rectangle Selection"), QStringLiteral("Arbitrary Selection")};
+    QHash<QString, QRect> selectionCells;
+    for (const QString& tool : selections) {
+        const QRect box = cell(next++);
+        selectionCells.insert(tool, box);
+        p.inkLine(box);
+        p.chooseTool(tool);
+        if (tool.contains(QLatin1String("ectangle")))
+            p.dragIn(box, {1, 12}, {27, 38});
+        else
+            p.lasso(box, {{1, 12}, {27, 12}, {27, 38}, {1, 38}, {1, 13}});
+        p.h.key(QStringLiteral("Delete"));
+    }
+    // The zoom tool: a click shows the picture twice as large.
+    p.chooseTool(QStringLiteral("Zoom"));
+    p.click({200, 150});
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.h.canvasExtents(p.window, 5000).width() > 400; }))
+        << "the zoom tool enlarges the canvas on the screen";
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("ctrl+0"));
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return p.h.canvasExtents(p.window, 5000).size() == QSize(400, 300); }));
+    p.canvas = p.h.canvasExtents(p.window);
+
+    const QImage drawn = p.save(QStringLiteral("drawn"));
+    ASSERT_EQ(drawn.size(), QSize(400, 300)) << p.h.standardError().toStdString();
+    for (const QString& tool : strokes) {
+        const QRect box = cells.value(tool).adjusted(2, 2, -2, -2);
+        EXPECT_GT(count(drawn, box, inked), 12) << tool.toStdString() << " drew nothing";
+    }
+    const QRect onLine(eraserBox.left() + 6, eraserBox.top() + 20, 9, 11);
+    const QRect crossing(eraserBox.left() + 25, eraserBox.top() + 20, 7, 11);
+    EXPECT_GT(count(drawn, onLine, dark), 8);
+    EXPECT_LT(count(drawn, crossing, dark), count(drawn, onLine, dark) / 2) << "the eraser took the line away";
+    const QRect inside = cells.value(QStringLiteral("rectangle")).adjusted(20, 18, -20, -18);
+    EXPECT_EQ(count(drawn, inside, dark), inside.width() * inside.height()) << "the fill filled the rectangle";
+    EXPECT_GT(count(drawn, textBox, inked), 10) << "the text tool wrote";
+    EXPECT_GT(count(drawn, swatchBox, red), 20) << "the swatch's colour";
+    EXPECT_GT(count(drawn, dropperBox, dark), 20) << "the eyedropper took black";
+    EXPECT_EQ(count(drawn, dropperBox, red), 0);
+    for (const QString& tool : selections) {
+        const QRect box = selectionCells.value(tool);
+        const QRect left(box.left() + 6, box.top() + 20, 16, 10);
+        const QRect right(box.left() + 34, box.top() + 20, 16, 10);
+        EXPECT_EQ(count(drawn, left, inked), 0) << tool.toStdString() << ": the selected ink went";
+        EXPECT_GT(count(drawn, right, dark), 10) << tool.toStdString() << ": the rest stayed";
+    }
+
+    // The bomb: the whole picture takes the back colour.
+    p.chooseTool(QStringLiteral("Bomb"));
+    p.click({200, 150});
+    const QImage bombed = p.save(QStringLiteral("bombed"));
+    ASSERT_EQ(bombed.size(), QSize(400, 300));
+    EXPECT_EQ(pixelsOtherThan(bombed, qRgb(255, 255, 255)), 0);
+    p.h.quitCleanly(p.window);
+}
+
+TEST(RibbonE2E, ABrushChosenInTheBrushesPopUpChangesTheStroke)
+{
+    RibbonProgram p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    p.chooseTool(QStringLiteral("Brushes"));
+    p.drag({20, 60}, {380, 60});
+    // The chooser opens below the brush button, in a window of its own.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Choose Brush"), p.window));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("sketch/charcoal")));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        return p.h.findControl(QStringLiteral("Brushes"), p.window, 5000).isChecked();
+    })) << "choosing a brush paints with it";
+    p.drag({20, 200}, {380, 200});
+    const QImage picture = p.save(QStringLiteral("brushes"));
+    ASSERT_EQ(picture.size(), QSize(400, 300)) << p.h.standardError().toStdString();
+    const int first = count(picture, QRect(60, 45, 280, 31), dark);
+    const int second = count(picture, QRect(60, 185, 280, 31), dark);
+    EXPECT_GT(count(picture, QRect(60, 185, 280, 31), inked), 100) << "the chosen brush paints";
+    EXPECT_TRUE(second < first * 3 / 4 || second > first * 4 / 3) << first << " vs " << second;
+    p.h.quitCleanly(p.window);
+}
+
+TEST(RibbonE2E, TheToggleHidesTheRibbonAndTheMenuOffersToShowIt)
+{
+    RibbonProgram p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Eraser"), p.window).found);
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Hide Tool Panel"), p.window));
+    EXPECT_TRUE(p.h.findControl(QStringLiteral("Show Tool Panel"), p.window).found);
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Eraser"), p.window, 2000).found; }))
+        << "the tools went with the ribbon";
+    // The View menu says what its item will do now.
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("alt+v"));
+    EXPECT_TRUE(p.h.findControl(QStringLiteral("Show Tool Panel"), QString()).found);
+    p.h.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Show Tool Panel"), p.window));
+    EXPECT_TRUE(p.h.findControl(QStringLiteral("Eraser"), p.window).found);
+    p.h.quitCleanly(p.window);
+}
