@@ -100,8 +100,9 @@ TEST(UndoSteps, EveryGestureAndCommandUndoesAndRedoesToTheExactPixels)
         RasterToolFixture f(kCanvas, true);
         f.controller()->setLineWidth(9);
         f.controller()->setBackgroundColor(QColor(250, 250, 240));
-        if (c.tool)
+        if (c.tool) {
             ASSERT_NE(f.choose(QString::fromLatin1(c.tool)), nullptr);
+        }
         paintPattern(f.mainImage());
         f.undo()->removeAllActions();
         const QImage before = f.mainImage().copy();
