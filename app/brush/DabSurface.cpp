@@ -25,11 +25,18 @@ float clamp01(float v)
     return v < 1.0f ? v : 1.0f;
 }
 
+// A colour chosen as 8-bit levels reaches the surface after a round trip
+// through hue, saturation and value in floats, which may leave it a few
+// millionths of a level short (128 comes back as 127.99999). Truncating that
+// would paint one level darker than chosen, so a value this close below a
+// level counts as the level.
+constexpr float kLevelTolerance = 1.0f / 256.0f;
+
 int colorByte(float component)
 {
     // Truncating, as the blend expects; out-of-range and NaN values are held
     // to 0..255 before any integer conversion.
-    const float scaled = component * 255.0f;
+    const float scaled = component * 255.0f + kLevelTolerance;
     if (!(scaled > 0.0f))
         return 0;
     if (scaled >= 255.0f)

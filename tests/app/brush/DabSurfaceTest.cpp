@@ -1,4 +1,5 @@
 // Rendering dabs into canvas bitmaps and sampling their colour.
+#include "BrushColorConversion.h"
 #include "BrushTestSupport.h"
 #include "DabBlend.h"
 #include "DabBrushResource.h"
@@ -93,6 +94,33 @@ TEST(DabSurface, EllipseCoversHalfTheRadiusAcross)
     turned.surface->render_dab(20.0f, 20.0f, 10.0f, 0, 1, 0, 1, 1, 1, 2.0f, 90.0f);
     EXPECT_EQ(turned.engineAt(20, 29)[3], 255);
     EXPECT_EQ(turned.engineAt(25, 20)[3], 0);
+}
+
+TEST(DabSurface, AFullyCoveredPixelTakesTheChosenLevelsExactly)
+{
+    // The colour reaches the surface as the brush holds it: 8-bit levels as
+    // floats, turned into hue, saturation and value and back. A hard opaque
+    // dab must then leave exactly the chosen bytes, over dark and light alike.
+    struct Case { const char* what; QColor fill; };
+    const Case backgrounds[] = {{"over black", Qt::black}, {"over white", Qt::white}};
+    for (const Case& background : backgrounds) {
+        SCOPED_TRACE(background.what);
+        for (int level = 0; level < 256; ++level) {
+            const std::array<int, 3> chosen {level, 255 - level, (level * 37 + 128) % 256};
+            float r, g, b, a;
+            QColor(chosen[0], chosen[1], chosen[2]).getRgbF(&r, &g, &b, &a);
+            rgb_to_hsv(r, g, b);
+            hsv_to_rgb(r, g, b);
+            TestCanvas canvas(8, 8, background.fill);
+            ASSERT_TRUE(canvas.surface->render_dab(4.0f, 4.0f, 2.0f, r, g, b, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f));
+            ASSERT_EQ(canvas.engineAt(4, 4), (Px {chosen[0], chosen[1], chosen[2], 255}))
+                << "chosen " << chosen[0] << "," << chosen[1] << "," << chosen[2];
+        }
+    }
+    // Spring, as the crayon list names it.
+    TestCanvas spring(8, 8, Qt::black);
+    spring.surface->render_dab(4.0f, 4.0f, 2.0f, 0.0f, 1.0f, float(32896.0 / 65535.0), 1.0f, 1.0f, 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ(spring.engineAt(4, 4), (Px {0, 255, 128, 255}));
 }
 
 TEST(DabSurface, InvisibleDabsDrawNothingButGrowTheDirtyRect)
