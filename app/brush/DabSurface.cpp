@@ -60,6 +60,10 @@ bool clippedSpan(float centre, float reach, int limit, int& first, int& last)
 // Rows of at least this many pixels take the constant blend inside hard dabs.
 constexpr int kWideRow = 48;
 
+// Dabs whose box is at most this many pixels wide are blended box row by box
+// row, without working out where each row meets the ellipse.
+constexpr int kNarrowBox = 64;
+
 // floor(v) and ceil(v) held to [lo, hi], for values that may lie far outside
 // the int range or be NaN (which gives lo).
 inline int floorWithin(double v, int lo, int hi)
@@ -206,12 +210,24 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     const double innerReach = double(radius) * 0.999 - 0.01;
     const double centre = double(x) - 0.5;
     const bool separate = source.top != target.top;
+    const bool narrow = columns <= size_t(kNarrowBox);
 
     for (int row = y0; row <= y1; ++row) {
         const float dy = cellOffset(row, y);
         unsigned char* dst = target.engineRow(row);
         if (separate)
             std::memcpy(dst + qsizetype(x0) * 4, source.engineRow(row) + qsizetype(x0) * 4, columns * 4);
+
+        shape.rowSin = dy * sn;
+        shape.rowCos = dy * cs;
+        if (narrow) {
+            // Finding the ellipse's span costs more than testing the few
+            // pixels of a small box around it.
+            shape.columnCos = m_columnCos.data();
+            shape.columnSin = m_columnSin.data();
+            DabRowKernel::render(dst + qsizetype(x0) * 4, dst + qsizetype(x0) * 4, int(columns), shape);
+            continue;
+        }
 
         const double quadB = 2.0 * double(dy) * c * s * (1.0 - k2);
         const double dy2Term = double(dy) * double(dy) * (s * s + k2 * c * c);
@@ -243,8 +259,6 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
             }
         }
 
-        shape.rowSin = dy * sn;
-        shape.rowCos = dy * cs;
         auto edge = [&](int from, int to) {
             if (from > to)
                 return;
