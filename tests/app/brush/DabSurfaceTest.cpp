@@ -523,7 +523,7 @@ TEST(DabSurface, EveryRowKernelPathMatchesThePlainLoop)
             everywhere.hard = true;
             DabRowKernel::renderInside(Path::Scalar, expectedInside.data(), n, everywhere);
 
-            for (Path path : {Path::Sse2, Path::Avx2}) {
+            for (Path path : {Path::Sse2, Path::Avx2, Path::Avx512}) {
                 if (!DabRowKernel::available(path))
                     continue;
                 SCOPED_TRACE(testing::Message() << "path " << int(path) << " n " << n << " variant " << variant);
