@@ -521,10 +521,50 @@ void render(Path path, const unsigned char* source, unsigned char* target, int n
     }
 }
 
+namespace {
+
+using RowFunction = void (*)(const unsigned char*, unsigned char*, int, const DabRowShape&);
+using InsideFunction = void (*)(unsigned char*, int, const DabRowShape&);
+
+// The fastest path's functions, picked once: a dab calls them for every row.
+RowFunction fastestRow()
+{
+    switch (fastest()) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Avx512:
+        return renderAvx512;
+    case Path::Avx2:
+        return renderAvx2;
+    case Path::Sse2:
+        return renderSse2;
+#endif
+    default:
+        return renderScalar;
+    }
+}
+
+InsideFunction fastestInside()
+{
+    switch (fastest()) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Avx512:
+        return renderInsideAvx512;
+    case Path::Avx2:
+        return renderInsideAvx2;
+    case Path::Sse2:
+        return renderInsideSse2;
+#endif
+    default:
+        return renderInsideScalar;
+    }
+}
+
+} // namespace
+
 void render(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape)
 {
-    static const Path path = fastest();
-    render(path, source, target, n, shape);
+    static const RowFunction row = fastestRow();
+    row(source, target, n, shape);
 }
 
 void renderInside(Path path, unsigned char* pixels, int n, const DabRowShape& shape)
@@ -557,8 +597,8 @@ void renderInside(Path path, unsigned char* pixels, int n, const DabRowShape& sh
 
 void renderInside(unsigned char* pixels, int n, const DabRowShape& shape)
 {
-    static const Path path = fastest();
-    renderInside(path, pixels, n, shape);
+    static const InsideFunction inside = fastestInside();
+    inside(pixels, n, shape);
 }
 
 } // namespace DabRowKernel
