@@ -209,6 +209,14 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     const double outerReach = double(radius) * 1.001 + 0.01;
     const double innerReach = double(radius) * 0.999 - 0.01;
     const double centre = double(x) - 0.5;
+    // Along a row the quadratic's terms depend on dy alone: its discriminant
+    // is outerDisc0 + discPerDy2 × dy² and the roots' midpoint moves by
+    // shiftPerDy × dy.
+    const double bPerDy = 2.0 * c * s * (1.0 - k2);
+    const double discPerDy2 = bPerDy * bPerDy - 4.0 * quadA * (s * s + k2 * c * c);
+    const double outerDisc0 = 4.0 * quadA * outerReach * outerReach;
+    const double innerDisc0 = 4.0 * quadA * innerReach * innerReach;
+    const double shiftPerDy = -bPerDy * halfOverA;
     const bool separate = source.top != target.top;
     const bool narrow = columns <= size_t(kNarrowBox);
 
@@ -229,25 +237,25 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
             continue;
         }
 
-        const double quadB = 2.0 * double(dy) * c * s * (1.0 - k2);
-        const double dy2Term = double(dy) * double(dy) * (s * s + k2 * c * c);
-        const double disc = quadB * quadB - 4.0 * quadA * (dy2Term - outerReach * outerReach);
+        const double dy2 = double(dy) * double(dy);
+        const double disc = outerDisc0 + discPerDy2 * dy2;
         if (!(disc >= 0.0))
             continue;
-        const double root = std::sqrt(disc);
-        const int first = floorWithin(centre + (-quadB - root) * halfOverA - 1.0, x0, x1 + 1);
-        const int last = ceilWithin(centre + (-quadB + root) * halfOverA + 1.0, x0 - 1, x1);
+        const double middle = centre + shiftPerDy * double(dy);
+        const double halfSpan = std::sqrt(disc) * halfOverA;
+        const int first = floorWithin(middle - halfSpan - 1.0, x0, x1 + 1);
+        const int last = ceilWithin(middle + halfSpan + 1.0, x0 - 1, x1);
         if (first > last)
             continue;
 
         int insideFirst = last + 1, insideLast = last;
         // Only on wide rows does the constant blend save more than it costs.
         if (shape.hard && innerReach > 0.0 && last - first >= kWideRow) {
-            const double innerDisc = quadB * quadB - 4.0 * quadA * (dy2Term - innerReach * innerReach);
+            const double innerDisc = innerDisc0 + discPerDy2 * dy2;
             if (innerDisc >= 0.0) {
-                const double innerRoot = std::sqrt(innerDisc);
-                int lo = ceilWithin(centre + (-quadB - innerRoot) * halfOverA + 1.0, first, last + 1);
-                int hi = floorWithin(centre + (-quadB + innerRoot) * halfOverA - 1.0, first - 1, last);
+                const double innerHalfSpan = std::sqrt(innerDisc) * halfOverA;
+                int lo = ceilWithin(middle - innerHalfSpan + 1.0, first, last + 1);
+                int hi = floorWithin(middle + innerHalfSpan - 1.0, first - 1, last);
                 // The edges go through the vector kernel four pixels at a
                 // time; pixels of the inside taken into them blend the same.
                 lo = first + (lo - first + 3) / 4 * 4;
