@@ -32,7 +32,9 @@ protected:
         platform::NotificationCenter::defaultCenter().removeObserver(this);
         CHOpeningURL::setURLOpener({});
         CHPromoAppsWindowController::setWebViewFactory({});
-        manager->setPromoAppsWindowController(nullptr);
+        // The shared manager is left as it was made: with a controller of
+        // its own, for the tests that come after.
+        manager->setPromoAppsWindowController(std::make_unique<CHPromoAppsWindowController>());
     }
     FakeWebView* web() { return static_cast<FakeWebView*>(controller->webView()); }
 
