@@ -32,8 +32,8 @@ protected:
         platform::NotificationCenter::defaultCenter().removeObserver(this);
         CHOpeningURL::setURLOpener({});
         CHPromoAppsWindowController::setWebViewFactory({});
-        // The shared manager is left as it was made: with a controller of
-        // its own, for the tests that come after.
+        // The manager as a fresh process has it: with a controller whose
+        // window is not loaded yet.
         manager->setPromoAppsWindowController(std::make_unique<CHPromoAppsWindowController>());
     }
     FakeWebView* web() { return static_cast<FakeWebView*>(controller->webView()); }
