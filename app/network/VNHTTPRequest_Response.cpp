@@ -357,6 +357,15 @@ void VNHTTPRequest::handleBytesAvailable()
             }
             inflated = out.value_or(QByteArray());
         }
+        // The stretch is judged as bytes come, not only on the status
+        // timer: a drip must not pass for a stream in bursts.
+        if (transferTooSlow()) {
+            m_connectionCanBeReused = false;
+            failWithError(requestError(RequestTimedOutErrorType, QStringLiteral("The request timed out")));
+            cancelLoad();
+            m_complete = true;
+            return;
+        }
         m_totalBytesRead += quint64(chunk.size());
         m_lastActivityTime = now();
         countTransferredBytes(quint64(chunk.size()));

@@ -13,10 +13,26 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <mutex>
 
 namespace platform {
+
+namespace {
+// TLS writes go through write(), not send() with MSG_NOSIGNAL: to a server
+// that has closed its side they raise SIGPIPE, whose default action ends
+// the process. The failed write is reported as an error instead.
+void ignoreBrokenPipes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::signal(SIGPIPE, SIG_IGN);
+    });
+}
+} // namespace
 
 struct NetworkConnection::TLSContext {
     SSL_CTX* ctx = nullptr;
@@ -277,6 +293,7 @@ bool NetworkConnection::startTLS(const TLSSettings& settings, const QString& hos
     SSL_set_mode(m_ssl, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE);
     SSL_set_ex_data(m_ssl, settingsIndex(), &m_tls->settings);
     SSL_set_fd(m_ssl, m_fd);
+    ignoreBrokenPipes();
     const bool isAddress = isAddressLiteral(host);
     const QByteArray hostBytes = host.toUtf8();
     // Server name indication is for names only, never for addresses.

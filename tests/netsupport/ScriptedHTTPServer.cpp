@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 
 namespace {
@@ -115,6 +116,8 @@ ScriptedHTTPServer::ScriptedHTTPServer()
 
 bool ScriptedHTTPServer::enableTLS(const QString& certificateFile, const QString& keyFile)
 {
+    // TLS writes to a client that has gone would raise SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
     SSL_CTX* context = SSL_CTX_new(TLS_server_method());
     if (!context || SSL_CTX_use_certificate_chain_file(context, certificateFile.toLocal8Bit().constData()) != 1
         || SSL_CTX_use_PrivateKey_file(context, keyFile.toLocal8Bit().constData(), SSL_FILETYPE_PEM) != 1) {

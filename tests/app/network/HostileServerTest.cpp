@@ -288,44 +288,47 @@ TEST_F(HostileServer, ACutMidHeaderAndASelfSignedCertificateFailClearly)
 // server says so, however fast or slow the machine runs.
 class HostileServerClock : public HostileServer {
 protected:
+    using Clock = VNHTTPRequest::Clock;
     void SetUp() override
     {
         HostileServer::SetUp();
-        fake = VNHTTPRequest::Clock::now().time_since_epoch().count();
-        VNHTTPRequest::setTimeSource([this] { return VNHTTPRequest::Clock::time_point(VNHTTPRequest::Clock::duration(fake.load())); });
+        fake->store(Clock::now().time_since_epoch().count());
+        VNHTTPRequest::setTimeSource([fake = fake] { return Clock::time_point(Clock::duration(fake->load())); });
     }
     void TearDown() override { VNHTTPRequest::setTimeSource(nullptr); }
-    void advance(std::chrono::milliseconds by)
+    // Moves the request's clock on; scripts hold it by value, so one that
+    // runs on after the test body cannot reach a fixture that is gone.
+    static void advance(const std::shared_ptr<std::atomic<Clock::rep>>& clock, std::chrono::milliseconds by)
     {
-        fake += std::chrono::duration_cast<VNHTTPRequest::Clock::duration>(by).count();
+        *clock += std::chrono::duration_cast<Clock::duration>(by).count();
     }
 
-    std::atomic<VNHTTPRequest::Clock::rep> fake { 0 };
+    std::shared_ptr<std::atomic<Clock::rep>> fake = std::make_shared<std::atomic<Clock::rep>>(0);
 };
 
 TEST_F(HostileServerClock, ADripFailsWithTheTimeOutButASlowHonestBodyCompletes)
 {
-    std::atomic<qint64> sent { 0 };
+    auto sent = std::make_shared<std::atomic<qint64>>(0);
     // One byte a second: never idle long enough for the time-out.
-    server.setScript(QStringLiteral("/drip"), [&](ScriptedHTTPServer::Exchange& e) {
+    server.setScript(QStringLiteral("/drip"), [sent, clock = fake](ScriptedHTTPServer::Exchange& e) {
         if (!e.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n"))
             return false;
         for (int i = 0; i < 100000 && e.send("d"); ++i) {
-            ++sent;
-            advance(1000ms);
+            ++*sent;
+            advance(clock, 1000ms);
             std::this_thread::sleep_for(2ms);
         }
         return false;
     });
     // Two hundred bytes a second, for over three minutes.
     const QByteArray slow = prose(40000);
-    server.setScript(QStringLiteral("/slow"), [this, slow](ScriptedHTTPServer::Exchange& e) {
+    server.setScript(QStringLiteral("/slow"), [slow, clock = fake](ScriptedHTTPServer::Exchange& e) {
         if (!e.send("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(slow.size()) + "\r\n\r\n"))
             return false;
         for (qsizetype at = 0; at < slow.size(); at += 200) {
             if (!e.send(slow.mid(at, 200)))
                 return false;
-            advance(1000ms);
+            advance(clock, 1000ms);
             std::this_thread::sleep_for(2ms);
         }
         return true;
@@ -336,8 +339,8 @@ TEST_F(HostileServerClock, ADripFailsWithTheTimeOutButASlowHonestBodyCompletes)
     ASSERT_TRUE(drip->error());
     EXPECT_EQ(drip->error()->code, VNHTTPRequest::RequestTimedOutErrorType);
     // It went within a stretch or two of the server's clock.
-    EXPECT_GE(sent.load(), qint64(VNHTTPRequest::SlowTransferStretch.count()));
-    EXPECT_LT(sent.load(), 100000);
+    EXPECT_GE(sent->load(), qint64(VNHTTPRequest::SlowTransferStretch.count()));
+    EXPECT_LT(sent->load(), 100000);
 
     // (A long time-out: a loaded machine may read late while the server's
     // clock runs on, and idleness is not what this case is about.)
