@@ -82,7 +82,12 @@ protected:
         CHOpeningURL::setURLOpener({});
         CHServerConfig::setRunningVersionForTesting(std::nullopt);
         config->setDelegate(nullptr);
-        CHPromoAppsWindowManager::sharedCHPromoAppsWindowManager()->closeWindow();
+        CHPromoAppsWindowManager* promo = CHPromoAppsWindowManager::sharedCHPromoAppsWindowManager();
+        promo->closeWindow();
+        CHPromoAppsWindowController::setWebViewFactory({});
+        // A window loaded here holds a fake web view: the next test gets a
+        // controller that has loaded nothing, as a fresh process would.
+        promo->setPromoAppsWindowController(std::make_unique<CHPromoAppsWindowController>());
     }
 
     // A configuration arrives, as the request announces it; any push ad it
