@@ -467,12 +467,7 @@ void SWDocument::canvasResizerDidResizeTo(KZCanvasResizer*, const QRectF& rect)
     // canvas may hold, is refused rather than attempted, and says why.
     const QString refusal = SWCanvasSizeLimit::refusalReason(size);
     if (!refusal.isEmpty()) {
-        platform::Beep::play();
-        platform::Alert alert;
-        alert.setStyle(platform::Alert::Style::Informational);
-        alert.setMessageText(QStringLiteral("The canvas cannot take that size."));
-        alert.setInformativeText(refusal);
-        alert.beginSheetModal(window(), nullptr);
+        refuseCanvasSize(refusal);
     } else if (!resizeToSize(size, false)) {
         platform::Beep::play();
     }
@@ -481,6 +476,7 @@ void SWDocument::canvasResizerDidResizeTo(KZCanvasResizer*, const QRectF& rect)
 
 void SWDocument::flipHorizontal()
 {
+    dismissPopUpPanel();
     if (!m_dataSource)
         return;
     if (const std::shared_ptr<KZGraphicElement> element = selectedGraphic()) {
@@ -495,6 +491,7 @@ void SWDocument::flipHorizontal()
 
 void SWDocument::flipVertical()
 {
+    dismissPopUpPanel();
     if (!m_dataSource)
         return;
     if (const std::shared_ptr<KZGraphicElement> element = selectedGraphic()) {
@@ -529,27 +526,74 @@ void SWDocument::rotateGraphic(double degrees)
     paintViewFrameDidChange();
 }
 
-void SWDocument::rotate90R() { rotateGraphic(90); }
-void SWDocument::rotate90L() { rotateGraphic(-90); }
-void SWDocument::rotate180() { rotateGraphic(180); }
+void SWDocument::rotate90R()
+{
+    dismissPopUpPanel();
+    rotateGraphic(90);
+}
+
+void SWDocument::rotate90L()
+{
+    dismissPopUpPanel();
+    rotateGraphic(-90);
+}
+
+void SWDocument::rotate180()
+{
+    dismissPopUpPanel();
+    rotateGraphic(180);
+}
 
 void SWDocument::crop()
 {
-    const std::optional<QImage> bitmap = selectedGraphicBitmap();
-    if (!bitmap)
+    dismissPopUpPanel();
+    const std::shared_ptr<KZGraphicElement> placed = selectedGraphic();
+    if (!placed)
         return;
+    const std::optional<QImage> bitmap = selectedGraphicBitmap();
+    if (!bitmap) {
+        // Stretched beyond what a canvas may hold, or flattened below a pixel.
+        const QString reason = SWCanvasSizeLimit::refusalReason(placed->bounds().size());
+        refuseCanvasSize(reason.isEmpty() ? QStringLiteral("The element has no pixels to keep.") : reason);
+        return;
+    }
     tieUpLooseEnds();
     cropToBitmap(*bitmap);
 }
 
-void SWDocument::cropToBitmap(const QImage& bitmap)
+bool SWDocument::cropToBitmap(const QImage& bitmap)
 {
     if (!m_dataSource || bitmap.isNull())
-        return;
-    handleUndoWithImageData();
-    m_dataSource->resizeToSize(QSizeF(bitmap.size()), false);
+        return false;
+    const QSizeF size(bitmap.size());
+    const QString refusal = SWCanvasSizeLimit::refusalReason(size);
+    if (!refusal.isEmpty()) {
+        refuseCanvasSize(refusal);
+        return false;
+    }
+    // The step is registered only once the canvas has its new size: a step
+    // of a crop that never happened would undo nothing.
+    const std::shared_ptr<SWUndoStep> before = beginUndoStep();
+    if (!m_dataSource->resizeToSize(size, false)) {
+        refuseCanvasSize(QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels.")
+                             .arg(bitmap.width())
+                             .arg(bitmap.height()));
+        return false;
+    }
+    registerUndoStep(before);
     m_dataSource->restoreMainImageFromData(bitmap);
     paintViewFrameDidChange();
+    return true;
+}
+
+void SWDocument::refuseCanvasSize(const QString& reason)
+{
+    platform::Beep::play();
+    platform::Alert alert;
+    alert.setStyle(platform::Alert::Style::Informational);
+    alert.setMessageText(QStringLiteral("The canvas cannot take that size."));
+    alert.setInformativeText(reason);
+    alert.beginSheetModal(window(), nullptr);
 }
 
 void SWDocument::invertColors()
@@ -573,12 +617,18 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
         return undoManager()->canUndo();
     if (action == QLatin1String("redoOperation:"))
         return undoManager()->canRedo();
-    if (action == QLatin1String("crop:")) // not to a text box's empty pixels
-        return !std::dynamic_pointer_cast<KZTextElement>(selectedGraphic()) && selectedGraphicBitmap().has_value();
+    // Copy, cut and crop ask only whether something is placed: validation
+    // runs at every key press and menu opening, and rendering the element
+    // here would cost a canvas-sized bitmap each time. Crop does not take a
+    // text box's empty pixels.
+    if (action == QLatin1String("crop:")) {
+        const std::shared_ptr<KZGraphicElement> placed = selectedGraphic();
+        return placed && !std::dynamic_pointer_cast<KZTextElement>(placed);
+    }
     if (action == QLatin1String("raiseResizeSheet:") || action == QLatin1String("raiseSizeSheet:"))
         return m_dataSource != nullptr && window() != nullptr;
     if (action == QLatin1String("copy:") || action == QLatin1String("cut:"))
-        return selectedGraphicBitmap().has_value();
+        return selectedGraphic() != nullptr;
     if (action == QLatin1String("paste:"))
         return platform::Pasteboard::general().types().contains(platform::Pasteboard::tiffType());
     if (action == QLatin1String("zoomIn:"))
@@ -992,6 +1042,8 @@ void SWDocument::showFontPanel()
 
 void SWDocument::dismissPopUpPanel()
 {
+    if (m_viewPanelController)
+        m_viewPanelController->dismissPopUpPanel();
     if (m_toolboxController)
         m_toolboxController->dismissPopUpPanel();
 }

@@ -203,7 +203,9 @@ public:
     void rotate180();
     void crop();
     // The end of crop: the canvas becomes exactly these pixels, in one step.
-    void cropToBitmap(const QImage& bitmap);
+    // A size the canvas cannot take changes nothing, registers no step and
+    // tells the user why; false then.
+    bool cropToBitmap(const QImage& bitmap);
     void invertColors();
 
     // -- files
@@ -242,6 +244,8 @@ private:
     void registerUndoStep(const std::shared_ptr<SWUndoStep>& step);
     // Whether an element is placed over the canvas (its knobs rest then).
     bool hasPlacedElement() const;
+    // A beep and a sheet saying why the canvas keeps its size.
+    void refuseCanvasSize(const QString& reason);
     // A rectangle of the overlay in canvas coordinates.
     QRectF canvasRectFromOverlayRect(const QRectF& overlayRect) const;
     QPointF overlayPointFromEvent(const QMouseEvent* event) const;

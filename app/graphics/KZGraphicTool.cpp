@@ -10,11 +10,13 @@
 #include "SWDocument.h"
 #include "SWImageDataSource.h"
 #include "SWImageTools.h"
+#include "SWPaintView.h"
 
 #include "platform/foundation/ExceptionGuard.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/SystemLog.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
@@ -122,9 +124,19 @@ void KZGraphicTool::startEditing()
         return;
     m_editor->setDelegate(document());
     m_editor->setDataSource(document());
-    // Where the mouse is now (the latest event), so the cursor is right
-    // before it moves.
-    m_editor->setSavedPoint(m_lastPoint);
+    // Where the mouse is now, so the cursor is right before it moves. The
+    // latest event's point will not do: Paste, Select All and Invert start
+    // editing from a menu or a key, far from where the mouse last pressed.
+    m_editor->setSavedPoint(mouseLocationInCanvas());
+}
+
+QPointF KZGraphicTool::mouseLocationInCanvas() const
+{
+    const SWDocument* doc = document();
+    const SWPaintView* view = doc ? doc->paintView() : nullptr;
+    if (!view || !view->window())
+        return m_lastPoint;
+    return view->canvasPointFromWindow(view->window()->mapFromGlobal(QCursor::pos()).toPointF());
 }
 
 void KZGraphicTool::resetState()

@@ -112,6 +112,9 @@ private:
     // Clears what the tool drew into the buffer (all of it when unknown).
     void clearBuffer();
     void sendMouse(int phase, const QPointF& point, QMouseEvent* event);
+    // The mouse pointer in canvas coordinates as it is now, read outside the
+    // event stream; the latest event's point without a canvas view.
+    QPointF mouseLocationInCanvas() const;
 
     std::shared_ptr<KZGraphicElement> m_element;
     std::unique_ptr<KZGraphicBuilder> m_builder;

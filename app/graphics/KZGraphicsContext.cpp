@@ -88,6 +88,16 @@ QColor KZGraphicsContext::strokeColor() const
     return (m_keyFlags & platform::ModifierFlags::Option) ? m_backColor : m_frontColor;
 }
 
+namespace {
+// Main thread only, like all drawing of elements.
+quint64 drawnElements = 0;
+} // namespace
+
+quint64 KZGraphicsContext::elementDrawCount()
+{
+    return drawnElements;
+}
+
 QRectF KZGraphicsContext::drawGraphicElement(QPainter* painter, KZGraphicElement* element)
 {
     if (!element)
@@ -100,6 +110,7 @@ QRectF KZGraphicsContext::drawGraphicElement(QPainter* painter, KZGraphicElement
 {
     if (!painter || !element)
         return {};
+    ++drawnElements;
     painter->save();
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter->setRenderHint(QPainter::SmoothPixmapTransform, allowOptimise);

@@ -74,6 +74,10 @@ public:
     // The element's transform followed by the move that puts its bounds'
     // origin on the point.
     static QTransform transformGraphic(const KZGraphicElement& element, const QPointF& point);
+    // How many elements have been drawn in this process: a large element
+    // costs tens of milliseconds a drawing, so tests and benchmarks check
+    // that an event draws it no more often than it must.
+    static quint64 elementDrawCount();
     // Hard pixel edges always: no interpolation, no anti-aliasing.
     QRectF drawBitmapImage(QPainter& painter, KZBitmapImage& element, const QPointF& point);
     // Fill, then stroke on top; the line width applies after the mapping, so

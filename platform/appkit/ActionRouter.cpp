@@ -141,9 +141,20 @@ bool ActionRouter::eventFilter(QObject* watched, QEvent* event)
 {
     // Qt matches shortcuts after offering the key press as a shortcut
     // override; settle every item of the window's menu bar before that.
+    // The override travels from the focused view up through every view that
+    // holds it, and each stop passes this filter: the bar is validated at the
+    // first stop only, since validating it may ask documents costly questions.
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()) {
-        {
-            if (auto* main = qobject_cast<QMainWindow*>(static_cast<QWidget*>(watched)->window())) {
+        auto* widget = static_cast<QWidget*>(watched);
+        const quint64 timestamp = static_cast<QKeyEvent*>(event)->timestamp();
+        const bool sameDelivery = event == m_lastShortcutOverride && timestamp == m_lastShortcutTimestamp
+                                  && m_lastShortcutReceiver && m_lastShortcutReceiver != widget
+                                  && widget->isAncestorOf(m_lastShortcutReceiver);
+        m_lastShortcutOverride = event;
+        m_lastShortcutTimestamp = timestamp;
+        m_lastShortcutReceiver = widget;
+        if (!sameDelivery) {
+            if (auto* main = qobject_cast<QMainWindow*>(widget->window())) {
                 if (QMenuBar* bar = main->menuWidget() ? qobject_cast<QMenuBar*>(main->menuWidget()) : nullptr)
                     validateMenuBar(bar);
             }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <map>
 
@@ -58,6 +59,12 @@ private:
     QList<Responder*> m_application; // not owned
     std::map<QWidget*, QList<Responder*>> m_windows;
     bool m_filterInstalled = false;
+    // The shortcut override seen last and the view it stopped at, to tell
+    // its way up the views from a new key press. Only compared, never used:
+    // the event may be gone.
+    const QEvent* m_lastShortcutOverride = nullptr;
+    quint64 m_lastShortcutTimestamp = 0;
+    QPointer<QWidget> m_lastShortcutReceiver;
 };
 
 } // namespace platform

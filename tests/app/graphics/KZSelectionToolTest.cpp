@@ -1,4 +1,5 @@
 #include "KZFreeSelectionTool.h"
+#include "KZGraphicEditor.h"
 #include "KZRectangleSelectionTool.h"
 #include "KZSelectionImageElement.h"
 #include "KZToolboxController.h"
@@ -8,6 +9,7 @@
 #include "platform/appkit/MenuItem.h"
 #include "platform/appkit/UndoManager.h"
 
+#include <QCursor>
 #include <QPainter>
 #include <QPolygonF>
 #include <gtest/gtest.h>
@@ -487,4 +489,37 @@ TEST(KZSelectionTool, APasteThatGrowsTheCanvasIsOneUndoStep)
     f.undo();
     EXPECT_EQ(differing(f.picture(), f.original), 0);
     EXPECT_FALSE(f.d->undoManager()->canUndo());
+}
+
+TEST(KZSelectionTool, EditingFromACommandStartsWhereThePointerIsNow)
+{
+    const struct {
+        const char* name;
+        std::function<void(SelectionFixture&)> command;
+    } commands[] = {
+        {"paste",
+         [](SelectionFixture& f) {
+             QImage red(30, 20, QImage::Format_RGBA8888_Premultiplied);
+             red.fill(Qt::red);
+             ASSERT_TRUE(f.d->pasteImage(red, QPointF(100, 90)));
+         }},
+        {"select all", [](SelectionFixture& f) { f.d->selectAll(); }},
+        {"invert selection", [](SelectionFixture& f) { f.d->selectInvert(); }},
+    };
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.name);
+        SelectionFixture f;
+        // The latest mouse events end at (60, 50); the pointer has moved
+        // since, without any event reaching the canvas.
+        f.drag({{20, 20}, {40, 30}, {60, 50}});
+        const QPointF pointer(150, 120);
+        SWPaintView* view = f.window.paintView();
+        QCursor::setPos(view->mapToGlobal((pointer * view->viewScale()).toPoint()));
+        ASSERT_EQ(QCursor::pos(), view->mapToGlobal((pointer * view->viewScale()).toPoint()));
+        c.command(f);
+        KZGraphicEditor* editor = f.tool()->editor();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_NEAR(editor->savedPoint().x(), pointer.x(), 1.0);
+        EXPECT_NEAR(editor->savedPoint().y(), pointer.y(), 1.0);
+    }
 }

@@ -120,3 +120,31 @@ TEST(ActionRouter, AShortcutFollowsTheValidationOfTheMomentItIsPressed)
     QTest::keyClick(w.window.centralWidget(), Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(document.performed, 1);
 }
+
+TEST(ActionRouter, AKeyPressValidatesTheMenuBarOnceHoweverDeepTheFocusedView)
+{
+    auto& router = platform::ActionRouter::shared();
+    CountingResponder document(QStringLiteral("copy:"));
+    WindowWithMenu w(QStringLiteral("copy:"));
+    router.setWindowResponders(&w.window, {&document});
+    // The focused view sits five views deep; the shortcut override passes
+    // through each of them on its way to the window.
+    QWidget* focused = w.window.centralWidget();
+    for (int depth = 0; depth < 5; ++depth)
+        focused = new QWidget(focused);
+    w.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    w.window.activateWindow();
+    focused->setFocus();
+
+    const struct {
+        QWidget* target;
+        Qt::Key key;
+    } presses[] = {{focused, Qt::Key_Right}, {focused, Qt::Key_Right}, {focused->parentWidget(), Qt::Key_Left},
+                   {w.window.centralWidget(), Qt::Key_Up}, {focused, Qt::Key_Down}};
+    for (const auto& press : presses) {
+        const int before = document.validated;
+        QTest::keyClick(press.target, press.key);
+        EXPECT_EQ(document.validated - before, 1) << "key " << press.key;
+    }
+}
