@@ -588,6 +588,20 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
     return platform::Document::validateMenuItem(item);
 }
 
+std::optional<bool> SWDocument::validateUserInterfaceItem(QObject* item, const QString& action, int tag)
+{
+    // The ribbon's own toggle labels itself from the window.
+    if (action == KZRibbonWindow::kToggleRibbonPanel) {
+        KZRibbonWindow* w = ribbonWindow();
+        return w ? w->validateUserInterfaceItem(item, action, tag) : std::nullopt;
+    }
+    // A stand-in item: the menu validation may retitle it, a button keeps
+    // its own title.
+    platform::MenuItem asMenuItem(QString(), action);
+    asMenuItem.setTag(tag);
+    return validateMenuItem(&asMenuItem);
+}
+
 // ---------------------------------------------------------------- files
 
 bool SWDocument::readFromFile(const QString& path, const QString&, QString* error)

@@ -218,6 +218,8 @@ public:
     SWSavePanelAccessoryViewController* savePanelAccessoryViewController() const { return m_savePanelAccessory.get(); }
 
     bool validateMenuItem(platform::MenuItem* item) override;
+    // Ribbon buttons answer exactly as the menu items of their action do.
+    std::optional<bool> validateUserInterfaceItem(QObject* item, const QString& action, int tag) override;
 
 protected:
     void windowControllerDidLoadNib(platform::DocumentWindow* window) override;
