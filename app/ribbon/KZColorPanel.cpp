@@ -160,13 +160,6 @@ void KZColorPanel::setSelectedColor(const QColor& color)
     didChangedColor();
 }
 
-void KZColorPanel::takeSelectedColor(const QColor& color)
-{
-    if (!m_activeColorButton || !color.isValid() || NSColorCompare::isEqualToColor(color, selectedColor()))
-        return;
-    m_activeColorButton->setColor(color);
-}
-
 void KZColorPanel::selectedColor(QObject* sender)
 {
     auto* matrix = qobject_cast<KZColorMatrix*>(sender);

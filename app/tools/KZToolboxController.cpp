@@ -88,11 +88,18 @@ void KZToolboxController::changeColor(const QColor& color)
         return;
     m_panelFirstColor = color;
     m_panelSelectedColor = color;
-    // The colour group's active button takes a colour picked elsewhere (the
-    // eyedropper) quietly: the colour panel's own notification follows, and
-    // the colours are read back from the group when it arrives.
-    if (KZColorPanel* panel = colorPanel())
-        panel->takeSelectedColor(color);
+    KZColorPanel* panel = colorPanel();
+    if (!panel)
+        return;
+    // The colour group takes a colour picked elsewhere (the eyedropper, the
+    // shared colour panel) as the shared panel's own action would reach it:
+    // its active button shows it, and it joins the user swatches unless it
+    // is a fixed one. The colours are read back from the group when the
+    // change is announced.
+    platform::ColorPanel& shared = platform::ColorPanel::shared();
+    if (shared.color() != color)
+        shared.setColor(color);
+    panel->changeColor(this);
 }
 
 KZColorPanel* KZToolboxController::colorPanel() const

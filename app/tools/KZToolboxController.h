@@ -103,7 +103,8 @@ public:
     // when the panel's change notification arrives.
     QColor panelFirstColor() const { return m_panelFirstColor; }
     QColor panelSecondColor() const { return m_panelSecondColor; }
-    // The document passes the colour panel's colour on here.
+    // The document passes the colour panel's colour on here; the colour
+    // group takes it and keeps it among the user swatches.
     void changeColor(const QColor& color);
     // The colour panel changed: the settings follow the colour group.
     void colorChanged();

@@ -338,3 +338,35 @@ TEST(RibbonE2E, ARibbonSelectionIsCopiedCroppedAndUndoneAndALoopLiftsItsInside)
 // The Brushes button shows the first brush from the start; a group's pop-up
 // closes on Escape and the window's shortcuts work right after; the Show
 // Grid box follows the View menu.
+
+// A colour taken with the eyedropper shows as the first user swatch, on the
+// screen, under its "R G B" name.
+TEST(RibbonE2E, AnEyedropperPickShowsAsTheFirstUserSwatch)
+{
+    RibbonProgram p{CanvasProgram::Deferred{}};
+    const QColor picked(200, 30, 40); // not one of the fixed swatches
+    QImage picture(400, 300, QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    for (int y = 100; y < 200; ++y)
+        for (int x = 100; x < 200; ++x)
+            picture.setPixelColor(x, y, picked);
+    const QString path = p.h.workDir() + QStringLiteral("/red.png");
+    ASSERT_TRUE(picture.save(path, "PNG"));
+    p.open({path}, QStringLiteral("red"));
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+
+    p.chooseTool(QStringLiteral("Eyedropper"));
+    p.click({150, 150});
+    const QRect swatch = p.h.controlExtents(QStringLiteral("200 30 40"), p.window);
+    ASSERT_TRUE(swatch.isValid()) << "no user swatch named by the colour";
+    const auto near = [&](QRgb c) {
+        return std::abs(qRed(c) - 200) < 8 && std::abs(qGreen(c) - 30) < 8 && std::abs(qBlue(c) - 40) < 8;
+    };
+    int shown = 0;
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        const QImage screen = p.h.screenshot();
+        shown = screen.rect().contains(swatch) ? count(screen, swatch, near) : 0;
+        return shown > swatch.width() * swatch.height() / 5;
+    })) << shown << " of " << swatch.width() * swatch.height() << " pixels show the colour";
+    p.h.quitCleanly(p.window);
+}

@@ -270,3 +270,54 @@ TEST(RibbonDocument, TheBrushesButtonShowsTheFirstBrushFromTheStartWithoutChoosi
     EXPECT_EQ(button->state(), 0);
 }
 
+TEST(RibbonDocument, AColourTakenWithTheEyedropperJoinsTheUserSwatchesOnceUnlessItIsAFixedOne)
+{
+    RibbonDocument r;
+    SWDocument* d = r.document;
+    r.window()->activateWindow();
+    settles([&] { return QApplication::activeWindow() == r.window(); });
+    QImage& picture = d->dataSource()->mainImage();
+    const QColor red(200, 30, 40);
+    const QColor green(20, 160, 60);
+    for (int x = 0; x < 20; ++x) {
+        picture.setPixelColor(x, 5, red);
+        picture.setPixelColor(x, 15, green);
+        picture.setPixelColor(x, 25, Qt::black); // a fixed swatch ("Licorice")
+    }
+    d->toolboxController()->chooseToolWithLabel(QStringLiteral("Eyedropper"));
+    ASSERT_EQ(d->toolboxController()->currentTool(), "Eyedropper");
+    const auto pick = [&](int y) {
+        QWidget* overlay = d->overlayView();
+        const QPointF local = overlay->mapFromGlobal(d->paintView()->mapToGlobal(QPointF(10.5, y + 0.5) * d->paintView()->viewScale()));
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, local, overlay->mapTo(overlay->window(), local), overlay->mapToGlobal(local),
+                              Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(overlay, &event);
+        }
+        QApplication::processEvents();
+    };
+    KZColorMatrix* user = d->toolPanel()->colorPanel()->userColorsMatrix();
+    ASSERT_NE(user, nullptr);
+    const auto swatches = [&] {
+        QList<QColor> colors;
+        for (int c = 0; c < user->numberOfColumns(); ++c)
+            if (user->colorCellAt(0, c)->color().isValid())
+                colors << user->colorCellAt(0, c)->color().toRgb();
+        return colors;
+    };
+
+    pick(5);
+    EXPECT_TRUE(settles([&] { return d->toolboxController()->foregroundColor() == red; }));
+    EXPECT_EQ(swatches(), QList<QColor>({red}));
+    EXPECT_EQ(d->toolPanel()->colorPanel()->selectedColor(), red);
+    pick(15);
+    EXPECT_TRUE(settles([&] { return d->toolboxController()->foregroundColor() == green; }));
+    EXPECT_EQ(swatches(), QList<QColor>({green, red})) << "newest first";
+    pick(5);
+    EXPECT_TRUE(settles([&] { return d->toolboxController()->foregroundColor() == red; }));
+    EXPECT_EQ(swatches(), QList<QColor>({red, green})) << "a colour taken again moves, it does not repeat";
+    pick(25);
+    EXPECT_TRUE(settles([&] { return d->toolboxController()->foregroundColor() == QColor(Qt::black); }));
+    EXPECT_EQ(swatches(), QList<QColor>({red, green})) << "a fixed swatch's colour is not added";
+}
