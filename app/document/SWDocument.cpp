@@ -50,6 +50,8 @@
 #include "platform/graphics/ImageEncoder.h"
 #include "platform/outside/MSAnalyticsProxy.h"
 
+#include <algorithm>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -791,6 +793,8 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     }
     m_tabView->selectTabViewItemAtIndex(0);
     m_tabView->setFixedHeight(KZTabView::kLabelBarHeight + KZToolboxPanel::kGroupHeight);
+    // Narrower, the ribbon's last controls would be cut off out of reach.
+    window->setMinimumWidth(std::max(window->minimumWidth(), m_toolPanel->smallestWidth()));
 
     if (KZRibbonWindow* ribbon = qobject_cast<KZRibbonWindow*>(window)) {
         auto* strip = new QVBoxLayout(ribbon->ribbonPanel());
@@ -1335,4 +1339,7 @@ void SWDocument::toggleGridShown()
 {
     if (m_paintView)
         m_paintView->toggleGrid();
+    // The view tab's box follows, whoever toggled the grid.
+    if (m_viewPanelController && m_viewPanelController->showGridCheckBox())
+        m_viewPanelController->showGridCheckBox()->setChecked(m_paintView && m_paintView->showsGrid());
 }

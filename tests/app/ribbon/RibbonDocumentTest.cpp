@@ -321,3 +321,48 @@ TEST(RibbonDocument, AColourTakenWithTheEyedropperJoinsTheUserSwatchesOnceUnless
     EXPECT_TRUE(settles([&] { return d->toolboxController()->foregroundColor() == QColor(Qt::black); }));
     EXPECT_EQ(swatches(), QList<QColor>({red, green})) << "a fixed swatch's colour is not added";
 }
+
+TEST(RibbonDocument, TheShowGridBoxFollowsTheGridWhoeverTogglesIt)
+{
+    RibbonDocument r;
+    QCheckBox* box = r.document->viewPanelController()->showGridCheckBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked());
+    // The View menu's item sends the document's action.
+    r.document->toggleGridShown();
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(r.document->paintView()->showsGrid());
+    r.document->toggleGridShown();
+    EXPECT_FALSE(box->isChecked());
+    // The box itself.
+    box->click();
+    EXPECT_TRUE(r.document->paintView()->showsGrid());
+    EXPECT_TRUE(box->isChecked());
+}
+
+TEST(RibbonDocument, NoControlIsCutOffOutOfReachHoweverNarrowTheWindowIsMade)
+{
+    RibbonDocument r;
+    KZToolboxPanel* panel = r.document->toolPanel();
+    // Tools, Brushes, Size and Colors never shrink: with the three others
+    // as drop-down buttons the ribbon still needs that much.
+    int fixed = 0;
+    for (KZOrbStyleToolPanelItem* group : {panel->toolsPanelItem(), panel->dabBrushPanelItem(),
+                                           panel->sizePanelItem(), panel->colorsPanelItem()})
+        fixed += group->normalView()->width();
+    EXPECT_GT(panel->smallestWidth(), fixed);
+    for (const int width : {1500, 900, 600, 400}) {
+        SCOPED_TRACE(width);
+        r.setWidth(width);
+        EXPECT_GE(r.window()->width(), panel->smallestWidth());
+        for (KZOrbStyleToolPanelItem* group : panel->allItems()) {
+            const QRect inWindow(group->view()->mapTo(r.window(), QPoint(0, 0)), group->view()->size());
+            EXPECT_TRUE(r.window()->rect().contains(inWindow))
+                << group->title().toStdString() << " at " << inWindow.x() << "+" << inWindow.width();
+        }
+    }
+    // Widened again, every group shows its controls.
+    r.setWidth(1500);
+    for (KZOrbStyleToolPanelItem* group : panel->allItems())
+        EXPECT_EQ(group->mode(), KZOrbStyleToolPanelItem::kNormal) << group->title().toStdString();
+}
