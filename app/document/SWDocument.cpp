@@ -10,7 +10,9 @@
 #include "KZOverlayView.h"
 #include "KZRibbonWindow.h"
 #include "KZTabView.h"
+#include "KZTexturalSegmentedControl.h"
 #include "KZToolboxPanel.h"
+#include "KZToolboxToolbar.h"
 #include "KZViewPanelController.h"
 #include "KZTextElement.h"
 #include "KZToolboxController.h"
@@ -52,6 +54,7 @@
 
 #include <algorithm>
 #include <QCheckBox>
+#include <QToolBar>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -792,6 +795,11 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
         fill->addStretch(1);
     }
     m_tabView->selectTabViewItemAtIndex(0);
+    // The menu bar has a View menu: the tabs are found by names of their own.
+    if (KZTexturalSegmentedControl* tabs = m_tabView->labelSegments()) {
+        tabs->setAccessibleNameForSegment(tr("Home Tab"), 0);
+        tabs->setAccessibleNameForSegment(tr("View Tab"), 1);
+    }
     m_tabView->setFixedHeight(KZTabView::kLabelBarHeight + KZToolboxPanel::kGroupHeight);
     // Narrower, the ribbon's last controls would be cut off out of reach.
     window->setMinimumWidth(std::max(window->minimumWidth(), m_toolPanel->smallestWidth()));
@@ -813,6 +821,16 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
         stack->addWidget(content, 1);
         window->setCentralWidget(holder);
     }
+    // The window toolbar with the tool controls, hidden until asked for.
+    m_toolboxToolbar = new KZToolboxToolbar(m_toolboxController.get());
+    m_toolboxToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_windowToolbar = new QToolBar(tr("Toolbar"), window);
+    m_windowToolbar->setObjectName(QStringLiteral("windowToolbar"));
+    m_windowToolbar->setMovable(false);
+    m_windowToolbar->setFloatable(false);
+    m_windowToolbar->addWidget(m_toolboxToolbar);
+    window->addToolBar(Qt::TopToolBarArea, m_windowToolbar);
+    m_windowToolbar->hide();
     loadDefaultBrush();
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
@@ -1147,6 +1165,11 @@ void SWDocument::addEditingAndZoomActions()
     addAction(QStringLiteral("zoomOut:"), [this](QObject*) { zoomOut(); });
     addAction(QStringLiteral("actualSize:"), [this](QObject*) { actualSize(); });
     addAction(QStringLiteral("toggleGridShown:"), [this](QObject*) { toggleGridShown(); });
+    addAction(QStringLiteral("toggleToolbarShownAndValidate:"), [this](QObject*) { toggleToolbarShownAndValidate(); });
+    addAction(QStringLiteral("eggsZoom:"), [this](QObject* sender) {
+        if (auto* zoom = qobject_cast<KZTexturalSegmentedControl*>(sender))
+            eggsZoom(zoom->selectedSegment());
+    });
 }
 
 void SWDocument::writeImageToPasteboard()
@@ -1333,6 +1356,25 @@ void SWDocument::changeZoomLevel(bool in)
     else if (!in && shown > 32)
         scale /= 1.5;
     m_scrollView->setScaleFactor(scale, false);
+}
+
+QToolBar* SWDocument::windowToolbar() const
+{
+    return m_windowToolbar;
+}
+
+KZToolboxToolbar* SWDocument::toolboxToolbar() const
+{
+    return m_toolboxToolbar;
+}
+
+void SWDocument::toggleToolbarShownAndValidate()
+{
+    if (!m_windowToolbar)
+        return;
+    m_windowToolbar->setHidden(!m_windowToolbar->isHidden());
+    if (m_viewPanelController && m_viewPanelController->showToolbarCheckBox())
+        m_viewPanelController->showToolbarCheckBox()->setChecked(!m_windowToolbar->isHidden());
 }
 
 void SWDocument::toggleGridShown()

@@ -5,6 +5,8 @@
 #include "KZColorPanel.h"
 #include "KZTexturalButton.h"
 #include "KZOrbStyleToolPanel.h"
+#include "SWColorSelector.h"
+#include "SWColorWell.h"
 
 #include <QHash>
 
@@ -31,6 +33,9 @@ KZToolboxController::KZToolboxController(QObject* parent)
     platform::NotificationCenter::defaultCenter().addObserver(
         this, platform::ColorPanel::colorDidChangeNotification(), nullptr,
         [this](const platform::Notification&) { colorChanged(); });
+    // A colour set in a toolbar well.
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, SWColorWell::kColorSetNotification, nullptr, [this](const platform::Notification&) { eggsColorChanged(); });
 }
 
 KZToolboxController::~KZToolboxController()
@@ -128,6 +133,34 @@ void KZToolboxController::colorChanged()
     if (m_panelSelectedColor.isValid())
         setSelectedColor(m_panelSelectedColor);
     dismissPopUpPanel();
+}
+
+SWColorSelector* KZToolboxController::toolbarColorSelector() const
+{
+    return qobject_cast<SWColorSelector*>(m_toolbarColorSelector.data());
+}
+
+void KZToolboxController::setToolbarColorSelector(SWColorSelector* selector)
+{
+    m_toolbarColorSelector = selector;
+}
+
+void KZToolboxController::eggsColorChanged()
+{
+    SWColorSelector* selector = toolbarColorSelector();
+    if (!selector || !selector->frontWell() || !selector->backWell())
+        return;
+    setForegroundColor(selector->frontWell()->color());
+    setBackgroundColor(selector->backWell()->color());
+    setSelectedColor(selector->frontWell()->color());
+}
+
+void KZToolboxController::setColor(const QColor& color)
+{
+    if (KZColorPanel* panel = colorPanel())
+        panel->setSelectedColor(color);
+    if (SWColorSelector* selector = toolbarColorSelector(); selector && selector->frontWell())
+        selector->frontWell()->setColor(color);
 }
 
 namespace {

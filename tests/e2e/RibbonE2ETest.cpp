@@ -335,12 +335,6 @@ TEST(RibbonE2E, ARibbonSelectionIsCopiedCroppedAndUndoneAndALoopLiftsItsInside)
 
 // A colour taken with the eyedropper shows as the first user swatch, on the
 // screen, under its "R G B" name.
-// The Brushes button shows the first brush from the start; a group's pop-up
-// closes on Escape and the window's shortcuts work right after; the Show
-// Grid box follows the View menu.
-
-// A colour taken with the eyedropper shows as the first user swatch, on the
-// screen, under its "R G B" name.
 TEST(RibbonE2E, AnEyedropperPickShowsAsTheFirstUserSwatch)
 {
     RibbonProgram p{CanvasProgram::Deferred{}};
@@ -368,5 +362,81 @@ TEST(RibbonE2E, AnEyedropperPickShowsAsTheFirstUserSwatch)
         shown = screen.rect().contains(swatch) ? count(screen, swatch, near) : 0;
         return shown > swatch.width() * swatch.height() / 5;
     })) << shown << " of " << swatch.width() * swatch.height() << " pixels show the colour";
+    p.h.quitCleanly(p.window);
+}
+
+// The Brushes button shows the first brush from the start; a group's pop-up
+// closes on Escape and the window's shortcuts work right after; the Show
+// Grid box follows the View menu.
+TEST(RibbonE2E, TheBrushesButtonPopUpsAndTheShowGridBoxFollowTheUser)
+{
+    RibbonProgram p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+
+    // Not a blank square: the brush preview's dark strokes show in it.
+    const QRect brushes = p.h.controlExtents(QStringLiteral("Brushes"), p.window);
+    ASSERT_TRUE(brushes.isValid());
+    int marked = 0;
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        const QImage screen = p.h.screenshot();
+        if (!screen.rect().contains(brushes))
+            return false;
+        // Row by row against the row's own ground at its left end (the
+        // button's skin shades from top to bottom).
+        marked = 0;
+        const QRect inside = brushes.adjusted(4, 4, -4, -4);
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            const int ground = qGray(screen.pixel(inside.left(), y));
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                marked += ground - qGray(screen.pixel(x, y)) > 12 ? 1 : 0;
+        }
+        return marked > 30;
+    })) << marked << " pixels of the Brushes button show the brush's strokes";
+
+    // Narrowed, the Paste group is a drop-down button with its title.
+    p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), p.window, QStringLiteral("700"), QStringLiteral("700")});
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Cut"), p.window, 2000).found; }));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Paste"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Cut")).found) << "the pop-up shows the group's controls";
+    p.h.key(QStringLiteral("Escape"));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Cut"), QString(), 2000).found; }))
+        << "Escape closed the pop-up";
+    // The window's shortcut at once: the picture turns.
+    p.h.key(QStringLiteral("ctrl+r"));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.h.canvasExtents(p.window, 5000).size() == QSize(300, 400); }))
+        << "Rotate Right's shortcut reached the window";
+    // A click outside closes it too.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Paste"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Cut")).found);
+    const QRect title = p.h.controlExtents(QStringLiteral("Tools group"), p.window);
+    ASSERT_TRUE(title.isValid());
+    p.h.mouseMove(title.center().x(), title.center().y());
+    p.h.click(1);
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Cut"), QString(), 2000).found; }))
+        << "a click outside closed the pop-up";
+
+    // The View tab's box and the View menu's item.
+    p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), p.window, QStringLiteral("1200"), QStringLiteral("700")});
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("View Tab"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Show Grid"), p.window).found);
+    EXPECT_FALSE(p.h.findControl(QStringLiteral("Show Grid"), p.window).isChecked());
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("alt+v"));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Show Gridlines")));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.h.findControl(QStringLiteral("Show Grid"), p.window, 5000).isChecked(); }))
+        << "the box follows the menu";
+
+    // The window toolbar: shown by its box; with the ribbon hidden, its
+    // Fill tool fills the picture.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Show Toolbar"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Toolbar Tools"), p.window).found) << "the toolbar shows";
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Hide Tool Panel"), p.window));
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Show Grid"), p.window, 2000).found; }));
+    p.chooseTool(QStringLiteral("Fill"));
+    p.canvas = p.h.canvasExtents(p.window);
+    p.click({200, 150});
+    const QImage filled = p.save(QStringLiteral("filled"));
+    ASSERT_EQ(filled.size(), QSize(300, 400)) << "turned right above; " << p.h.standardError().toStdString();
+    EXPECT_EQ(pixelsOtherThan(filled, qRgb(0, 0, 0)), 0) << "the toolbar's Fill filled the picture";
     p.h.quitCleanly(p.window);
 }

@@ -16,10 +16,13 @@
 #include "KZThinButton.h"
 #include "KZToolboxController.h"
 #include "KZToolboxPanel.h"
+#include "KZToolboxToolbar.h"
 #include "KZViewPanelController.h"
 #include "SWDocument.h"
 #include "SWImageDataSource.h"
 #include "SWMatrix.h"
+#include "SWColorSelector.h"
+#include "SWColorWell.h"
 #include "SWScalingScrollView.h"
 
 #include "platform/appkit/DocumentController.h"
@@ -30,6 +33,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
+#include <QSpinBox>
+#include <QToolBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -270,6 +276,24 @@ TEST(RibbonDocument, TheBrushesButtonShowsTheFirstBrushFromTheStartWithoutChoosi
     EXPECT_EQ(button->state(), 0);
 }
 
+TEST(RibbonDocument, TheShowGridBoxFollowsTheGridWhoeverTogglesIt)
+{
+    RibbonDocument r;
+    QCheckBox* box = r.document->viewPanelController()->showGridCheckBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked());
+    // The View menu's item sends the document's action.
+    r.document->toggleGridShown();
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(r.document->paintView()->showsGrid());
+    r.document->toggleGridShown();
+    EXPECT_FALSE(box->isChecked());
+    // The box itself.
+    box->click();
+    EXPECT_TRUE(r.document->paintView()->showsGrid());
+    EXPECT_TRUE(box->isChecked());
+}
+
 TEST(RibbonDocument, AColourTakenWithTheEyedropperJoinsTheUserSwatchesOnceUnlessItIsAFixedOne)
 {
     RibbonDocument r;
@@ -322,24 +346,6 @@ TEST(RibbonDocument, AColourTakenWithTheEyedropperJoinsTheUserSwatchesOnceUnless
     EXPECT_EQ(swatches(), QList<QColor>({red, green})) << "a fixed swatch's colour is not added";
 }
 
-TEST(RibbonDocument, TheShowGridBoxFollowsTheGridWhoeverTogglesIt)
-{
-    RibbonDocument r;
-    QCheckBox* box = r.document->viewPanelController()->showGridCheckBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_FALSE(box->isChecked());
-    // The View menu's item sends the document's action.
-    r.document->toggleGridShown();
-    EXPECT_TRUE(box->isChecked());
-    EXPECT_TRUE(r.document->paintView()->showsGrid());
-    r.document->toggleGridShown();
-    EXPECT_FALSE(box->isChecked());
-    // The box itself.
-    box->click();
-    EXPECT_TRUE(r.document->paintView()->showsGrid());
-    EXPECT_TRUE(box->isChecked());
-}
-
 TEST(RibbonDocument, NoControlIsCutOffOutOfReachHoweverNarrowTheWindowIsMade)
 {
     RibbonDocument r;
@@ -365,4 +371,78 @@ TEST(RibbonDocument, NoControlIsCutOffOutOfReachHoweverNarrowTheWindowIsMade)
     r.setWidth(1500);
     for (KZOrbStyleToolPanelItem* group : panel->allItems())
         EXPECT_EQ(group->mode(), KZOrbStyleToolPanelItem::kNormal) << group->title().toStdString();
+}
+
+TEST(RibbonDocument, ShowToolbarShowsTheWindowToolbarWhoseControlsChooseToolsColoursAndSizes)
+{
+    RibbonDocument r;
+    SWDocument* d = r.document;
+    KZToolboxController* controller = d->toolboxController();
+    QToolBar* bar = d->windowToolbar();
+    KZToolboxToolbar* tools = d->toolboxToolbar();
+    QCheckBox* box = d->viewPanelController()->showToolbarCheckBox();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(tools, nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(KZToolboxToolbar::defaultItemIdentifiers(),
+              QStringList({"Zoom", "Tools", "Shape", "Selection", "", "Color", "Size"}));
+
+    // A paint tool by its segment, and back the other way.
+    KZTexturalSegmentedControl* row = tools->eggsToolsToolbarItemView();
+    const auto clickSegment = [](KZTexturalSegmentedControl* control, int segment) {
+        const QRect rect = control->cell()->drawingRects(QSizeF(control->size()))[segment].toAlignedRect();
+        QTest::mouseClick(control, Qt::LeftButton, {}, rect.center());
+    };
+    clickSegment(row, 1);
+    EXPECT_EQ(controller->currentTool(), "Eraser");
+    controller->chooseToolWithLabel("Fill");
+    EXPECT_EQ(row->selectedSegment(), 3);
+
+    // Shapes and selections from their pop-up buttons' menus.
+    const auto choose = [](QMenu* menu, const QString& title) {
+        for (QAction* action : menu->actions())
+            if (action->text() == title) {
+                action->trigger();
+                return true;
+            }
+        return false;
+    };
+    ASSERT_TRUE(choose(tools->shapeMenu(), "heart"));
+    EXPECT_EQ(controller->currentTool(), "heart");
+    EXPECT_TRUE(tools->eggsShapePopUpButton()->isChecked());
+    EXPECT_EQ(row->selectedSegment(), -1);
+    ASSERT_TRUE(choose(tools->shapeMenu(), "Line"));
+    EXPECT_EQ(controller->currentTool(), "Line");
+    ASSERT_TRUE(choose(tools->selectionMenu(), "free selection"));
+    EXPECT_EQ(controller->currentTool(), "free selection");
+    EXPECT_TRUE(tools->eggsSelectionPopUpButton()->isChecked());
+    EXPECT_FALSE(tools->eggsShapePopUpButton()->isChecked());
+
+    // The wells: a colour set in one becomes the tools' colour; a colour
+    // chosen in the ribbon shows in them.
+    tools->eggsColorSelector()->frontWell()->setColor(QColor(200, 10, 10));
+    EXPECT_EQ(controller->foregroundColor(), QColor(200, 10, 10));
+    EXPECT_EQ(d->toolPanel()->colorPanel()->firstColor(), QColor(200, 10, 10));
+    controller->setBackgroundColor(QColor(10, 10, 200));
+    EXPECT_EQ(tools->eggsColorSelector()->backWell()->color(), QColor(10, 10, 200));
+    controller->setColor(QColor(10, 150, 10));
+    EXPECT_EQ(tools->eggsColorSelector()->frontWell()->color(), QColor(10, 150, 10));
+
+    tools->eggsSizeToolbarItemView()->setValue(7);
+    EXPECT_EQ(controller->lineWidth(), 7);
+    controller->setLineWidth(4);
+    EXPECT_EQ(tools->eggsSizeToolbarItemView()->value(), 4);
+
+    d->scrollView()->setScaleFactor(1.0, true);
+    clickSegment(tools->eggsZoomToolbarItemView(), 0);
+    EXPECT_EQ(d->scrollView()->scaleFactor(), 2.0);
+
+    box->click();
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(box->isChecked());
 }
