@@ -20,13 +20,13 @@ bool KZSegmentAccessible::itemExists() const
 
 QString KZSegmentAccessible::name() const
 {
-    return segmentedControl()->labelForSegment(m_segment);
+    return segmentedControl()->accessibleNameForSegment(m_segment);
 }
 
 QString KZSegmentAccessible::description() const
 {
     // The segment's label names and describes it.
-    return name();
+    return segmentedControl()->labelForSegment(m_segment);
 }
 
 QRect KZSegmentAccessible::localRect() const

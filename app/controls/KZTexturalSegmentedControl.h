@@ -8,6 +8,8 @@
 #include <QPointF>
 #include <QWidget>
 
+#include <QHash>
+
 #include <memory>
 
 // A segmented control drawn from skins: the ribbon's rows of tool buttons
@@ -30,6 +32,13 @@ public:
     double widthForSegment(int segment) const { return m_cell->widthForSegment(segment); }
     void setWidth(double width, int segment);
     QString labelForSegment(int segment) const { return m_cell->labelForSegment(segment); }
+    // The name a segment is found by; its label unless one is given (where
+    // the label alone would repeat another control's name).
+    QString accessibleNameForSegment(int segment) const
+    {
+        return m_accessibleNames.value(segment, labelForSegment(segment));
+    }
+    void setAccessibleNameForSegment(const QString& name, int segment) { m_accessibleNames.insert(segment, name); }
     void setLabel(const QString& label, int segment);
     QImage imageForSegment(int segment) const { return m_cell->imageForSegment(segment); }
     void setImage(const QImage& image, int segment);
@@ -80,6 +89,7 @@ protected:
 private:
     void construct();
     std::unique_ptr<KZTexturalSegmentedCell> m_cell;
+    QHash<int, QString> m_accessibleNames;
     std::unique_ptr<KZTrackingAreaWrapper> m_trackingAreaWrapper;
     platform::TargetAction m_targetAction;
     int m_tag = 0;

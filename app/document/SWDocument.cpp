@@ -10,7 +10,9 @@
 #include "KZOverlayView.h"
 #include "KZRibbonWindow.h"
 #include "KZTabView.h"
+#include "KZTexturalSegmentedControl.h"
 #include "KZToolboxPanel.h"
+#include "KZToolboxToolbar.h"
 #include "KZViewPanelController.h"
 #include "KZTextElement.h"
 #include "KZToolboxController.h"
@@ -50,6 +52,9 @@
 #include "platform/graphics/ImageEncoder.h"
 #include "platform/outside/MSAnalyticsProxy.h"
 
+#include <algorithm>
+#include <QCheckBox>
+#include <QToolBar>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -648,6 +653,20 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
     return platform::Document::validateMenuItem(item);
 }
 
+std::optional<bool> SWDocument::validateUserInterfaceItem(QObject* item, const QString& action, int tag)
+{
+    // The ribbon's own toggle labels itself from the window.
+    if (action == KZRibbonWindow::kToggleRibbonPanel) {
+        KZRibbonWindow* w = ribbonWindow();
+        return w ? w->validateUserInterfaceItem(item, action, tag) : std::nullopt;
+    }
+    // A stand-in item: the menu validation may retitle it, a button keeps
+    // its own title.
+    platform::MenuItem asMenuItem(QString(), action);
+    asMenuItem.setTag(tag);
+    return validateMenuItem(&asMenuItem);
+}
+
 // ---------------------------------------------------------------- files
 
 bool SWDocument::readFromFile(const QString& path, const QString&, QString* error)
@@ -836,7 +855,14 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
         fill->addStretch(1);
     }
     m_tabView->selectTabViewItemAtIndex(0);
+    // The menu bar has a View menu: the tabs are found by names of their own.
+    if (KZTexturalSegmentedControl* tabs = m_tabView->labelSegments()) {
+        tabs->setAccessibleNameForSegment(tr("Home Tab"), 0);
+        tabs->setAccessibleNameForSegment(tr("View Tab"), 1);
+    }
     m_tabView->setFixedHeight(KZTabView::kLabelBarHeight + KZToolboxPanel::kGroupHeight);
+    // Narrower, the ribbon's last controls would be cut off out of reach.
+    window->setMinimumWidth(std::max(window->minimumWidth(), m_toolPanel->smallestWidth()));
 
     if (KZRibbonWindow* ribbon = qobject_cast<KZRibbonWindow*>(window)) {
         auto* strip = new QVBoxLayout(ribbon->ribbonPanel());
@@ -855,6 +881,16 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
         stack->addWidget(content, 1);
         window->setCentralWidget(holder);
     }
+    // The window toolbar with the tool controls, hidden until asked for.
+    m_toolboxToolbar = new KZToolboxToolbar(m_toolboxController.get());
+    m_toolboxToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_windowToolbar = new QToolBar(tr("Toolbar"), window);
+    m_windowToolbar->setObjectName(QStringLiteral("windowToolbar"));
+    m_windowToolbar->setMovable(false);
+    m_windowToolbar->setFloatable(false);
+    m_windowToolbar->addWidget(m_toolboxToolbar);
+    window->addToolBar(Qt::TopToolBarArea, m_windowToolbar);
+    m_windowToolbar->hide();
     loadDefaultBrush();
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
@@ -1191,6 +1227,11 @@ void SWDocument::addEditingAndZoomActions()
     addAction(QStringLiteral("zoomOut:"), [this](QObject*) { zoomOut(); });
     addAction(QStringLiteral("actualSize:"), [this](QObject*) { actualSize(); });
     addAction(QStringLiteral("toggleGridShown:"), [this](QObject*) { toggleGridShown(); });
+    addAction(QStringLiteral("toggleToolbarShownAndValidate:"), [this](QObject*) { toggleToolbarShownAndValidate(); });
+    addAction(QStringLiteral("eggsZoom:"), [this](QObject* sender) {
+        if (auto* zoom = qobject_cast<KZTexturalSegmentedControl*>(sender))
+            eggsZoom(zoom->selectedSegment());
+    });
 }
 
 void SWDocument::writeImageToPasteboard()
@@ -1379,8 +1420,30 @@ void SWDocument::changeZoomLevel(bool in)
     m_scrollView->setScaleFactor(scale, false);
 }
 
+QToolBar* SWDocument::windowToolbar() const
+{
+    return m_windowToolbar;
+}
+
+KZToolboxToolbar* SWDocument::toolboxToolbar() const
+{
+    return m_toolboxToolbar;
+}
+
+void SWDocument::toggleToolbarShownAndValidate()
+{
+    if (!m_windowToolbar)
+        return;
+    m_windowToolbar->setHidden(!m_windowToolbar->isHidden());
+    if (m_viewPanelController && m_viewPanelController->showToolbarCheckBox())
+        m_viewPanelController->showToolbarCheckBox()->setChecked(!m_windowToolbar->isHidden());
+}
+
 void SWDocument::toggleGridShown()
 {
     if (m_paintView)
         m_paintView->toggleGrid();
+    // The view tab's box follows, whoever toggled the grid.
+    if (m_viewPanelController && m_viewPanelController->showGridCheckBox())
+        m_viewPanelController->showGridCheckBox()->setChecked(m_paintView && m_paintView->showsGrid());
 }

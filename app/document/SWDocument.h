@@ -29,6 +29,8 @@ class KZOverlayView;
 class KZRibbonWindow;
 class KZTabView;
 class KZToolboxPanel;
+class KZToolboxToolbar;
+class QToolBar;
 class KZViewPanelController;
 class KZToolboxController;
 class QMouseEvent;
@@ -146,6 +148,11 @@ public:
     void eggsZoom(int selectedSegment);
     void changeZoomLevel(bool zoomIn);
     void toggleGridShown();
+    // Shows or hides the window toolbar; the view tab's box follows.
+    void toggleToolbarShownAndValidate();
+    // The window toolbar and its tool controls; null until the window is set up.
+    QToolBar* windowToolbar() const;
+    KZToolboxToolbar* toolboxToolbar() const;
 
     // -- overlay events
     void overlayViewDrawRect(KZOverlayView* view, QPainter* painter, const QRectF& dirtyRect) override;
@@ -220,6 +227,8 @@ public:
     SWSavePanelAccessoryViewController* savePanelAccessoryViewController() const { return m_savePanelAccessory.get(); }
 
     bool validateMenuItem(platform::MenuItem* item) override;
+    // Ribbon buttons answer exactly as the menu items of their action do.
+    std::optional<bool> validateUserInterfaceItem(QObject* item, const QString& action, int tag) override;
 
 protected:
     void windowControllerDidLoadNib(platform::DocumentWindow* window) override;
@@ -275,6 +284,8 @@ private:
     QPointer<SWPaintView> m_paintView;
     QPointer<KZOverlayView> m_overlayView;
     QPointer<KZToolboxPanel> m_toolPanel;
+    QPointer<QToolBar> m_windowToolbar;
+    QPointer<KZToolboxToolbar> m_toolboxToolbar;
     std::unique_ptr<KZViewPanelController> m_viewPanelController;
     QPointer<KZTabView> m_tabView;
     QPointer<KZDabBrushListView> m_brushListView;

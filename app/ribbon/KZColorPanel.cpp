@@ -160,13 +160,6 @@ void KZColorPanel::setSelectedColor(const QColor& color)
     didChangedColor();
 }
 
-void KZColorPanel::takeSelectedColor(const QColor& color)
-{
-    if (!m_activeColorButton || !color.isValid() || NSColorCompare::isEqualToColor(color, selectedColor()))
-        return;
-    m_activeColorButton->setColor(color);
-}
-
 void KZColorPanel::selectedColor(QObject* sender)
 {
     auto* matrix = qobject_cast<KZColorMatrix*>(sender);
@@ -205,7 +198,10 @@ void KZColorPanel::changeColor(QObject*)
 void KZColorPanel::receiveColorChangeDelay()
 {
     const QColor picked = platform::ColorPanel::shared().color();
-    setSelectedColor(picked);
+    // The shared panel announces its own colour: the active button takes it
+    // without announcing it a second time.
+    if (m_activeColorButton && picked.isValid() && !NSColorCompare::isEqualToColor(picked, selectedColor()))
+        m_activeColorButton->setColor(picked);
     const std::shared_ptr<platform::ColorList> fixed =
         m_systemColorsMatrix ? m_systemColorsMatrix->colorList() : nullptr;
     if (m_userColorsMatrix && !(fixed && NSColorListCustom::containsColor(*fixed, picked)))

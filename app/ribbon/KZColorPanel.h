@@ -53,9 +53,6 @@ public:
     // The active button's colour.
     QColor selectedColor() const;
     void setSelectedColor(const QColor& color);
-    // Sets the active button's colour without a change notification: for a
-    // colour the shared colour panel is about to announce itself.
-    void takeSelectedColor(const QColor& color);
     // The matrices' action: the sender's chosen swatch, or white.
     void selectedColor(QObject* sender);
 

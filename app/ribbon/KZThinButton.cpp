@@ -2,6 +2,8 @@
 
 #include "KZThinButtonCell.h"
 
+#include "platform/appkit/ControlValidation.h"
+
 #include <QFontMetrics>
 
 KZThinButton::KZThinButton(QWidget* parent)
@@ -47,4 +49,9 @@ QSize KZThinButton::sizeHint() const
 void KZThinButton::sizeToFit()
 {
     resize(sizeHint().width(), height());
+}
+
+void KZThinButton::performUpdate()
+{
+    platform::ControlValidation::update(this, targetAction().target(), targetAction().action(), tag());
 }

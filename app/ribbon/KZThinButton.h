@@ -2,11 +2,16 @@
 
 #include "KZTexturalButton.h"
 
+#include "platform/appkit/Updatable.h"
+
 class KZThinButtonCell;
 
 // The ribbon's tall skinned button, image above title, whose cell places
-// the title (and, when asked, the image) at fixed heights.
-class KZThinButton : public KZTexturalButton {
+// the title (and, when asked, the image) at fixed heights. At each window
+// update it enables itself from the validation of its action, as the menu
+// item of the same action does (a button whose action nobody answers stays
+// enabled).
+class KZThinButton : public KZTexturalButton, public platform::Updatable {
     Q_OBJECT
 public:
     explicit KZThinButton(QWidget* parent = nullptr);
@@ -19,4 +24,6 @@ public:
     void sizeToFit();
 
     QSize sizeHint() const override;
+
+    void performUpdate() override;
 };

@@ -54,15 +54,22 @@ KZViewPanelController::KZViewPanelController(QObject* parent)
     showControls->setGeometry(0, 0, 120, kControlsHeight);
     m_showGridCheckBox = new QCheckBox(tr("Show Grid"), showControls);
     m_showGridCheckBox->setAccessibleDescription(tr("Shows or hides the grid over the picture"));
-    m_showGridCheckBox->setFocusPolicy(Qt::NoFocus);
     m_showGridCheckBox->setGeometry(8, 8, 108, 22);
-    QPalette white = m_showGridCheckBox->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    m_showGridCheckBox->setPalette(white);
-    connect(m_showGridCheckBox, &QCheckBox::clicked, this, [this] {
-        platform::TargetAction::sendAction(QStringLiteral("toggleGridShown:"), nullptr, m_showGridCheckBox,
-                                           m_showGridCheckBox);
-    });
+    m_showToolbarCheckBox = new QCheckBox(tr("Show Toolbar"), showControls);
+    m_showToolbarCheckBox->setAccessibleDescription(tr("Shows or hides the window toolbar"));
+    m_showToolbarCheckBox->setGeometry(8, 34, 108, 22);
+    // The boxes send the document's actions; the document sets their states.
+    const QList<std::pair<QCheckBox*, QString>> boxes = {
+        {m_showGridCheckBox, QStringLiteral("toggleGridShown:")},
+        {m_showToolbarCheckBox, QStringLiteral("toggleToolbarShownAndValidate:")}};
+    for (const auto& [box, action] : boxes) {
+        box->setFocusPolicy(Qt::NoFocus);
+        QPalette white = box->palette();
+        white.setColor(QPalette::WindowText, Qt::white);
+        box->setPalette(white);
+        connect(box, &QCheckBox::clicked, this,
+                [box, action] { platform::TargetAction::sendAction(action, nullptr, box, box); });
+    }
     m_showItem = new KZOrbStyleToolPanelItem(this);
     m_showItem->setTitle(QStringLiteral("Show"));
     m_showItem->awakeFromNib(showControls);

@@ -39,6 +39,7 @@ public:
     KZOrbStyleToolPanelItem* scaleItem() const { return m_scaleItem; }
     KZOrbStyleToolPanelItem* showItem() const { return m_showItem; }
     QCheckBox* showGridCheckBox() const { return m_showGridCheckBox; }
+    QCheckBox* showToolbarCheckBox() const { return m_showToolbarCheckBox; }
     KZThinButton* zoomInButton() const { return m_zoomInButton; }
     KZThinButton* zoomOutButton() const { return m_zoomOutButton; }
     KZThinButton* actualSizeButton() const { return m_actualSizeButton; }
@@ -54,6 +55,7 @@ private:
     KZOrbStyleToolPanelItem* m_scaleItem = nullptr;
     KZOrbStyleToolPanelItem* m_showItem = nullptr;
     QPointer<QCheckBox> m_showGridCheckBox;
+    QPointer<QCheckBox> m_showToolbarCheckBox;
     KZThinButton* m_zoomInButton = nullptr;
     KZThinButton* m_zoomOutButton = nullptr;
     KZThinButton* m_actualSizeButton = nullptr;

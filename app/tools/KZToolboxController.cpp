@@ -5,6 +5,8 @@
 #include "KZColorPanel.h"
 #include "KZTexturalButton.h"
 #include "KZOrbStyleToolPanel.h"
+#include "SWColorSelector.h"
+#include "SWColorWell.h"
 
 #include <QHash>
 
@@ -31,6 +33,9 @@ KZToolboxController::KZToolboxController(QObject* parent)
     platform::NotificationCenter::defaultCenter().addObserver(
         this, platform::ColorPanel::colorDidChangeNotification(), nullptr,
         [this](const platform::Notification&) { colorChanged(); });
+    // A colour set in a toolbar well.
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, SWColorWell::kColorSetNotification, nullptr, [this](const platform::Notification&) { eggsColorChanged(); });
 }
 
 KZToolboxController::~KZToolboxController()
@@ -88,11 +93,18 @@ void KZToolboxController::changeColor(const QColor& color)
         return;
     m_panelFirstColor = color;
     m_panelSelectedColor = color;
-    // The colour group's active button takes a colour picked elsewhere (the
-    // eyedropper) quietly: the colour panel's own notification follows, and
-    // the colours are read back from the group when it arrives.
-    if (KZColorPanel* panel = colorPanel())
-        panel->takeSelectedColor(color);
+    KZColorPanel* panel = colorPanel();
+    if (!panel)
+        return;
+    // The colour group takes a colour picked elsewhere (the eyedropper, the
+    // shared colour panel) as the shared panel's own action would reach it:
+    // its active button shows it, and it joins the user swatches unless it
+    // is a fixed one. The colours are read back from the group when the
+    // change is announced.
+    platform::ColorPanel& shared = platform::ColorPanel::shared();
+    if (shared.color() != color)
+        shared.setColor(color);
+    panel->changeColor(this);
 }
 
 KZColorPanel* KZToolboxController::colorPanel() const
@@ -121,6 +133,34 @@ void KZToolboxController::colorChanged()
     if (m_panelSelectedColor.isValid())
         setSelectedColor(m_panelSelectedColor);
     dismissPopUpPanel();
+}
+
+SWColorSelector* KZToolboxController::toolbarColorSelector() const
+{
+    return qobject_cast<SWColorSelector*>(m_toolbarColorSelector.data());
+}
+
+void KZToolboxController::setToolbarColorSelector(SWColorSelector* selector)
+{
+    m_toolbarColorSelector = selector;
+}
+
+void KZToolboxController::eggsColorChanged()
+{
+    SWColorSelector* selector = toolbarColorSelector();
+    if (!selector || !selector->frontWell() || !selector->backWell())
+        return;
+    setForegroundColor(selector->frontWell()->color());
+    setBackgroundColor(selector->backWell()->color());
+    setSelectedColor(selector->frontWell()->color());
+}
+
+void KZToolboxController::setColor(const QColor& color)
+{
+    if (KZColorPanel* panel = colorPanel())
+        panel->setSelectedColor(color);
+    if (SWColorSelector* selector = toolbarColorSelector(); selector && selector->frontWell())
+        selector->frontWell()->setColor(color);
 }
 
 namespace {

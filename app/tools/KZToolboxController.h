@@ -14,6 +14,7 @@
 
 class KZColorPanel;
 class KZOrbStyleToolPanel;
+class SWColorSelector;
 
 // The drawing settings of one document: the current tool's label, line
 // width, colours, fill style and selection transparency. Every choice in the
@@ -103,10 +104,21 @@ public:
     // when the panel's change notification arrives.
     QColor panelFirstColor() const { return m_panelFirstColor; }
     QColor panelSecondColor() const { return m_panelSecondColor; }
-    // The document passes the colour panel's colour on here.
+    // The document passes the colour panel's colour on here; the colour
+    // group takes it and keeps it among the user swatches.
     void changeColor(const QColor& color);
     // The colour panel changed: the settings follow the colour group.
     void colorChanged();
+    // A toolbar colour well announced a change ("SWColorSet"): the settings
+    // follow the toolbar's front and back wells.
+    void eggsColorChanged();
+    // The colour group's selected colour and the toolbar's front well take
+    // the colour.
+    void setColor(const QColor& color);
+    // The window toolbar's colour selector (not owned; its owner clears it
+    // before it goes).
+    SWColorSelector* toolbarColorSelector() const;
+    void setToolbarColorSelector(SWColorSelector* selector);
 
     // Publishes the current settings again so that every observer receives
     // them, and re-selects the tool of the first paint-tool row.
@@ -157,4 +169,5 @@ private:
     QPointer<QWidget> m_view;
     KZOrbStyleToolPanel* m_toolPanel = nullptr;
     QPointer<QWidget> m_colorPanel; // a KZColorPanel
+    QPointer<QWidget> m_toolbarColorSelector; // a SWColorSelector
 };

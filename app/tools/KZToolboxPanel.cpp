@@ -4,7 +4,10 @@
 #include "KZColorMatrix.h"
 #include "KZColorPanel.h"
 #include "KZTexturalButton.h"
+#include "KZDabBrushListButton.h"
 #include "KZDabBrushListView.h"
+#include "KZMenu.h"
+#include "KZMenuItem.h"
 #include "KZOrbStyleToolPanelItem.h"
 #include "KZPopupButtonAdv.h"
 #include "KZRibbonIcons.h"
@@ -14,6 +17,7 @@
 #include "KZTexturalSegmentedControl.h"
 #include "KZThinButton.h"
 #include "KZToolboxController.h"
+#include "KZValidatableButton.h"
 #include "SWMatrix.h"
 
 #include "platform/appkit/TargetAction.h"
@@ -30,6 +34,7 @@ namespace {
 const QString kChangePaintTool = QStringLiteral("changePaintTool:");
 const QString kChangeShapeTool = QStringLiteral("changeShapeTool:");
 const QString kChangeBrushTool = QStringLiteral("changeBrushTool:");
+const QString kChangeSelectionTool = QStringLiteral("changeSelectionTool:");
 const QString kBrushes = QStringLiteral("Brushes");
 constexpr int kControlsHeight = KZToolboxPanel::kGroupHeight - KZOrbStyleToolPanelItem::kTitleHeight;
 
@@ -75,6 +80,11 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
         if (auto* matrix = qobject_cast<SWMatrix*>(sender))
             chooseCell(matrix);
     });
+    platform::Responder::addAction(kChangeSelectionTool, [this](QObject* sender) {
+        auto* item = qobject_cast<platform::MenuItem*>(sender);
+        if (item && m_controller)
+            m_controller->changeSelectionTool(item->tag());
+    });
     platform::Responder::addAction(kChangeBrushTool, [this](QObject*) {
         if (m_controller)
             m_controller->changeBrushTool();
@@ -96,6 +106,15 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
         item->setAvailableModes({KZOrbStyleToolPanelItem::kNormal});
 
     m_toolPanel.setDelegate(this);
+    // Fitted to no width at all, the groups take their narrowest
+    // arrangement, which the window must leave room for.
+    resize(0, kGroupHeight);
+    m_toolPanel.sizeToFit();
+    for (KZOrbStyleToolPanelItem* item : allItems()) {
+        m_smallestWidth += item->size();
+        if (item->mode() != KZOrbStyleToolPanelItem::kSmall)
+            m_smallestWidth += KZOrbStyleToolPanel::kSeparatorWidth;
+    }
     resize(qMax(width(), 1), kGroupHeight);
     m_toolPanel.sizeToFit();
 
@@ -130,6 +149,8 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
 KZToolboxPanel::~KZToolboxPanel()
 {
     m_fitTimer.stop();
+    if (m_brushList)
+        m_brushList->selectedItemProperty().removeObserver(this);
     if (m_controller) {
         m_controller->removeObserver(this);
         if (m_controller->toolPanel() == &m_toolPanel)
@@ -199,11 +220,11 @@ QWidget* KZToolboxPanel::buildPaste()
     paste->setTextVerticalPosition(46.0);
     paste->setImageVerticalPosition(4.0);
     paste->setGeometry(4, 2, 48, 64);
-    auto* cut = new KZTexturalButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary, view);
+    auto* cut = new KZValidatableButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary, view);
     commandButton(cut, tr("Cut"), QStringLiteral("cut"), QStringLiteral("cut:"), tr("Cuts the selection"));
     cut->setImagePosition(platform::ButtonCell::ImageLeft);
     cut->setGeometry(56, 6, 52, 26);
-    auto* copy = new KZTexturalButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary, view);
+    auto* copy = new KZValidatableButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary, view);
     commandButton(copy, tr("Copy"), QStringLiteral("copy"), QStringLiteral("copy:"), tr("Copies the selection"));
     copy->setImagePosition(platform::ButtonCell::ImageLeft);
     copy->setGeometry(56, 36, 52, 26);
@@ -249,23 +270,65 @@ SWMatrix* KZToolboxPanel::makeCellMatrix(const QStringList& labels, int rows, co
 QWidget* KZToolboxPanel::buildImage(const QStringList& registryLabels)
 {
     QWidget* view = controlsView(108);
-    QStringList labels;
-    const QStringList wanted = (m_controller ? m_controller->selectionTools() : QStringList())
-                               + QStringList{QStringLiteral("Rectangle Selection"), QStringLiteral("Arbitrary Selection")};
-    for (const QString& label : wanted) {
-        if (registryLabels.contains(label))
-            labels << label;
+    m_selectionListButton = new KZPopupButtonAdv(QStringLiteral("selection_popupbutton_adv"), view);
+    m_selectionListButton->setObjectName(QStringLiteral("selectionListButton"));
+    m_selectionListButton->setGeometry(4, 2, 52, 64);
+    m_selectionActionPart =
+        new KZTexturalButton(QStringLiteral("btn_brush"), KZTexturalButtonCell::OnOff, m_selectionListButton);
+    m_selectionActionPart->setImagePosition(platform::ButtonCell::ImageOnly);
+    m_selectionActionPart->setAccessibleDescription(tr("Selects part of the picture with the tool it shows"));
+    m_selectionActionPart->setCheckable(true);
+    m_selectionActionPart->setFocusPolicy(Qt::NoFocus);
+    m_selectionActionPart->setGeometry(0, 0, 52, 46);
+    auto* dropPart = new KZTexturalButton(QStringLiteral("btn_color_adv"), KZTexturalButtonCell::Momentary,
+                                          m_selectionListButton);
+    dropPart->setTitle(QStringLiteral("\u25BE"));
+    dropPart->setAccessibleName(tr("Choose Selection Tool"));
+    dropPart->setAccessibleDescription(tr("Shows the selection tools"));
+    dropPart->setFocusPolicy(Qt::NoFocus);
+    dropPart->setGeometry(0, 47, 52, 17);
+    m_selectionListButton->setActionButton(m_selectionActionPart);
+    m_selectionListButton->setPopupButton(dropPart);
+
+    // The vector selection tools, by tag; a menu item sends its action when
+    // the button passes its state on, a choice in the menu only marks it.
+    QList<QAction*> items;
+    const QStringList tools = m_controller ? m_controller->selectionTools() : QStringList();
+    static const QStringList icons = {QStringLiteral("sel_rectangle"), QStringLiteral("sel_free")};
+    const QStringList descriptions = {tr("Selects a rectangle of the picture"),
+                                      tr("Selects the part of the picture inside a loop you draw")};
+    for (int tag = 0; tag < tools.size(); ++tag) {
+        if (!registryLabels.contains(tools.at(tag)))
+            continue;
+        auto* item = new KZMenuItem(tools.at(tag), kChangeSelectionTool);
+        item->setTag(tag);
+        item->setImage(KZRibbonIcons::image(icons.value(tag)));
+        item->setStatusTip(descriptions.value(tag));
+        item->setToolTip(descriptions.value(tag));
+        item->setTarget(this);
+        items << item;
+        m_reachable << tools.at(tag);
     }
-    m_selectionMatrix = makeCellMatrix(labels, 2, QString(), view);
-    m_selectionMatrix->setAccessibleName(tr("Selection Tools"));
-    m_selectionMatrix->move(6, 8);
+    m_selectionMenu = new KZMenu(tr("Selection"), items, m_selectionListButton);
+    for (QAction* item : items)
+        item->setParent(m_selectionMenu);
+    // The action part bears the name of the tool it chooses.
+    auto showName = [this] {
+        auto* item = dynamic_cast<KZMenuItem*>(m_selectionMenu->selectedItem());
+        m_selectionActionPart->setTitle(item ? item->text() : QString());
+    };
+    connect(m_selectionMenu, &KZMenu::selectedItemChanged, m_selectionActionPart, showName);
+    showName();
+    m_selectionListButton->setContainer(m_selectionMenu);
+    m_selectionListButton->awakeFromNib();
+
     auto* crop = new KZThinButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary, view);
     commandButton(crop, tr("Crop"), QStringLiteral("big_image"), QStringLiteral("crop:"),
                   tr("Crops the picture to the selection"));
     crop->setImagePosition(platform::ButtonCell::ImageAbove);
     crop->setTextVerticalPosition(46.0);
     crop->setImageVerticalPosition(4.0);
-    crop->setGeometry(62, 2, 42, 64);
+    crop->setGeometry(60, 2, 44, 64);
     return view;
 }
 
@@ -294,11 +357,12 @@ QWidget* KZToolboxPanel::buildTools(const QStringList& registryLabels)
         row->setFocusPolicy(Qt::NoFocus);
         (rowTag == 0 ? m_row0 : m_row1) = row;
     }
-    // The tools that have no place of their own (the bomb, the zoom, and
-    // whatever the registry may add) get a cell beside the rows.
+    // The tools that have no place of their own (the bomb, the zoom, the
+    // pixel-grid selections, and whatever the registry may add) get a cell
+    // beside the rows. The Image group offers only the selections that the
+    // editing commands work on, so those others stay out of it.
     QStringList placedElsewhere = paint + KZShapeKinds::labels();
-    placedElsewhere << kBrushes << QStringLiteral("Rectangle Selection") << QStringLiteral("Arbitrary Selection")
-                    << QStringLiteral("Line") << QStringLiteral("Curve") << QStringLiteral("Ellipse");
+    placedElsewhere << kBrushes << QStringLiteral("Line") << QStringLiteral("Curve") << QStringLiteral("Ellipse");
     if (m_controller)
         placedElsewhere << m_controller->selectionTools();
     QStringList others;
@@ -309,6 +373,7 @@ QWidget* KZToolboxPanel::buildTools(const QStringList& registryLabels)
     m_toolMatrix = makeCellMatrix(others, 2, QString(), view);
     m_toolMatrix->setAccessibleName(tr("More Tools"));
     m_toolMatrix->move(108, 6);
+    view->resize(m_toolMatrix->geometry().right() + 7, view->height());
     return view;
 }
 
@@ -342,6 +407,15 @@ QWidget* KZToolboxPanel::buildBrushes(KZDabBrushListView* brushList)
         brushList->setParent(m_brushListButton);
         brushList->hide();
         m_brushListButton->setContainer(brushList);
+        // A brush chosen in code (the first one, when the document starts)
+        // is not announced as a choice, which would choose the brush tool
+        // too; the button shows it all the same.
+        brushList->selectedItemProperty().observe(this, [this](KZDabBrushListButton*, KZDabBrushListButton* item) {
+            if (!m_brushListButton || !item || m_brushListButton->selectedItem() == item)
+                return;
+            m_brushListButton->setSelectedItem(item);
+            m_brushListButton->setImage(item->image());
+        });
     }
     m_brushListButton->setClickTarget(this);
     m_brushListButton->setClickSelector(kChangeBrushTool);
@@ -443,13 +517,6 @@ void KZToolboxPanel::chooseCell(SWMatrix* matrix)
     if (!cell || !m_controller)
         return;
     const QString title = cell->title();
-    const int selectionTag = int(m_controller->selectionTools().indexOf(title));
-    if (matrix == m_selectionMatrix && selectionTag >= 0) {
-        m_controller->changeSelectionToolWithTag(selectionTag);
-        // Choosing the current selection tool again changes nothing.
-        showCurrentTool(m_controller->currentTool());
-        return;
-    }
     m_controller->changeShapeTool(title);
 }
 
@@ -468,7 +535,7 @@ void KZToolboxPanel::showCurrentTool(const QString& label)
         }
         row->update();
     }
-    for (SWMatrix* matrix : {m_toolMatrix, m_shapeMatrix, m_selectionMatrix}) {
+    for (SWMatrix* matrix : {m_toolMatrix, m_shapeMatrix}) {
         if (!matrix)
             continue;
         bool found = false;
@@ -487,6 +554,20 @@ void KZToolboxPanel::showCurrentTool(const QString& label)
                 cell->setState(platform::ButtonCell::Off);
             matrix->update();
         }
+    }
+    if (m_selectionListButton && m_controller) {
+        // The button shows the chosen selection tool and is on while it is
+        // current; the item's own choice coming back changes nothing.
+        const int tag = int(m_controller->selectionTools().indexOf(label));
+        if (tag >= 0)
+            m_selectionListButton->selectItemAtIndex(tag);
+        m_selectionListButton->setState(tag >= 0 ? 1 : 0);
+        // Only the current tool's item is marked in the menu.
+        for (QAction* action : m_selectionMenu->actions()) {
+            if (auto* item = qobject_cast<KZMenuItem*>(action))
+                item->setActive(tag >= 0 && item == m_selectionMenu->selectedItem());
+        }
+        m_selectionActionPart->setChecked(tag >= 0);
     }
     if (m_brushActionPart) {
         const bool brushes = label == kBrushes;

@@ -12,6 +12,7 @@
 
 class KZColorPanel;
 class KZDabBrushListView;
+class KZMenu;
 class KZOrbStyleToolPanelItem;
 class KZPopupButtonAdv;
 class KZShapePanelItem;
@@ -29,8 +30,8 @@ class SWMatrix;
 // follow the controller's properties whoever changed them.
 //
 // Every tool of the registry has a control here, named by the tool's label:
-// the paint-tool rows, the brush button, the image group's selection cells,
-// the tool cells beside the rows, and the shapes matrix.
+// the paint-tool rows, the brush button, the image group's selection
+// button, the tool cells beside the rows, and the shapes matrix.
 class KZToolboxPanel : public QWidget, public KZOrbStyleToolPanelDelegate, public platform::Responder {
     Q_OBJECT
 public:
@@ -61,8 +62,11 @@ public:
     KZTexturalSegmentedControl* toolsSegments(int rowTag) const { return rowTag == 0 ? m_row0 : m_row1; }
     SWMatrix* toolMatrix() const { return m_toolMatrix; }
     SWMatrix* shapeMatrix() const { return m_shapeMatrix; }
-    SWMatrix* selectionMatrix() const { return m_selectionMatrix; }
     KZPopupButtonAdv* brushListButton() const { return m_brushListButton; }
+    // The Image group's split button: its action part chooses the selection
+    // tool it shows, its drop part offers both selection tools in a menu.
+    KZPopupButtonAdv* selectionListButton() const { return m_selectionListButton; }
+    KZMenu* selectionMenu() const { return m_selectionMenu; }
     QSpinBox* lineWidthField() const { return m_lineWidth; }
     KZColorPanel* colorPanel() const { return m_colorPanel; }
     // Every tool label that has a control here.
@@ -70,6 +74,10 @@ public:
 
     // The width that shows every group with its controls, separators included.
     int preferredWidth() const;
+    // The width of the narrowest arrangement (every group that may shrink
+    // shrunk): below it the last controls would be cut off out of reach, so
+    // the window is kept at least this wide.
+    int smallestWidth() const { return m_smallestWidth; }
 
     // Frame changes of one turn of the event loop lay the groups out once.
     void sizeToFitSoon();
@@ -105,7 +113,9 @@ private:
     KZTexturalSegmentedControl* m_row1 = nullptr;
     SWMatrix* m_toolMatrix = nullptr;
     SWMatrix* m_shapeMatrix = nullptr;
-    SWMatrix* m_selectionMatrix = nullptr;
+    KZPopupButtonAdv* m_selectionListButton = nullptr;
+    KZTexturalButton* m_selectionActionPart = nullptr;
+    KZMenu* m_selectionMenu = nullptr;
     KZPopupButtonAdv* m_brushListButton = nullptr;
     KZTexturalButton* m_brushActionPart = nullptr;
     QPointer<KZDabBrushListView> m_brushList;
@@ -114,4 +124,5 @@ private:
     QCheckBox* m_stroke = nullptr;
     KZColorPanel* m_colorPanel = nullptr;
     QStringList m_reachable;
+    int m_smallestWidth = 0;
 };

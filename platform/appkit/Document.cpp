@@ -63,6 +63,8 @@ void Document::updateChangeCount(ChangeType change)
     case ChangeUndone: --m_changeCount; break;
     case ChangeCleared: m_changeCount = 0; break;
     }
+    if (change != ChangeCleared)
+        m_everChanged = true;
     if (m_window)
         m_window->setWindowModified(isDocumentEdited());
 }

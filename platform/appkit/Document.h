@@ -45,6 +45,9 @@ public:
     UndoManager* undoManager() const { return m_undoManager.get(); }
     bool isDocumentEdited() const { return m_changeCount != 0; }
     void updateChangeCount(ChangeType change);
+    // An untitled document that was never changed (not even changed and
+    // undone): the next document opened from a file takes its place.
+    bool isUntouchedUntitled() const { return m_filePath.isEmpty() && !m_everChanged; }
 
     // -- window
     // Makes the window (once) and lets the subclass fill it.
@@ -118,6 +121,7 @@ private:
     QString m_fileType;
     QString m_untitledName;
     int m_changeCount = 0;
+    bool m_everChanged = false;
     bool m_closing = false;
     PrintInfo m_printInfo;
 };

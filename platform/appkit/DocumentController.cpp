@@ -88,6 +88,11 @@ Document* DocumentController::openDocument(const QString& path, bool display, QS
             *error = QStringLiteral("The file does not exist.");
         return nullptr;
     }
+    // The untitled window the program opened at start, never used, gives
+    // way to the picture the user opens.
+    Document* untouched = display && m_documents.size() == 1 && m_documents.first()->isUntouchedUntitled()
+                              ? m_documents.first()
+                              : nullptr;
     Document* document = m_factory();
     const QString type = typeForPath(path);
     QString reason;
@@ -103,6 +108,8 @@ Document* DocumentController::openDocument(const QString& path, bool display, QS
     document->makeWindowControllers();
     if (display)
         document->showWindows();
+    if (untouched && m_documents.contains(untouched) && untouched->isUntouchedUntitled())
+        untouched->close();
     return document;
 }
 

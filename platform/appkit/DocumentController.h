@@ -49,7 +49,8 @@ public:
 
     Document* openUntitledDocumentAndDisplay(bool display, QString* error = nullptr);
     // Reads the file into a new document; null with an error text when it
-    // cannot be read.
+    // cannot be read. Shown, it takes the place of an untitled document that
+    // was never changed and is the only one open.
     Document* openDocument(const QString& path, bool display, QString* error = nullptr);
     // openDocument, telling the user when the file cannot be read.
     Document* openDocumentReportingErrors(const QString& path);

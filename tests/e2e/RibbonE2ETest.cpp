@@ -6,6 +6,7 @@
 // independent decoder.
 #include "CanvasProgram.h"
 
+#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -44,6 +45,38 @@ bool red(QRgb c)
 }
 
 struct RibbonProgram : CanvasProgram {
+    using CanvasProgram::CanvasProgram;
+
+    // The Image group's split button: its action part bears the name of the
+    // selection tool it shows; the other tool is an item of its drop part's
+    // menu.
+    void chooseSelection(const QString& label)
+    {
+        if (!h.findControl(label, window, 3000).found) {
+            ASSERT_TRUE(h.clickControl(QStringLiteral("Choose Selection Tool"), window));
+            // The accessibility bridge leaves pop-up menus out of the tree:
+            // the item is reached with the keyboard, by its place.
+            const int place = label == QLatin1String("free selection") ? 2 : 1;
+            for (int i = 0; i < place; ++i)
+                h.key(QStringLiteral("Down"));
+            h.key(QStringLiteral("Return"));
+        } else {
+            ASSERT_TRUE(h.clickControl(label, window));
+        }
+        EXPECT_TRUE(E2EHarness::waitUntil([&] { return h.findControl(label, window, 5000).isChecked(); }))
+            << label.toStdString() << " is the current tool";
+    }
+    bool enabled(const QString& name) { return h.findControl(name, window, 5000).isEnabled(); }
+    // The picture on the display's clipboard, as another program reads it.
+    QImage clipboardPicture()
+    {
+        const QString file = h.workDir() + QStringLiteral("/clipboard.png");
+        QFile::remove(file);
+        int exitCode = -1;
+        h.run(QStringLiteral(VELUMO_CLIPBOARD_PROBE), {QStringLiteral("-platform"), QStringLiteral("xcb"), file},
+              E2EHarness::kDeadlineMs, &exitCode);
+        return exitCode == 0 ? h.decodeIndependently(file) : QImage();
+    }
     void dragIn(const QRect& box, QPoint from, QPoint to) { drag(box.topLeft() + from, box.topLeft() + to); }
     // The airbrush paints on its own clock, not on the moves: the button is
     // held until its paint shows in the cell on the screen.
@@ -144,7 +177,10 @@ TEST(RibbonE2E, EveryToolOfTheRegistryIsChosenOnTheRibbonAndDrawsAsItShould)
         const QRect box = cell(next++);
         selectionCells.insert(tool, box);
         p.inkLine(box);
-        p.chooseTool(tool);
+        if (tool.at(0).isLower())
+            p.chooseSelection(tool);
+        else
+            p.chooseTool(tool);
         if (tool.contains(QLatin1String("ectangle")))
             p.dragIn(box, {1, 12}, {27, 38});
         else
@@ -232,5 +268,175 @@ TEST(RibbonE2E, TheToggleHidesTheRibbonAndTheMenuOffersToShowIt)
     p.h.key(QStringLiteral("Escape"));
     ASSERT_TRUE(p.h.clickControl(QStringLiteral("Show Tool Panel"), p.window));
     EXPECT_TRUE(p.h.findControl(QStringLiteral("Eraser"), p.window).found);
+    p.h.quitCleanly(p.window);
+}
+
+// A selection made with the Image group's button is copied to the system
+// clipboard, cropped to and undone in one step; the button's other tool,
+// chosen through its drop part, lifts what a loop encloses. The editing
+// buttons say whether they can be used now.
+TEST(RibbonE2E, ARibbonSelectionIsCopiedCroppedAndUndoneAndALoopLiftsItsInside)
+{
+    RibbonProgram p{CanvasProgram::Deferred{}};
+    const QString path = p.h.writeTestPicture(QStringLiteral("photo.png"), QSize(400, 300));
+    const QImage original = p.h.decodeIndependently(path);
+    ASSERT_EQ(original.size(), QSize(400, 300));
+    p.open({path}, QStringLiteral("photo"));
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+    ASSERT_EQ(p.canvas.size(), QSize(400, 300));
+
+    // Nothing is placed: the editing buttons report themselves disabled.
+    const QStringList editing = {QStringLiteral("Cut"), QStringLiteral("Copy"), QStringLiteral("Crop")};
+    for (const QString& name : editing)
+        EXPECT_TRUE(E2EHarness::waitUntil([&] { return !p.enabled(name); })) << name.toStdString();
+
+    p.chooseSelection(QStringLiteral("rectangle selection"));
+    p.drag({20, 30}, {120, 90});
+    for (const QString& name : editing)
+        EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.enabled(name); })) << name.toStdString();
+
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Copy"), p.window));
+    QImage copied;
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        copied = p.clipboardPicture();
+        return copied.size() == QSize(100, 60);
+    })) << "the clipboard holds " << copied.width() << " x " << copied.height();
+    if (copied.size() == QSize(100, 60))
+        EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), original.copy(20, 30, 100, 60).convertToFormat(QImage::Format_RGB32));
+
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Crop"), p.window));
+    const QImage cropped = p.save(QStringLiteral("cropped"));
+    ASSERT_EQ(cropped.size(), QSize(100, 60)) << p.h.standardError().toStdString();
+    EXPECT_EQ(cropped.convertToFormat(QImage::Format_RGB32), original.copy(20, 30, 100, 60).convertToFormat(QImage::Format_RGB32));
+
+    // One undo brings the whole picture back.
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("ctrl+z"));
+    const QImage undone = p.save(QStringLiteral("undone"));
+    ASSERT_EQ(undone.size(), QSize(400, 300));
+    EXPECT_EQ(undone.convertToFormat(QImage::Format_RGB32), original.convertToFormat(QImage::Format_RGB32));
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return p.h.canvasExtents(p.window, 5000).size() == QSize(400, 300); }));
+    p.canvas = p.h.canvasExtents(p.window);
+
+    // The free selection, from the drop part: a loop lifts its inside,
+    // which Delete then takes away, leaving the back colour.
+    p.chooseSelection(QStringLiteral("free selection"));
+    p.lasso(QRect(0, 0, 400, 300), {{200, 100}, {320, 100}, {320, 220}, {200, 220}, {200, 101}});
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.enabled(QStringLiteral("Copy")); })) << "the inside was lifted";
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("Delete"));
+    const QImage lifted = p.save(QStringLiteral("lifted"));
+    ASSERT_EQ(lifted.size(), QSize(400, 300));
+    EXPECT_EQ(count(lifted, QRect(220, 120, 80, 80), [](QRgb c) { return c == qRgb(255, 255, 255); }), 80 * 80);
+    EXPECT_EQ(count(lifted, QRect(20, 20, 150, 60), [](QRgb c) { return c == qRgb(20, 120, 220); }), 150 * 60)
+        << "outside the loop the picture stays";
+    p.h.quitCleanly(p.window);
+}
+
+// A colour taken with the eyedropper shows as the first user swatch, on the
+// screen, under its "R G B" name.
+TEST(RibbonE2E, AnEyedropperPickShowsAsTheFirstUserSwatch)
+{
+    RibbonProgram p{CanvasProgram::Deferred{}};
+    const QColor picked(200, 30, 40); // not one of the fixed swatches
+    QImage picture(400, 300, QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    for (int y = 100; y < 200; ++y)
+        for (int x = 100; x < 200; ++x)
+            picture.setPixelColor(x, y, picked);
+    const QString path = p.h.workDir() + QStringLiteral("/red.png");
+    ASSERT_TRUE(picture.save(path, "PNG"));
+    p.open({path}, QStringLiteral("red"));
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+
+    p.chooseTool(QStringLiteral("Eyedropper"));
+    p.click({150, 150});
+    const QRect swatch = p.h.controlExtents(QStringLiteral("200 30 40"), p.window);
+    ASSERT_TRUE(swatch.isValid()) << "no user swatch named by the colour";
+    const auto near = [&](QRgb c) {
+        return std::abs(qRed(c) - 200) < 8 && std::abs(qGreen(c) - 30) < 8 && std::abs(qBlue(c) - 40) < 8;
+    };
+    int shown = 0;
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        const QImage screen = p.h.screenshot();
+        shown = screen.rect().contains(swatch) ? count(screen, swatch, near) : 0;
+        return shown > swatch.width() * swatch.height() / 5;
+    })) << shown << " of " << swatch.width() * swatch.height() << " pixels show the colour";
+    p.h.quitCleanly(p.window);
+}
+
+// The Brushes button shows the first brush from the start; a group's pop-up
+// closes on Escape and the window's shortcuts work right after; the Show
+// Grid box follows the View menu.
+TEST(RibbonE2E, TheBrushesButtonPopUpsAndTheShowGridBoxFollowTheUser)
+{
+    RibbonProgram p;
+    ASSERT_FALSE(p.window.isEmpty()) << p.h.standardError().toStdString();
+
+    // Not a blank square: the brush preview's dark strokes show in it.
+    const QRect brushes = p.h.controlExtents(QStringLiteral("Brushes"), p.window);
+    ASSERT_TRUE(brushes.isValid());
+    int marked = 0;
+    EXPECT_TRUE(E2EHarness::waitUntil([&] {
+        const QImage screen = p.h.screenshot();
+        if (!screen.rect().contains(brushes))
+            return false;
+        // Row by row against the row's own ground at its left end (the
+        // button's skin shades from top to bottom).
+        marked = 0;
+        const QRect inside = brushes.adjusted(4, 4, -4, -4);
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            const int ground = qGray(screen.pixel(inside.left(), y));
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                marked += ground - qGray(screen.pixel(x, y)) > 12 ? 1 : 0;
+        }
+        return marked > 30;
+    })) << marked << " pixels of the Brushes button show the brush's strokes";
+
+    // Narrowed, the Paste group is a drop-down button with its title.
+    p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), p.window, QStringLiteral("700"), QStringLiteral("700")});
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Cut"), p.window, 2000).found; }));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Paste"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Cut")).found) << "the pop-up shows the group's controls";
+    p.h.key(QStringLiteral("Escape"));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Cut"), QString(), 2000).found; }))
+        << "Escape closed the pop-up";
+    // The window's shortcut at once: the picture turns.
+    p.h.key(QStringLiteral("ctrl+r"));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.h.canvasExtents(p.window, 5000).size() == QSize(300, 400); }))
+        << "Rotate Right's shortcut reached the window";
+    // A click outside closes it too.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Paste"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Cut")).found);
+    const QRect title = p.h.controlExtents(QStringLiteral("Tools group"), p.window);
+    ASSERT_TRUE(title.isValid());
+    p.h.mouseMove(title.center().x(), title.center().y());
+    p.h.click(1);
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Cut"), QString(), 2000).found; }))
+        << "a click outside closed the pop-up";
+
+    // The View tab's box and the View menu's item.
+    p.h.run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), p.window, QStringLiteral("1200"), QStringLiteral("700")});
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("View Tab"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Show Grid"), p.window).found);
+    EXPECT_FALSE(p.h.findControl(QStringLiteral("Show Grid"), p.window).isChecked());
+    p.h.focus(p.window);
+    p.h.key(QStringLiteral("alt+v"));
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Show Gridlines")));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return p.h.findControl(QStringLiteral("Show Grid"), p.window, 5000).isChecked(); }))
+        << "the box follows the menu";
+
+    // The window toolbar: shown by its box; with the ribbon hidden, its
+    // Fill tool fills the picture.
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Show Toolbar"), p.window));
+    ASSERT_TRUE(p.h.findControl(QStringLiteral("Toolbar Tools"), p.window).found) << "the toolbar shows";
+    ASSERT_TRUE(p.h.clickControl(QStringLiteral("Hide Tool Panel"), p.window));
+    ASSERT_TRUE(E2EHarness::waitUntil([&] { return !p.h.findControl(QStringLiteral("Show Grid"), p.window, 2000).found; }));
+    p.chooseTool(QStringLiteral("Fill"));
+    p.canvas = p.h.canvasExtents(p.window);
+    p.click({200, 150});
+    const QImage filled = p.save(QStringLiteral("filled"));
+    ASSERT_EQ(filled.size(), QSize(300, 400)) << "turned right above; " << p.h.standardError().toStdString();
+    EXPECT_EQ(pixelsOtherThan(filled, qRgb(0, 0, 0)), 0) << "the toolbar's Fill filled the picture";
     p.h.quitCleanly(p.window);
 }

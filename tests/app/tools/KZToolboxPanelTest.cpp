@@ -1,13 +1,15 @@
 // The toolbox ribbon: narrowing collapses Shapes, then Paste, then Image
 // into drop-down buttons and widening restores them in reverse; every
 // control drives the toolbox controller and follows it.
-#include "KZColorMatrix.h"
 #include "KZColorButton.h"
 #include "KZColorMatrix.h"
 #include "KZColorPanel.h"
 #include "KZTexturalButton.h"
 #include "KZOrbStyleToolPanelItem.h"
+#include "KZMenu.h"
+#include "KZMenuItem.h"
 #include "KZPopupButtonAdv.h"
+#include "KZRibbonIcons.h"
 #include "KZShapePanelItem.h"
 #include "KZTexturalButton.h"
 #include "KZTexturalSegmentedControl.h"
@@ -66,6 +68,15 @@ struct Ribbon {
                 titles << item->title();
         return titles;
     }
+    // The width the groups take as they are now, separators included.
+    int neededWidth() const
+    {
+        int width = 0;
+        for (KZOrbStyleToolPanelItem* item : panel->allItems())
+            width += item->size()
+                     + (item->mode() == KZOrbStyleToolPanelItem::kSmall ? 0 : KZOrbStyleToolPanel::kSeparatorWidth);
+        return width;
+    }
     QImage picture() const
     {
         QImage image = const_cast<QWidget*>(static_cast<const QWidget*>(panel))->grab().toImage();
@@ -95,12 +106,21 @@ TEST(KZToolboxPanel, NarrowingCollapsesShapesThenPasteThenImageAndWideningRestor
     r.setWidth(1000);
     EXPECT_EQ(r.smallGroups(), QStringList({"Shapes"}));
     expectMatchesGolden("ribbon_1000", r.picture());
-    r.setWidth(850);
+    // One point narrower than the groups as they are (separators aside):
+    // the next group by priority shrinks.
+    const int withPaste = r.panel->toolPanel()->needSize();
+    r.setWidth(withPaste - 1);
     EXPECT_EQ(r.smallGroups(), QStringList({"Paste", "Shapes"}));
-    r.setWidth(800);
+    const int withImage = r.panel->toolPanel()->needSize();
+    r.setWidth(withImage - 1);
     EXPECT_EQ(r.smallGroups(), QStringList({"Paste", "Image", "Shapes"}));
+    // That is the narrowest arrangement; with its separators, the width the
+    // window keeps.
+    const int smallest = r.neededWidth();
+    EXPECT_EQ(smallest, r.panel->smallestWidth());
+    r.setWidth(smallest);
     for (KZOrbStyleToolPanelItem* item : r.panel->allItems()) {
-        EXPECT_LE(item->view()->geometry().right(), 800) << item->title().toStdString() << " fits";
+        EXPECT_LT(item->view()->geometry().right(), smallest) << item->title().toStdString() << " fits";
     }
     r.setWidth(700);
     EXPECT_EQ(r.smallGroups(), QStringList({"Paste", "Image", "Shapes"}));
@@ -112,9 +132,9 @@ TEST(KZToolboxPanel, NarrowingCollapsesShapesThenPasteThenImageAndWideningRestor
                                           r.panel->sizePanelItem(), r.panel->colorsPanelItem()})
         EXPECT_EQ(item->mode(), "normal") << item->title().toStdString();
 
-    r.setWidth(850);
+    r.setWidth(withImage);
     EXPECT_EQ(r.smallGroups(), QStringList({"Paste", "Shapes"})) << "Image comes back first";
-    r.setWidth(1000);
+    r.setWidth(withPaste);
     EXPECT_EQ(r.smallGroups(), QStringList({"Shapes"}));
     r.setWidth(1400);
     EXPECT_TRUE(r.smallGroups().isEmpty());
@@ -149,18 +169,94 @@ TEST(KZToolboxPanel, EveryToolOfTheRegistryHasAControlThatMakesItCurrent)
     EXPECT_TRUE(brushes->isChecked());
     EXPECT_EQ(shapes->selectedCell(), nullptr);
 
-    // A selection cell goes through the selection list.
-    SWMatrix* selections = r.panel->selectionMatrix();
-    QTest::mouseClick(selections, Qt::LeftButton, {}, cellRect(selections, "free selection").center());
-    EXPECT_EQ(r.controller.currentTool(), "free selection");
+    // The selection button's action part chooses the selection tool it shows.
+    KZTexturalButton* selection = r.panel->selectionListButton()->actionButton();
+    QTest::mouseClick(selection, Qt::LeftButton, {}, selection->rect().center());
+    EXPECT_EQ(r.controller.currentTool(), "rectangle selection");
     EXPECT_FALSE(brushes->isChecked());
 
     // The controller changed elsewhere: the controls follow.
     r.controller.chooseToolWithLabel("Bomb");
     EXPECT_EQ(r.panel->toolMatrix()->selectedCell()->title(), "Bomb");
-    EXPECT_EQ(selections->selectedCell(), nullptr);
+    EXPECT_EQ(r.panel->selectionListButton()->state(), 0);
+    EXPECT_FALSE(selection->isChecked());
     r.controller.setLineWidth(7);
     EXPECT_EQ(r.panel->lineWidthField()->value(), 7);
+}
+
+TEST(KZToolboxPanel, TheImageGroupOffersTheVectorSelectionToolsThroughItsSplitButtonBesideCrop)
+{
+    Ribbon r;
+    r.setWidth(1400);
+    KZPopupButtonAdv* button = r.panel->selectionListButton();
+    ASSERT_NE(button, nullptr);
+    KZTexturalButton* actionPart = button->actionButton();
+    KZMenu* menu = r.panel->selectionMenu();
+    ASSERT_EQ(button->container(), menu);
+
+    // The menu holds the two selection tools the editing commands work on,
+    // each with its own icon, by tag.
+    const struct {
+        QString label;
+        QString icon;
+    } tools[] = {{"rectangle selection", "sel_rectangle"}, {"free selection", "sel_free"}};
+    QList<KZMenuItem*> items;
+    for (QAction* action : menu->actions())
+        if (auto* item = qobject_cast<KZMenuItem*>(action))
+            items << item;
+    ASSERT_EQ(items.size(), 2);
+    for (int tag = 0; tag < 2; ++tag) {
+        EXPECT_EQ(items[tag]->text(), tools[tag].label);
+        EXPECT_EQ(items[tag]->tag(), tag);
+        const QImage icon = KZRibbonIcons::image(tools[tag].icon);
+        ASSERT_FALSE(icon.isNull()) << tools[tag].icon.toStdString();
+        EXPECT_EQ(items[tag]->image(), icon);
+    }
+
+    // Beside it only Crop; the pixel-grid selections are not in the group.
+    QStringList titles;
+    for (KZTexturalButton* b : r.panel->selectionPanelItem()->normalView()->findChildren<KZTexturalButton*>())
+        titles << b->title();
+    for (SWMatrix* m : r.panel->selectionPanelItem()->normalView()->findChildren<SWMatrix*>())
+        for (platform::ButtonCell* cell : m->cells())
+            titles << cell->title();
+    titles.removeAll(QStringLiteral("\u25BE"));
+    EXPECT_EQ(titles, QStringList({"rectangle selection", "Crop"}));
+
+    // At first the button shows the rectangle selection, off.
+    EXPECT_EQ(button->image(), items[0]->image());
+    EXPECT_EQ(button->state(), 0);
+
+    // The drop part's menu chooses the free selection: the button shows it,
+    // is on, and the tool is current.
+    button->raisePanel(nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(items[1]).center());
+    EXPECT_EQ(r.controller.currentTool(), "free selection");
+    EXPECT_EQ(button->image(), items[1]->image());
+    EXPECT_EQ(actionPart->title(), "free selection") << "its accessible name follows the choice";
+    EXPECT_EQ(button->state(), 1);
+    EXPECT_TRUE(actionPart->isChecked());
+    EXPECT_TRUE(items[1]->isChecked());
+    EXPECT_FALSE(items[0]->isChecked());
+
+    // Another tool: the button goes off and keeps showing its tool; its
+    // action part chooses that tool again.
+    r.controller.chooseToolWithLabel("Brush");
+    EXPECT_EQ(button->state(), 0);
+    EXPECT_FALSE(actionPart->isChecked());
+    QTest::mouseClick(actionPart, Qt::LeftButton, {}, actionPart->rect().center());
+    EXPECT_EQ(r.controller.currentTool(), "free selection");
+    EXPECT_EQ(button->state(), 1);
+
+    // The commands' switch to the rectangle selection shows on the button.
+    r.controller.switchToScissors();
+    EXPECT_EQ(r.controller.currentTool(), "rectangle selection");
+    EXPECT_EQ(button->image(), items[0]->image());
+    EXPECT_EQ(actionPart->title(), "rectangle selection");
+    EXPECT_EQ(button->state(), 1);
+    EXPECT_TRUE(items[0]->isChecked());
+    EXPECT_FALSE(items[1]->isChecked());
 }
 
 TEST(KZToolboxPanel, EachCellOfAMatrixIsAnAccessibleChildWithItsOwnNameAndExtents)

@@ -9,9 +9,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 // A document whose content is a line of text.
@@ -282,4 +285,56 @@ TEST_F(DocumentTest, RevertReadsTheFileAgainAndForgetsTheSteps)
     EXPECT_EQ(doc->content, QByteArray("saved"));
     EXPECT_FALSE(doc->isDocumentEdited());
     EXPECT_FALSE(doc->undoManager()->canUndo());
+}
+
+// The untitled window the program opens at start gives way to the first
+// file the user opens, unless it was used or is not alone.
+TEST_F(DocumentTest, AnUntouchedUntitledDocumentIsReplacedByTheDocumentOpenedNext)
+{
+    auto& controller = platform::DocumentController::shared();
+    const QString a = dir.filePath(QStringLiteral("a.txt"));
+    const QString b = dir.filePath(QStringLiteral("b.txt"));
+    const QString bad = dir.filePath(QStringLiteral("bad.txt"));
+    writeFile(a, "a");
+    writeFile(b, "b");
+    writeFile(bad, "BAD");
+    const auto names = [&] {
+        QStringList list;
+        for (platform::Document* d : controller.documents())
+            list << (d->filePath().isEmpty() ? QStringLiteral("untitled") : QFileInfo(d->filePath()).fileName());
+        return list;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(platform::Document* untitled)> use;
+        QString opened;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"untouched", [](platform::Document*) {}, a, {"a.txt"}},
+        {"a file that cannot be read leaves it", [](platform::Document*) {}, bad, {"untitled"}},
+        {"edited", [](platform::Document* d) { static_cast<TextDocument*>(d)->edit("x"); }, a, {"untitled", "a.txt"}},
+        {"edited and undone: it was used all the same",
+         [](platform::Document* d) {
+             static_cast<TextDocument*>(d)->edit("x");
+             endOfEvent();
+             d->undoManager()->undo();
+         },
+         a, {"untitled", "a.txt"}},
+        {"not alone (a document opened without its window replaces nothing)",
+         [&](platform::Document*) { controller.openDocument(b, false); }, a, {"untitled", "b.txt", "a.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::Document* untitled = controller.openUntitledDocumentAndDisplay(true);
+        ASSERT_NE(untitled, nullptr);
+        c.use(untitled);
+        endOfEvent();
+        controller.openDocument(c.opened, true);
+        flushDeletes();
+        EXPECT_EQ(names(), c.expected);
+        controller.closeAllDocuments();
+        flushDeletes();
+        ASSERT_TRUE(controller.documents().isEmpty());
+    }
 }
