@@ -8,6 +8,7 @@
 
 #include "../controls/GoldenImage.h"
 
+#include <QPointer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +45,7 @@ struct SplitButton {
 struct ButtonRow {
     ActionCounter itemTarget{"chooseShape:"};
     KZTexturalMenu* menu = new KZTexturalMenu("popup_tab_tabview");
+    QPointer<KZTexturalMenu> menuGuard{menu};
     KZTexturalMenuItem2* first = new KZTexturalMenuItem2("btn_color", KZTexturalButtonCell::Momentary, menu);
     KZTexturalMenuItem2* second = new KZTexturalMenuItem2("btn_color", KZTexturalButtonCell::Momentary, menu);
     ButtonRow()
@@ -59,6 +61,11 @@ struct ButtonRow {
             item->postInit();
         }
     }
+    // The items go with their menu. A panel that took the menu in deletes
+    // it with itself; otherwise nobody else would.
+    ~ButtonRow() { delete menuGuard.data(); }
+    ButtonRow(const ButtonRow&) = delete;
+    ButtonRow& operator=(const ButtonRow&) = delete;
 };
 
 // An item that, like a chooser button, chooses itself in its container
