@@ -108,6 +108,9 @@ public:
     // The most memory the running program has held so far (its peak
     // resident set, in KiB; -1 when unknown).
     qint64 peakMemoryKiB() const;
+    // Whether the program reported a memory error, undefined behaviour or
+    // a leak of our code (the libraries' own leaks do not count; see
+    // LeakReport).
     bool stderrHasSanitizerReport();
     QString settingsDir() const { return m_config.path(); }
     QString settingsFile() const;
