@@ -150,6 +150,9 @@ public:
     // on another build), else the one of this build tree.
     static QString binaryPath();
     static QString buildDir();
+    // Whether the binary is one of the programs of the tests that show web
+    // pages (their leaks are not judged).
+    static bool showsWebPages(const QString& binary);
     static QString testDataPath(const QString& relative);
 
 private:
