@@ -1,7 +1,7 @@
 #include "WebEngineView.h"
 
 #include "WebEnginePage.h"
-#include "WebViewDelegate.h"
+#include "platform/web/WebViewDelegate.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -11,11 +11,6 @@
 #include <QWebEngineView>
 
 namespace platform {
-
-std::unique_ptr<WebView> WebView::create(QWidget* parent)
-{
-    return std::make_unique<WebEngineView>(parent);
-}
 
 QWebEngineProfile* WebEngineView::profile()
 {
@@ -132,3 +127,10 @@ void WebEngineView::timedOut()
 }
 
 } // namespace platform
+
+// What the program finds when it loads this module, on the first page it
+// shows (see WebView::create).
+extern "C" Q_DECL_EXPORT platform::WebView* velumoMakeWebEngineView(QWidget* parent)
+{
+    return new platform::WebEngineView(parent);
+}
