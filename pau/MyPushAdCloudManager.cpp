@@ -3,19 +3,15 @@
 #include "MyPushAdClock.h"
 #include "MyPushAdDownloadDelegate.h"
 #include "MyPushAdLog.h"
+#include "MyPushAdURLReader.h"
 
 #include "platform/cloud/CloudContainer.h"
 #include "platform/cloud/CloudDatabase.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/network/MainThread.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QStringDecoder>
-
-namespace {
-// An asset larger than this is not an ad description.
-constexpr qint64 kMaxAssetBytes = 16 * 1024 * 1024;
-}
 
 std::unique_ptr<MyPushAdCloudManager> MyPushAdCloudManager::createInstanceWithCloudContainerId(const QString& identifier)
 {
@@ -109,10 +105,11 @@ void MyPushAdCloudManager::handleRecord(const platform::CloudRecord& record)
     const platform::CloudRecord::Value* value = record.valueForKey(QStringLiteral("filecontents"));
     const auto* asset = value ? std::get_if<platform::CloudAsset>(value) : nullptr;
     if (asset && asset->fileURL().isLocalFile()) {
-        QFile file(asset->fileURL().toLocalFile());
-        if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxAssetBytes) {
+        // Read on the main thread: only a regular file, never one that
+        // could block or run on without end, and no more than any ad.
+        if (const auto bytes = platform::RegularFile::readAll(asset->fileURL().toLocalFile(), MyPushAdURLReader::kMaxBytes)) {
             QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            QString decoded = decoder.decode(file.readAll());
+            QString decoded = decoder.decode(*bytes);
             if (!decoder.hasError())
                 text = decoded;
         }

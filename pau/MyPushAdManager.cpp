@@ -4,6 +4,7 @@
 #include "MyPushAdLog.h"
 #include "MyPushAdOperator.h"
 #include "MyPushAdUtil.h"
+#include "MyPushAdViewController.h"
 #include "MyPushAdWebServerManager.h"
 
 #include "platform/foundation/SystemLog.h"
@@ -91,8 +92,10 @@ void MyPushAdManager::prepareAndShowAdWithHostView(QWidget* hostView, qint64 fil
 
     if (fileHostMode == CloudKitMode)
         m_pushAdSource = MyPushAdCloudManager::createInstanceWithCloudContainerId(address);
-    else if (fileHostMode == WebServerMode)
+    else if (fileHostMode == WebServerMode) {
         m_pushAdSource = MyPushAdWebServerManager::createInstanceWithFileURLString(address);
+        MyPushAdViewController::setPageBaseURL(QUrl(address));
+    }
     else
         PAU_LOG(MyPushAdLog::fatalErrorGotMessage());
     if (m_pushAdSource)

@@ -10,6 +10,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
@@ -110,6 +111,28 @@ bool MyPushAdOperator::versionsDiffer(const QString& stored, const QString& vers
     return s.size() >= 2 && intValue(s.at(1)) != intValue(v.at(1));
 }
 
+QSize MyPushAdOperator::boundedAdSize(qint64 width, qint64 height, const QScreen* screen)
+{
+    if (width <= 0 || height <= 0)
+        return QSize();
+    // An ad larger than the screen shows nothing more, and the page behind
+    // it would cost memory in proportion to its area: a described size of
+    // 100000 x 100000 is cut down before any view takes it.
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QSize limit = screen ? screen->availableGeometry().size().expandedTo(QSize(1, 1)) : QSize(kFallbackLimit, kFallbackLimit);
+    return QSize(int(std::min<qint64>(width, limit.width())), int(std::min<qint64>(height, limit.height())));
+}
+
+QScreen* MyPushAdOperator::adScreen() const
+{
+    if (m_pushAdViewController && m_pushAdViewController->pushAdMode() == MyPushAdViewController::BannerMode && m_hostView)
+        return m_hostView->screen();
+    if (m_popupAdWindow)
+        return m_popupAdWindow->screen();
+    return nullptr;
+}
+
 QRect MyPushAdOperator::bannerFrame(qint64 embed, const QSize& hostSize, const QSize& adSize, qint64 offsetx, qint64 offsety)
 {
     const double W = hostSize.width(), H = hostSize.height();
@@ -190,7 +213,7 @@ void MyPushAdOperator::prepareToShowAd()
         m_pushAdViewController->setDelegate(this);
     }
     if (info.width > 0 && info.height > 0)
-        m_pushAdViewController->changeViewSize(QSize(clampToInt(double(info.width)), clampToInt(double(info.height))));
+        m_pushAdViewController->changeViewSize(boundedAdSize(info.width, info.height, adScreen()));
 
     if (m_pushAdViewController->pushAdMode() == MyPushAdViewController::PopupMode) {
         if (!sharedWindow()) {
@@ -255,7 +278,7 @@ void MyPushAdOperator::relayoutPushAdFrame()
         return;
     const MyPushAdInfo& info = *m_myPushAdInfo;
     if (isAdShownAsBanner()) {
-        const QSize ad(clampToInt(double(info.width)), clampToInt(double(info.height)));
+        const QSize ad = boundedAdSize(info.width, info.height, m_hostView->screen());
         m_pushAdViewController->view()->setGeometry(bannerFrame(info.embed, m_hostView->size(), ad, info.offsetx, info.offsety));
         return;
     }
@@ -264,7 +287,7 @@ void MyPushAdOperator::relayoutPushAdFrame()
         return;
     QSize content = window->size();
     if (info.width > 0 && info.height > 0)
-        content = QSize(clampToInt(double(info.width)), clampToInt(double(info.height)));
+        content = boundedAdSize(info.width, info.height, window->screen());
     if (QScreen* screen = window->screen()) {
         const QRect visible = screen->availableGeometry();
         const QPoint origin(visible.x() + (visible.width() - content.width()) / 2,

@@ -15,6 +15,7 @@
 #include <memory>
 
 
+class QScreen;
 class MyPushAdViewController;
 
 
@@ -52,6 +53,10 @@ public:
     // own top-left coordinates: embed 1 top right, then clockwise to 8 top
     // centre; the offsets move it in from the edge it keeps to (up for the
     // middle places); any other embed puts it in the bottom-left corner.
+    // The ad's size as it may be shown: within what the screen can show
+    // (the available area of the given screen, else of the primary one).
+    // Null for a size that is not positive.
+    static QSize boundedAdSize(qint64 width, qint64 height, const QScreen* screen);
     static QRect bannerFrame(qint64 embed, const QSize& hostSize, const QSize& adSize, qint64 offsetx, qint64 offsety);
 
     // The one pop-up window of the process, once made; it lives as long as
@@ -84,6 +89,11 @@ private:
     void startObservingNotifications();
     // Counts this showing against the ad's limit; false when it is used up.
     bool countShowing(const MyPushAdInfo& info);
+    // The screen the ad shows on: its host view's for a banner, the pop-up
+    // window's otherwise; null when not yet known.
+    QScreen* adScreen() const;
+    // Without any screen, an ad is at most this many pixels in each direction.
+    static constexpr int kFallbackLimit = 4096;
 
     bool m_isProcessShowAdRequested = false;
     QPointer<QWidget> m_hostView;

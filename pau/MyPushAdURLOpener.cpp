@@ -1,5 +1,7 @@
 #include "MyPushAdURLOpener.h"
 
+#include "platform/web/WebLinkPolicy.h"
+
 #include <QDesktopServices>
 
 namespace {
@@ -17,6 +19,10 @@ void MyPushAdURLOpener::setOpener(Opener opener)
 
 void MyPushAdURLOpener::openURL(const QUrl& url)
 {
+    // A page's link leaves for the web or the store only: never a local
+    // file, a share or another program's scheme.
+    if (!platform::WebLinkPolicy::mayOpenOutside(url))
+        return;
     if (current())
         current()(url);
     else

@@ -3,8 +3,7 @@
 #include "platform/network/HTTPMessage.h"
 #include "platform/network/HTTPReadStream.h"
 #include "platform/network/RunLoop.h"
-
-#include <QFile>
+#include "platform/foundation/RegularFile.h"
 
 #include <chrono>
 
@@ -64,12 +63,8 @@ std::optional<QByteArray> MyPushAdURLReader::read(const QUrl& address, double ti
 {
     if (!address.isValid() || address.isRelative())
         return std::nullopt;
-    if (address.isLocalFile()) {
-        QFile file(address.toLocalFile());
-        if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes)
-            return std::nullopt;
-        return file.readAll();
-    }
+    if (address.isLocalFile())
+        return platform::RegularFile::readAll(address.toLocalFile(), kMaxBytes);
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(qint64(std::max(0.0, timeoutSeconds) * 1000.0));
     QUrl url = address;

@@ -62,6 +62,19 @@ qint64 MyPushAdUtil::integerValue(const QString& text)
 
 std::shared_ptr<MyPushAdInfo> MyPushAdUtil::parseXMLWithString(const QString& text)
 {
+    // The text comes from a server: whatever it makes the parser throw
+    // (memory it cannot have, above all) ends as a failed parse, never
+    // as the end of the host program.
+    try {
+        return parseXMLWithStringUnguarded(text);
+    } catch (...) {
+        PAU_FATAL();
+        return nullptr;
+    }
+}
+
+std::shared_ptr<MyPushAdInfo> MyPushAdUtil::parseXMLWithStringUnguarded(const QString& text)
+{
     if (text.isNull()) {
         PAU_FATAL();
         return nullptr;

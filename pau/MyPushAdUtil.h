@@ -30,4 +30,7 @@ public:
     // blanks skipped, a sign, digits; 0 when there are none; kept within
     // the 64-bit range.
     static qint64 integerValue(const QString& text);
+
+private:
+    static std::shared_ptr<MyPushAdInfo> parseXMLWithStringUnguarded(const QString& text);
 };

@@ -10,7 +10,6 @@
 #include <QGridLayout>
 #include <QTimer>
 
-#include <dlfcn.h>
 
 namespace {
 MyPushAdViewController::WebViewFactory& factory()
@@ -59,10 +58,12 @@ MyPushAdViewController::~MyPushAdViewController()
 
 void MyPushAdViewController::viewDidLoad()
 {
-    // A banner's transparent parts show the host view behind it. A pop-up
-    // has nothing of the host behind it, and the web engine draws nothing
-    // at all of a transparent page on some display servers: it stays opaque.
-    m_webView->setTransparent(m_pushAdMode == BannerMode);
+    // The page keeps a background of its own in both modes. A pop-up has
+    // nothing of the host behind it; and a banner's transparent page, a
+    // web view inside another program's view, is drawn as an empty grey box
+    // on an X display: not a line of the ad is seen. An opaque banner is
+    // at least seen whole.
+    m_webView->setTransparent(false);
 }
 
 MyPushAdBoxView* MyPushAdViewController::view() const
@@ -70,12 +71,26 @@ MyPushAdBoxView* MyPushAdViewController::view() const
     return m_view;
 }
 
+namespace {
+QUrl& pageBase()
+{
+    static QUrl base;
+    return base;
+}
+} // namespace
+
+void MyPushAdViewController::setPageBaseURL(const QUrl& descriptionURL)
+{
+    const QString scheme = descriptionURL.scheme().toLower();
+    if (descriptionURL.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+        pageBase() = descriptionURL.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    else
+        pageBase() = QUrl();
+}
+
 QUrl MyPushAdViewController::baseURL()
 {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&MyPushAdViewController::baseURL), &info) && info.dli_fname)
-        return QUrl::fromLocalFile(QString::fromLocal8Bit(info.dli_fname));
-    return QUrl();
+    return pageBase();
 }
 
 void MyPushAdViewController::loadDataWithTitle(const QString& title, const QString& htmlString)

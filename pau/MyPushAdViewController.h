@@ -55,8 +55,12 @@ public:
     static bool isCloseButtonActionForNavigationAction(const QString& clickedElementId);
     // "macappstore://" followed by what comes after the link's last "://".
     static QUrl storeURLForLink(const QUrl& link);
-    // Where the page's relative links lead: the library's own file.
+    // Where the page's relative links lead: the ad's own server (the
+    // folder of the description's web address), never a local file, so a
+    // page has no reach into the user's files. Empty when the description
+    // came from no web server.
     static QUrl baseURL();
+    static void setPageBaseURL(const QUrl& descriptionURL);
 
     void webViewDidFinishLoad() override;
     Policy decidePolicyForNavigation(const QUrl& url, const QString& elementId) override;

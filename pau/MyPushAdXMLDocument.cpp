@@ -1,5 +1,6 @@
 #include "MyPushAdXMLDocument.h"
 
+#include <libxml/hash.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
@@ -12,6 +13,15 @@ std::unique_ptr<MyPushAdXMLDocument> MyPushAdXMLDocument::fromString(const QStri
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!doc)
         return nullptr;
+    // An ad description never needs entities of its own, and reading a
+    // value expands them: a few declared ones can grow to gigabytes.
+    for (xmlDtd* dtd : {doc->intSubset, doc->extSubset}) {
+        if (dtd && ((dtd->entities && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->entities)) > 0) ||
+                    (dtd->pentities && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->pentities)) > 0))) {
+            xmlFreeDoc(doc);
+            return nullptr;
+        }
+    }
     return std::unique_ptr<MyPushAdXMLDocument>(new MyPushAdXMLDocument(doc));
 }
 

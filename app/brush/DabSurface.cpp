@@ -25,11 +25,18 @@ float clamp01(float v)
     return v < 1.0f ? v : 1.0f;
 }
 
+// A colour chosen as 8-bit levels reaches the surface after a round trip
+// through hue, saturation and value in floats, which may leave it a few
+// millionths of a level short (128 comes back as 127.99999). Truncating that
+// would paint one level darker than chosen, so a value this close below a
+// level counts as the level.
+constexpr float kLevelTolerance = 1.0f / 256.0f;
+
 int colorByte(float component)
 {
     // Truncating, as the blend expects; out-of-range and NaN values are held
     // to 0..255 before any integer conversion.
-    const float scaled = component * 255.0f;
+    const float scaled = component * 255.0f + kLevelTolerance;
     if (!(scaled > 0.0f))
         return 0;
     if (scaled >= 255.0f)
@@ -52,6 +59,10 @@ bool clippedSpan(float centre, float reach, int limit, int& first, int& last)
 
 // Rows of at least this many pixels take the constant blend inside hard dabs.
 constexpr int kWideRow = 48;
+
+// Dabs whose box is at most this many pixels wide are blended box row by box
+// row, without working out where each row meets the ellipse.
+constexpr int kNarrowBox = 64;
 
 // floor(v) and ceil(v) held to [lo, hi], for values that may lie far outside
 // the int range or be NaN (which gives lo).
@@ -198,7 +209,16 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     const double outerReach = double(radius) * 1.001 + 0.01;
     const double innerReach = double(radius) * 0.999 - 0.01;
     const double centre = double(x) - 0.5;
+    // Along a row the quadratic's terms depend on dy alone: its discriminant
+    // is outerDisc0 + discPerDy2 × dy² and the roots' midpoint moves by
+    // shiftPerDy × dy.
+    const double bPerDy = 2.0 * c * s * (1.0 - k2);
+    const double discPerDy2 = bPerDy * bPerDy - 4.0 * quadA * (s * s + k2 * c * c);
+    const double outerDisc0 = 4.0 * quadA * outerReach * outerReach;
+    const double innerDisc0 = 4.0 * quadA * innerReach * innerReach;
+    const double shiftPerDy = -bPerDy * halfOverA;
     const bool separate = source.top != target.top;
+    const bool narrow = columns <= size_t(kNarrowBox);
 
     for (int row = y0; row <= y1; ++row) {
         const float dy = cellOffset(row, y);
@@ -206,25 +226,36 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
         if (separate)
             std::memcpy(dst + qsizetype(x0) * 4, source.engineRow(row) + qsizetype(x0) * 4, columns * 4);
 
-        const double quadB = 2.0 * double(dy) * c * s * (1.0 - k2);
-        const double dy2Term = double(dy) * double(dy) * (s * s + k2 * c * c);
-        const double disc = quadB * quadB - 4.0 * quadA * (dy2Term - outerReach * outerReach);
+        shape.rowSin = dy * sn;
+        shape.rowCos = dy * cs;
+        if (narrow) {
+            // Finding the ellipse's span costs more than testing the few
+            // pixels of a small box around it.
+            shape.columnCos = m_columnCos.data();
+            shape.columnSin = m_columnSin.data();
+            DabRowKernel::render(dst + qsizetype(x0) * 4, dst + qsizetype(x0) * 4, int(columns), shape);
+            continue;
+        }
+
+        const double dy2 = double(dy) * double(dy);
+        const double disc = outerDisc0 + discPerDy2 * dy2;
         if (!(disc >= 0.0))
             continue;
-        const double root = std::sqrt(disc);
-        const int first = floorWithin(centre + (-quadB - root) * halfOverA - 1.0, x0, x1 + 1);
-        const int last = ceilWithin(centre + (-quadB + root) * halfOverA + 1.0, x0 - 1, x1);
+        const double middle = centre + shiftPerDy * double(dy);
+        const double halfSpan = std::sqrt(disc) * halfOverA;
+        const int first = floorWithin(middle - halfSpan - 1.0, x0, x1 + 1);
+        const int last = ceilWithin(middle + halfSpan + 1.0, x0 - 1, x1);
         if (first > last)
             continue;
 
         int insideFirst = last + 1, insideLast = last;
         // Only on wide rows does the constant blend save more than it costs.
         if (shape.hard && innerReach > 0.0 && last - first >= kWideRow) {
-            const double innerDisc = quadB * quadB - 4.0 * quadA * (dy2Term - innerReach * innerReach);
+            const double innerDisc = innerDisc0 + discPerDy2 * dy2;
             if (innerDisc >= 0.0) {
-                const double innerRoot = std::sqrt(innerDisc);
-                int lo = ceilWithin(centre + (-quadB - innerRoot) * halfOverA + 1.0, first, last + 1);
-                int hi = floorWithin(centre + (-quadB + innerRoot) * halfOverA - 1.0, first - 1, last);
+                const double innerHalfSpan = std::sqrt(innerDisc) * halfOverA;
+                int lo = ceilWithin(middle - innerHalfSpan + 1.0, first, last + 1);
+                int hi = floorWithin(middle + innerHalfSpan - 1.0, first - 1, last);
                 // The edges go through the vector kernel four pixels at a
                 // time; pixels of the inside taken into them blend the same.
                 lo = first + (lo - first + 3) / 4 * 4;
@@ -236,8 +267,6 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
             }
         }
 
-        shape.rowSin = dy * sn;
-        shape.rowCos = dy * cs;
         auto edge = [&](int from, int to) {
             if (from > to)
                 return;

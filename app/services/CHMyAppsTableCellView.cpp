@@ -13,6 +13,11 @@ CHMyAppsTableCellView::CHMyAppsTableCellView(QWidget* parent)
     , m_lbPrice(new QLabel(this))
 {
     m_ivIcon->setFixedSize(48, 48);
+    // Every text of a row comes from the server: plain, never markup.
+    for (QLabel* label : {m_lbTitle, m_lbContent, m_lbPrice}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setOpenExternalLinks(false);
+    }
     QFont bold = m_lbTitle->font();
     bold.setBold(true);
     m_lbTitle->setFont(bold);

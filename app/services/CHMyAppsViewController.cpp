@@ -4,6 +4,7 @@
 #include "CHMyAppsTableCellView.h"
 #include "CHOpeningURL.h"
 #include "CHServiceAddress.h"
+#include "CHServiceLimits.h"
 #include "CHStringsTable.h"
 #include "DLAsyncImageView.h"
 #include "HoverTableRowView.h"
@@ -20,6 +21,7 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -80,6 +82,13 @@ public:
     {
         if (m_owner)
             m_owner->requestFailed(request);
+    }
+    // The list is gathered by the controller, which bounds it.
+    bool wantsReceivedData() const override { return true; }
+    void requestDidReceiveData(VNHTTPRequest& request, const QByteArray& data) override
+    {
+        if (m_owner)
+            m_owner->requestDidReceiveData(request, data);
     }
     void detach() { m_owner = nullptr; }
 
@@ -145,6 +154,7 @@ void CHMyAppsViewController::cancelDownload()
         m_vnHTTPRequest->clearDelegatesAndCancel();
     m_vnHTTPRequest.reset();
     m_requestDelegate.reset();
+    m_listData.clear();
 }
 
 void CHMyAppsViewController::downloadMyAppsList()
@@ -184,11 +194,37 @@ void CHMyAppsViewController::hideHud()
     platform::exceptionGuard([this] { PHProgressHUD::hideAllHUDsForView(this, true); });
 }
 
+void CHMyAppsViewController::requestDidReceiveData(VNHTTPRequest& request, const QByteArray& data)
+{
+    platform::exceptionGuard([this, &request, &data] {
+        if (m_listData.size() + data.size() <= CHServiceLimits::kMyAppsListBytes) {
+            m_listData.append(data);
+            return;
+        }
+        // No list of ours is that large: the download stops and fails.
+        const std::shared_ptr<VNHTTPRequest> running = m_vnHTTPRequest;
+        cancelDownload();
+        requestFailed(request);
+    });
+}
+
+QString CHMyAppsViewController::listText(const VNHTTPRequest& request) const
+{
+    // As the request would decode it: the charset the server named, else UTF-8.
+    const QByteArray encoding = request.responseEncoding().isEmpty() ? QByteArray("UTF-8") : request.responseEncoding();
+    QStringDecoder decoder(encoding.constData());
+    if (!decoder.isValid() || m_listData.isEmpty())
+        return QString();
+    const QString text = decoder.decode(m_listData);
+    return decoder.hasError() ? QString() : text;
+}
+
 void CHMyAppsViewController::requestFinished(VNHTTPRequest& request)
 {
     platform::exceptionGuard([this, &request] {
         hideHud();
-        const QString text = request.responseString();
+        const QString text = listText(request);
+        m_listData.clear();
         if (text.isEmpty()) {
             requestFailed(request);
             return;
@@ -220,6 +256,10 @@ std::optional<QList<std::shared_ptr<CHAppItem>>> CHMyAppsViewController::itemsFr
     // The entries come in the order of their keys, which the stable sort
     // keeps among equal priorities.
     const QVariantMap entries = root.toMap();
+    // Every entry makes a row and an icon request: a list longer than any
+    // of ours is not read.
+    if (entries.size() > CHServiceLimits::kMyAppsListEntries)
+        return std::nullopt;
     for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
         const QVariantMap entry = dictionaryOf(it.value());
         // An entry without an icon name has no icon, rather than an

@@ -39,6 +39,9 @@ public:
     void downloadMyAppsList();
     void requestFinished(VNHTTPRequest& request);
     void requestFailed(VNHTTPRequest& request);
+    // A piece of the list as it arrives; past what any list holds the
+    // download stops and fails.
+    void requestDidReceiveData(VNHTTPRequest& request, const QByteArray& data);
 
     void showHudWithText(const QString& text);
     void hideHud();
@@ -69,11 +72,13 @@ public:
 
 private:
     class RequestDelegate;
+    QString listText(const VNHTTPRequest& request) const;
     void cancelDownload();
     PHProgressHUD* addHUD();
 
     std::shared_ptr<VNHTTPRequest> m_vnHTTPRequest;
     std::shared_ptr<RequestDelegate> m_requestDelegate;
+    QByteArray m_listData;
     HoverTableView* m_tableView;
     QList<std::shared_ptr<CHAppItem>> m_appsArray;
     platform::Clock* m_clock;

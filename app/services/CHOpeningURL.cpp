@@ -1,6 +1,7 @@
 #include "CHOpeningURL.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/web/WebLinkPolicy.h"
 
 #include <QDesktopServices>
 
@@ -50,7 +51,15 @@ void CHOpeningURL::setURLOpener(URLOpener replacement)
     opener() = replacement ? std::move(replacement) : URLOpener(openWithDesktop);
 }
 
+bool CHOpeningURL::mayOpen(const QUrl& url)
+{
+    // A link leaves the program only for the web or the store: never a
+    // local file, a share or another program's scheme.
+    return platform::WebLinkPolicy::mayOpenOutside(url);
+}
+
 void CHOpeningURL::open(const QUrl& url)
 {
-    opener()(url);
+    if (mayOpen(url))
+        opener()(url);
 }

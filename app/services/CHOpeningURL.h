@@ -25,4 +25,6 @@ public:
     using URLOpener = std::function<void(const QUrl&)>;
     static void setURLOpener(URLOpener opener);
     static void open(const QUrl& url);
+    // Only http, https and the store's scheme are ever opened.
+    static bool mayOpen(const QUrl& url);
 };

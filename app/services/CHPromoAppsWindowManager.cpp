@@ -6,7 +6,11 @@
 
 #include "platform/foundation/ExceptionGuard.h"
 
+#include <QGuiApplication>
 #include <QScreen>
+
+#include <algorithm>
+#include <cmath>
 #include <QWidget>
 
 CHPromoAppsWindowManager* CHPromoAppsWindowManager::sharedCHPromoAppsWindowManager()
@@ -36,18 +40,37 @@ QRectF CHPromoAppsWindowManager::centredFrame(const QSizeF& size, const QRectF& 
     return QRectF(x, y, size.width(), size.height());
 }
 
+QSizeF CHPromoAppsWindowManager::boundingScreenSize(const QScreen* screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QSizeF(kFallbackLimit, kFallbackLimit);
+    return QSizeF(screen->availableGeometry().size().expandedTo(QSize(1, 1)));
+}
+
 void CHPromoAppsWindowManager::showWindowWithPromoAppsInfo(const PromoAppsInfo* info)
 {
     platform::exceptionGuard([this, info] {
-        const QRectF content = info ? info->contentFrame() : QRectF();
+        QRectF content = info ? info->contentFrame() : QRectF();
         if (!(content.width() > 0) || !(content.height() > 0) || !m_controller)
             return;
+        // The size comes from the server: one that is no number is refused,
+        // and one larger than the screen shows no more, so it is cut to the
+        // screen before the window (and the page behind it) takes it.
+        if (!std::isfinite(content.width()) || !std::isfinite(content.height()) || !std::isfinite(content.x()) ||
+            !std::isfinite(content.y()))
+            return;
         QWidget* window = m_controller->window();
+        QScreen* screen = window->screen();
+        const QSizeF limit = boundingScreenSize(screen);
+        content.setSize(content.size().boundedTo(limit));
+        content.moveTo(std::clamp(content.x(), -limit.width(), limit.width()),
+                       std::clamp(content.y(), -limit.height(), limit.height()));
         if (info && !info->title().isEmpty())
             window->setWindowTitle(info->title());
         // The window manager adds the frame around the content.
-        const QSize size(qRound(content.width()), qRound(content.height()));
-        QScreen* screen = window->screen();
+        const QSize size(qMax(1, qRound(content.width())), qMax(1, qRound(content.height())));
         if (info && info->centered() && screen) {
             const QRectF frame = centredFrame(content.size(), screen->availableGeometry());
             window->setGeometry(QRect(QPoint(qRound(frame.x()), qRound(frame.y())), size));

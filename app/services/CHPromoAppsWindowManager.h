@@ -7,6 +7,7 @@
 
 class CHPromoAppsWindowController;
 class PromoAppsInfo;
+class QScreen;
 
 // Owns the one promotion window and sizes, titles, places and shows it.
 // One instance per process.
@@ -26,6 +27,11 @@ public:
     // A frame of the given size centred on a screen's visible frame, its
     // origin rounded to single precision.
     static QRectF centredFrame(const QSizeF& size, const QRectF& visibleFrame);
+    // The largest content a window may have on the screen (the primary one
+    // when none is given): its available area.
+    static QSizeF boundingScreenSize(const QScreen* screen);
+    // Without any screen, a window is at most this many pixels each way.
+    static constexpr int kFallbackLimit = 4096;
 
 private:
     CHPromoAppsWindowManager();

@@ -35,6 +35,8 @@ const QString kUseBackupDataKey = QStringLiteral("kCHSCUDKeyUseBackupData");
 const QString kPushAdVersionKey = QStringLiteral("kCHSCUDKeyPushAdVersion");
 const QString kPushAdCountKey = QStringLiteral("kCHSCUDKeyPushAdAlreadyDisplayedCount");
 const QString kShowPushAdKey = QStringLiteral("serverConfigShowPushAdIfNeeded");
+// How often a push ad that came due under a modal window looks again.
+constexpr int kModalRecheckMs = 200;
 
 std::optional<QString>& runningVersionOverride()
 {
@@ -243,12 +245,18 @@ QString CHServerConfig::textForUserLanguage(const QList<QPair<QString, QString>>
 int CHServerConfig::runConfigAlert(const QString& title, const QString& defaultButton, const QString& text)
 {
     auto alert = std::make_shared<platform::Alert>();
+    // The texts come from the server: shown as they stand, a link in them
+    // is not one.
+    alert->setTextFormat(Qt::PlainText);
     alert->setMessageText(title);
     alert->setInformativeText(text);
     alert->addButton(defaultButton);
     alert->addButton(dadeziString(QStringLiteral("取消")));
     setCurrentShowingAlerView(alert);
-    return alert->runModal();
+    ++m_configAlertDepth;
+    const int result = alert->runModal();
+    --m_configAlertDepth;
+    return result;
 }
 
 void CHServerConfig::serverConfigHandleConfigIfNeeded()
@@ -313,8 +321,59 @@ void CHServerConfig::schedulePushAd(const CHServerConfigInfo& info)
     }
     const qint64 delaySeconds = info.pushAdDelay.isEmpty() ? 1 : leadingInteger(info.pushAdDelay);
     const int delayMs = int(std::clamp<qint64>(delaySeconds, 0, qint64(INT_MAX / 1000)) * 1000);
-    platform::DeferredPerform::shared().perform(this, kShowPushAdKey, [this] { serverConfigShowPushAdIfNeeded(); },
-                                                delayMs);
+    performPushAdWhenNoModal(delayMs, false);
+}
+
+bool CHServerConfig::isModalRunning() const
+{
+    if (m_configAlertDepth > 0)
+        return true;
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    return application && QApplication::activeModalWidget();
+}
+
+void CHServerConfig::performPushAdWhenNoModal(int delayMs, bool waitingForModal)
+{
+    // Each configuration's push ad is a call of its own: a second one
+    // scheduled while the first waits must not replace it.
+    // Calls cancelled from outside are forgotten.
+    for (auto it = m_pushAdCalls.begin(); it != m_pushAdCalls.end();) {
+        if (platform::DeferredPerform::shared().isPending(this, it.key()))
+            ++it;
+        else
+            it = m_pushAdCalls.erase(it);
+    }
+    const QString key = kShowPushAdKey + QString::number(++m_pushAdSerial);
+    m_pushAdCalls.insert(key, waitingForModal);
+    platform::DeferredPerform::shared().perform(this, key, [this, key] {
+        m_pushAdCalls.remove(key);
+        if (isModalRunning()) {
+            // Came due inside a modal loop (the reminder, say): it shows
+            // once that window is gone, not counted and lost meanwhile.
+            performPushAdWhenNoModal(kModalRecheckMs, true);
+            return;
+        }
+        serverConfigShowPushAdIfNeeded();
+    }, delayMs);
+}
+
+bool CHServerConfig::hasPendingPushAd() const
+{
+    for (auto it = m_pushAdCalls.cbegin(); it != m_pushAdCalls.cend(); ++it) {
+        if (platform::DeferredPerform::shared().isPending(this, it.key()))
+            return true;
+    }
+    return false;
+}
+
+int CHServerConfig::pushAdsWaitingForModal() const
+{
+    int waiting = 0;
+    for (auto it = m_pushAdCalls.cbegin(); it != m_pushAdCalls.cend(); ++it) {
+        if (it.value() && platform::DeferredPerform::shared().isPending(this, it.key()))
+            ++waiting;
+    }
+    return waiting;
 }
 
 void CHServerConfig::serverConfigShowPushAdIfNeeded()

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QVariant>
@@ -83,6 +84,12 @@ public:
     void serverConfigShowLoadingHudWithText(const QString& text);
     void serverConfigHideLoadingHud();
 
+    // Push ads scheduled and not yet run (each configuration schedules its
+    // own), and how many of them came due while a modal window was up and
+    // wait for it to close.
+    bool hasPendingPushAd() const;
+    int pushAdsWaitingForModal() const;
+
     // The text of a language dictionary for the user's first language
     // ("AppleLanguages"), else its "default" entry; null when neither.
     static QString textForUserLanguage(const QList<QPair<QString, QString>>& dictionary);
@@ -96,10 +103,18 @@ private:
     ~CHServerConfig() = delete;
     int runConfigAlert(const QString& title, const QString& defaultButton, const QString& text);
     void schedulePushAd(const CHServerConfigInfo& info);
+    // Runs serverConfigShowPushAdIfNeeded after the delay, once no modal
+    // window is up (a delayed call never runs inside another's modal loop).
+    void performPushAdWhenNoModal(int delayMs, bool waitingForModal);
+    bool isModalRunning() const;
 
     CHServerConfigDelegate* m_delegate = nullptr;
     std::shared_ptr<CHServerConfigInfo> m_info;
     int m_alertType = 0;
     std::shared_ptr<platform::Alert> m_alert;
     std::unique_ptr<CHServerConfigFetcher> m_fetcher;
+    int m_configAlertDepth = 0;
+    quint64 m_pushAdSerial = 0;
+    // Scheduled push-ad calls by key: whether the call waits for a modal.
+    QMap<QString, bool> m_pushAdCalls;
 };

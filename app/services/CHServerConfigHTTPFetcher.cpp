@@ -1,5 +1,6 @@
 #include "CHServerConfigFetcher.h"
 
+#include "CHServiceLimits.h"
 #include "VNHTTPRequest.h"
 
 namespace {
@@ -12,19 +13,41 @@ public:
         VNHTTPRequest::setShouldUpdateNetworkActivityIndicator(false);
         auto request = VNHTTPRequest::requestWithURL(url);
         request->setDefaultResponseEncoding("UTF-8");
+        // The body is gathered here, so that one larger than any
+        // configuration stops the download instead of filling memory.
+        struct Body {
+            QByteArray bytes;
+            bool tooLarge = false;
+        };
+        auto body = std::make_shared<Body>();
         // The blocks reach the request weakly: it holds them, and the queue
         // and the network thread keep it alive while it runs.
         std::weak_ptr<VNHTTPRequest> weak = request;
-        request->setCompletionBlock([weak, completion] {
-            Result result;
-            if (auto r = weak.lock()) {
-                const QByteArray data = r->responseData();
-                if (!data.isEmpty())
-                    result.body = data;
+        request->setDataReceivedBlock([weak, body, completion](const QByteArray& data) {
+            if (body->tooLarge)
+                return;
+            if (body->bytes.size() + data.size() <= CHServiceLimits::kConfigBodyBytes) {
+                body->bytes.append(data);
+                return;
             }
+            body->tooLarge = true;
+            body->bytes.clear();
+            if (auto r = weak.lock())
+                r->clearDelegatesAndCancel();
+            // No configuration is that large: it reads as an unreadable one.
+            completion(Result{});
+        });
+        request->setCompletionBlock([body, completion] {
+            if (body->tooLarge)
+                return;
+            Result result;
+            if (!body->bytes.isEmpty())
+                result.body = body->bytes;
             completion(result);
         });
-        request->setFailedBlock([weak, completion] {
+        request->setFailedBlock([weak, body, completion] {
+            if (body->tooLarge)
+                return;
             Result result;
             auto r = weak.lock();
             result.error = r && r->error() ? *r->error()

@@ -1,6 +1,12 @@
 #include "CHServerConfigInfo.h"
 
 #include "DOMXMLDocument.h"
+#include "DOMXMLElement.h"
+
+#include <libxml/hash.h>
+#include <libxml/tree.h>
+
+#include <QHash>
 
 namespace {
 struct ConfigKey {
@@ -32,15 +38,35 @@ const ConfigKey kConfigKeys[] = {
     {"//config/ads/push_ad/promo_height", &Info::pushAdPromoWindowHeight, nullptr},
 };
 
-void setEntry(CHServerConfigInfo::Dictionary& dictionary, const QString& key, const QString& value)
+// A later entry of a language replaces the earlier one in its place; the
+// index keeps that one lookup per entry, however many entries there are.
+void setEntry(CHServerConfigInfo::Dictionary& dictionary, QHash<QString, qsizetype>& index, const QString& key,
+              const QString& value)
 {
-    for (auto& entry : dictionary) {
-        if (entry.first == key) {
-            entry.second = value;
-            return;
-        }
+    const auto found = index.constFind(key);
+    if (found != index.constEnd()) {
+        dictionary[*found].second = value;
+        return;
     }
+    index.insert(key, dictionary.size());
     dictionary.append({key, value});
+}
+
+// A configuration never needs entities of its own: a document that declares
+// any is refused, since reading one value could expand them without bound.
+bool declaresEntities(const DOMXMLDocument& document)
+{
+    const DOMXMLElementPtr root = document.rootElement();
+    xmlNodePtr node = root ? root->XMLNode() : nullptr;
+    xmlDocPtr doc = node ? node->doc : nullptr;
+    if (!doc)
+        return false;
+    for (xmlDtdPtr dtd : {doc->intSubset, doc->extSubset}) {
+        if (dtd && ((dtd->entities && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->entities)) > 0) ||
+                    (dtd->pentities && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->pentities)) > 0)))
+            return true;
+    }
+    return false;
 }
 
 QString dictionaryText(const CHServerConfigInfo::Dictionary& dictionary)
@@ -83,7 +109,7 @@ QString CHServerConfigInfo::description() const
 std::shared_ptr<CHServerConfigInfo> CHServerConfigInfo::fromXMLData(const QByteArray& data)
 {
     const auto document = DOMXMLDocument::initWithData(data, 0);
-    if (!document)
+    if (!document || declaresEntities(*document))
         return nullptr;
     auto info = configInfo();
     for (const ConfigKey& key : kConfigKeys) {
@@ -95,6 +121,7 @@ std::shared_ptr<CHServerConfigInfo> CHServerConfigInfo::fromXMLData(const QByteA
         }
         if (!first)
             continue;
+        QHash<QString, qsizetype> index;
         // Text between the language elements (even when it is more than
         // white space) is not an entry.
         for (const DOMXMLNodePtr& child : first->children()) {
@@ -103,7 +130,7 @@ std::shared_ptr<CHServerConfigInfo> CHServerConfigInfo::fromXMLData(const QByteA
             const QString name = child->name().trimmed();
             const QString text = child->stringValue().trimmed();
             if (!name.isEmpty() && !text.isEmpty())
-                setEntry((*info).*key.dictionary, name, text);
+                setEntry((*info).*key.dictionary, index, name, text);
         }
     }
     return info;

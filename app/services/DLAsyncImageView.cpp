@@ -1,5 +1,6 @@
 #include "DLAsyncImageView.h"
 
+#include "CHServiceLimits.h"
 #include "VNHTTPRequest.h"
 #include "VNHTTPRequestDelegate.h"
 
@@ -97,7 +98,13 @@ void DLAsyncImageView::cancelDownload()
 
 void DLAsyncImageView::connectionDidReceiveData(const QByteArray& data)
 {
-    m_imageDownloadData.append(data);
+    if (m_imageDownloadData.size() + data.size() <= CHServiceLimits::kIconBytes) {
+        m_imageDownloadData.append(data);
+        return;
+    }
+    // Larger than any icon: the download stops and ends as a failure.
+    dropConnection(true);
+    connectionDidFailWithError();
 }
 
 void DLAsyncImageView::connectionDidFinishLoading()

@@ -138,8 +138,8 @@ void PHProgressHUD::setupLabels()
         label->raise();
         return label;
     };
-    m_label = make(m_labelFont, m_labelText);
-    m_detailsLabel = make(m_detailsLabelFont, m_detailsLabelText);
+    m_label = make(labelFont(), labelText());
+    m_detailsLabel = make(detailsLabelFont(), detailsLabelText());
 }
 
 void PHProgressHUD::updateUI(const std::function<void()>& change, bool relayout)
@@ -161,39 +161,89 @@ void PHProgressHUD::setMode(int mode)
     updateUI([this] { updateIndicators(); }, true);
 }
 
+QWidget* PHProgressHUD::customView() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_customView;
+}
+
 void PHProgressHUD::setCustomView(QWidget* view)
 {
-    if (m_customView && m_customView != view && m_customView->parent() == this)
-        m_customView->deleteLater();
-    m_customView = view;
-    if (view) {
-        view->setParent(this);
-        view->hide();
+    QPointer<QWidget> old;
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        old = m_customView;
+        m_customView = view;
     }
-    updateUI([this] { updateIndicators(); }, true);
+    // The views themselves are the main thread's.
+    updateUI([this, old, view = QPointer<QWidget>(view)] {
+        if (old && old != view && old->parent() == this)
+            old->deleteLater();
+        if (view) {
+            view->setParent(this);
+            view->hide();
+        }
+        updateIndicators();
+    }, true);
+}
+
+QString PHProgressHUD::labelText() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_labelText;
 }
 
 void PHProgressHUD::setLabelText(const QString& text)
 {
-    m_labelText = text;
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        m_labelText = text;
+    }
     updateUI([this, text] { m_label->setText(text); }, true);
+}
+
+QFont PHProgressHUD::labelFont() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_labelFont;
 }
 
 void PHProgressHUD::setLabelFont(const QFont& font)
 {
-    m_labelFont = font;
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        m_labelFont = font;
+    }
     updateUI([this, font] { m_label->setFont(font); }, true);
+}
+
+QString PHProgressHUD::detailsLabelText() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_detailsLabelText;
 }
 
 void PHProgressHUD::setDetailsLabelText(const QString& text)
 {
-    m_detailsLabelText = text;
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        m_detailsLabelText = text;
+    }
     updateUI([this, text] { m_detailsLabel->setText(text); }, true);
+}
+
+QFont PHProgressHUD::detailsLabelFont() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_detailsLabelFont;
 }
 
 void PHProgressHUD::setDetailsLabelFont(const QFont& font)
 {
-    m_detailsLabelFont = font;
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        m_detailsLabelFont = font;
+    }
     updateUI([this, font] { m_detailsLabel->setFont(font); }, true);
 }
 
@@ -209,54 +259,97 @@ void PHProgressHUD::setProgress(float progress)
 void PHProgressHUD::setOpacity(float opacity)
 {
     m_opacity = opacity;
-    update();
+    updateUI([this] { update(); }, false);
+}
+
+std::optional<QColor> PHProgressHUD::color() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_color;
 }
 
 void PHProgressHUD::setColor(std::optional<QColor> color)
 {
-    m_color = color;
-    update();
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        m_color = color;
+    }
+    updateUI([this] { update(); }, false);
 }
 
 void PHProgressHUD::setXOffset(float offset)
 {
     m_xOffset = offset;
-    layoutViews();
-    update();
+    updateUI([] {}, true);
 }
 
 void PHProgressHUD::setYOffset(float offset)
 {
     m_yOffset = offset;
-    layoutViews();
-    update();
+    updateUI([] {}, true);
 }
 
 void PHProgressHUD::setMargin(float margin)
 {
     m_margin = margin;
-    layoutViews();
-    update();
+    updateUI([] {}, true);
+}
+
+QSizeF PHProgressHUD::minSize() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_minSize;
 }
 
 void PHProgressHUD::setMinSize(const QSizeF& size)
 {
-    m_minSize = size;
-    layoutViews();
-    update();
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        m_minSize = size;
+    }
+    updateUI([] {}, true);
 }
 
 void PHProgressHUD::setSquare(bool square)
 {
     m_square = square;
-    layoutViews();
-    update();
+    updateUI([] {}, true);
 }
 
 void PHProgressHUD::setDimBackground(bool dim)
 {
     m_dimBackground = dim;
-    update();
+    updateUI([this] { update(); }, false);
+}
+
+QSizeF PHProgressHUD::boxSize() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_size;
+}
+
+std::function<void()> PHProgressHUD::completionBlock() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_completionBlock;
+}
+
+void PHProgressHUD::setCompletionBlock(std::function<void()> block)
+{
+    QMutexLocker lock(&m_propertiesLock);
+    m_completionBlock = std::move(block);
+}
+
+std::optional<double> PHProgressHUD::showStarted() const
+{
+    QMutexLocker lock(&m_propertiesLock);
+    return m_showStarted;
+}
+
+void PHProgressHUD::setShowStarted(std::optional<double> when)
+{
+    QMutexLocker lock(&m_propertiesLock);
+    m_showStarted = when;
 }
 
 void PHProgressHUD::updateIndicators()
@@ -264,7 +357,7 @@ void PHProgressHUD::updateIndicators()
     const auto removeOld = [this] {
         if (!m_indicator)
             return;
-        if (m_indicator == m_customView) {
+        if (m_indicator == customView()) {
             m_indicator->hide(); // still the HUD's, as its custom view
         } else {
             m_indicator->hide();
@@ -272,7 +365,7 @@ void PHProgressHUD::updateIndicators()
         }
         m_indicator = nullptr;
     };
-    switch (m_mode) {
+    switch (m_mode.load()) {
     case Spinner:
         if (!qobject_cast<platform::ProgressSpinner*>(m_indicator.data())) {
             removeOld();
@@ -297,9 +390,9 @@ void PHProgressHUD::updateIndicators()
             static_cast<PHRoundProgressView*>(m_indicator.data())->setAnnular(true);
         break;
     case CustomView:
-        if (m_indicator != m_customView) {
+        if (m_indicator != customView()) {
             removeOld();
-            m_indicator = m_customView;
+            m_indicator = customView();
             if (m_indicator)
                 m_indicator->show();
         }
@@ -330,7 +423,7 @@ void PHProgressHUD::layoutViews()
     totalHeight += float(labelSize.height()) + (labelAndIndicator ? kPadding : 0);
     totalWidth = std::max(totalWidth, float(labelSize.width()));
 
-    QSizeF detailsSize = m_detailsLabelText.isEmpty() ? QSizeF(0, 0) : QSizeF(m_detailsLabel->sizeHint());
+    QSizeF detailsSize = detailsLabelText().isEmpty() ? QSizeF(0, 0) : QSizeF(m_detailsLabel->sizeHint());
     detailsSize.setWidth(std::min<double>(detailsSize.width(), limit));
     const bool detailsAfterOthers =
         detailsSize.height() > 0 && (labelSize.height() > 0 || indicatorSize.height() > 0);
@@ -360,7 +453,9 @@ void PHProgressHUD::layoutViews()
         if (side <= h - 2 * m)
             totalHeight = side;
     }
-    m_size = QSizeF(std::max<double>(m_minSize.width(), totalWidth), std::max<double>(m_minSize.height(), totalHeight));
+    const QSizeF least = minSize();
+    QMutexLocker lock(&m_propertiesLock);
+    m_size = QSizeF(std::max<double>(least.width(), totalWidth), std::max<double>(least.height(), totalHeight));
 }
 
 void PHProgressHUD::show(bool animated)
@@ -393,7 +488,7 @@ void PHProgressHUD::showUsingAnimation(bool animated)
         m_paintScale = 1.5;
     else if (animated && m_animationType == ZoomIn)
         m_paintScale = 0.5;
-    m_showStarted = m_clock->now();
+    setShowStarted(m_clock->now());
     if (animated)
         animateTo(1.0, 1.0, kShowSeconds);
     else
@@ -403,8 +498,9 @@ void PHProgressHUD::showUsingAnimation(bool animated)
 void PHProgressHUD::hide(bool animated)
 {
     m_useAnimation = animated;
-    if (m_minShowTime > 0 && m_showStarted) {
-        const double shownFor = m_clock->now() - *m_showStarted;
+    const std::optional<double> started = showStarted();
+    if (m_minShowTime > 0 && started) {
+        const double shownFor = m_clock->now() - *started;
         if (shownFor < m_minShowTime) {
             if (m_minShowTimer)
                 m_clock->cancel(m_minShowTimer);
@@ -433,7 +529,7 @@ void PHProgressHUD::handleMinShowTimer()
 
 void PHProgressHUD::hideUsingAnimation(bool animated)
 {
-    if (animated && m_showStarted) {
+    if (animated && showStarted()) {
         const double scale = m_animationType == ZoomOut ? 0.5 : m_animationType == ZoomIn ? 1.5 : 1.0;
         animateTo(0.02, scale, kHideSeconds);
         if (m_doneTimer)
@@ -446,7 +542,7 @@ void PHProgressHUD::hideUsingAnimation(bool animated)
         setAlpha(0.0);
         done();
     }
-    m_showStarted.reset();
+    setShowStarted(std::nullopt);
 }
 
 void PHProgressHUD::animateTo(double alpha, double scale, double seconds)
@@ -481,13 +577,16 @@ void PHProgressHUD::done()
 {
     m_isFinished = true;
     setAlpha(0.0);
-    if (m_delegate)
-        m_delegate->hudWasHidden(this);
-    if (m_completionBlock) {
-        auto block = std::move(m_completionBlock);
+    if (PHProgressHUDDelegate* delegate = m_delegate.load())
+        delegate->hudWasHidden(this);
+    std::function<void()> block;
+    {
+        QMutexLocker lock(&m_propertiesLock);
+        block = std::move(m_completionBlock);
         m_completionBlock = nullptr;
-        block();
     }
+    if (block)
+        block();
     if (m_removeFromSuperViewOnHide) {
         if (parentWidget())
             parentWidget()->removeEventFilter(this);
@@ -514,7 +613,7 @@ void PHProgressHUD::showAnimated(bool animated, std::function<void()> work, QThr
                                  std::function<void()> completion)
 {
     m_taskInProgress = true;
-    m_completionBlock = std::move(completion);
+    setCompletionBlock(std::move(completion));
     (pool ? pool : QThreadPool::globalInstance())->start([work = std::move(work), hud = QPointer<PHProgressHUD>(this)] {
         work();
         QMetaObject::invokeMethod(QCoreApplication::instance(), [hud] {
@@ -566,10 +665,12 @@ void PHProgressHUD::paintEvent(QPaintEvent*)
         gradient.setSpread(QGradient::PadSpread);
         painter.fillRect(rect(), gradient);
     }
-    const QColor fill = m_color ? *m_color : QColor::fromRgbF(0, 0, 0, m_opacity);
-    const float x = std::round((float(w) - float(m_size.width())) / 2) + m_xOffset;
-    const float y = std::round((float(h) - float(m_size.height())) / 2) + m_yOffset;
-    const QRectF box(x, y, m_size.width(), m_size.height());
+    const std::optional<QColor> colour = color();
+    const QColor fill = colour ? *colour : QColor::fromRgbF(0, 0, 0, m_opacity);
+    const QSizeF size = boxSize();
+    const float x = std::round((float(w) - float(size.width())) / 2) + m_xOffset;
+    const float y = std::round((float(h) - float(size.height())) / 2) + m_yOffset;
+    const QRectF box(x, y, size.width(), size.height());
     if (m_paintScale != 1.0) {
         painter.translate(box.center());
         painter.scale(m_paintScale, m_paintScale);

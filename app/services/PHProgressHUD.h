@@ -3,10 +3,12 @@
 #include <QColor>
 #include <QFont>
 #include <QList>
+#include <QMutex>
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -58,6 +60,9 @@ public:
     void showAnimated(bool animated, std::function<void()> work, QThreadPool* pool = nullptr,
                       std::function<void()> completion = {});
 
+    // The properties below may be read and set from any thread (a task
+    // reports its progress through them); what they change on screen
+    // follows on the main thread.
     int mode() const { return m_mode; }
     void setMode(int mode);
     int animationType() const { return m_animationType; }
@@ -67,19 +72,20 @@ public:
     void setDelegate(PHProgressHUDDelegate* delegate) { m_delegate = delegate; }
     float opacity() const { return m_opacity; }
     void setOpacity(float opacity);
-    std::optional<QColor> color() const { return m_color; }
+    std::optional<QColor> color() const;
     void setColor(std::optional<QColor> color);
-    QFont labelFont() const { return m_labelFont; }
+    QFont labelFont() const;
     void setLabelFont(const QFont& font);
-    QFont detailsLabelFont() const { return m_detailsLabelFont; }
+    QFont detailsLabelFont() const;
     void setDetailsLabelFont(const QFont& font);
-    QString labelText() const { return m_labelText; }
+    QString labelText() const;
     void setLabelText(const QString& text);
-    QString detailsLabelText() const { return m_detailsLabelText; }
+    QString detailsLabelText() const;
     void setDetailsLabelText(const QString& text);
+    // The indicator view: read it on the main thread.
     QWidget* indicator() const { return m_indicator; }
-    QWidget* customView() const { return m_customView; }
-    // The HUD takes the view over.
+    QWidget* customView() const;
+    // The HUD takes the view over (made on the main thread, like every widget).
     void setCustomView(QWidget* view);
     float xOffset() const { return m_xOffset; }
     void setXOffset(float offset);
@@ -87,7 +93,7 @@ public:
     void setYOffset(float offset);
     float margin() const { return m_margin; }
     void setMargin(float margin);
-    QSizeF minSize() const { return m_minSize; }
+    QSizeF minSize() const;
     void setMinSize(const QSizeF& size);
     bool isSquare() const { return m_square; }
     void setSquare(bool square);
@@ -102,13 +108,13 @@ public:
     bool removeFromSuperViewOnHide() const { return m_removeFromSuperViewOnHide; }
     void setRemoveFromSuperViewOnHide(bool remove) { m_removeFromSuperViewOnHide = remove; }
     // When the HUD was last shown (clock seconds); empty while hidden.
-    std::optional<double> showStarted() const { return m_showStarted; }
+    std::optional<double> showStarted() const;
     float progress() const { return m_progress; }
     void setProgress(float progress);
     // The box size the last layout computed.
-    QSizeF boxSize() const { return m_size; }
-    std::function<void()> completionBlock() const { return m_completionBlock; }
-    void setCompletionBlock(std::function<void()> block) { m_completionBlock = std::move(block); }
+    QSizeF boxSize() const;
+    std::function<void()> completionBlock() const;
+    void setCompletionBlock(std::function<void()> block);
     bool isFinished() const { return m_isFinished; }
     bool hasGraceTimer() const { return m_graceTimer != 0; }
     bool hasMinShowTimer() const { return m_minShowTimer != 0; }
@@ -147,38 +153,43 @@ private:
     void done();
     void animateTo(double alpha, double scale, double seconds);
     void cancelTimers();
+    void setShowStarted(std::optional<double> when);
 
-    int m_mode = Wedge;
-    int m_animationType = Fade;
-    PHProgressHUDDelegate* m_delegate = nullptr;
-    float m_opacity = 0.8f;
+    // Properties that other threads may touch: plain values are atomic,
+    // the others are guarded by m_propertiesLock.
+    mutable QMutex m_propertiesLock;
+    std::atomic<int> m_mode = Wedge;
+    std::atomic<int> m_animationType = Fade;
+    std::atomic<PHProgressHUDDelegate*> m_delegate = nullptr;
+    std::atomic<float> m_opacity = 0.8f;
     std::optional<QColor> m_color;
     QFont m_labelFont;
     QFont m_detailsLabelFont;
     QString m_labelText;
     QString m_detailsLabelText;
-    QPointer<QWidget> m_indicator;
+    QPointer<QWidget> m_indicator; // main thread only
     QPointer<QWidget> m_customView;
-    float m_xOffset = 0;
-    float m_yOffset = 0;
-    float m_margin = 20.0f;
+    std::atomic<float> m_xOffset = 0;
+    std::atomic<float> m_yOffset = 0;
+    std::atomic<float> m_margin = 20.0f;
     QSizeF m_minSize;
-    bool m_square = false;
-    bool m_dimBackground = true;
-    float m_graceTime = 0;
-    float m_minShowTime = 0;
+    std::atomic<bool> m_square = false;
+    std::atomic<bool> m_dimBackground = true;
+    std::atomic<float> m_graceTime = 0;
+    std::atomic<float> m_minShowTime = 0;
+    // The timers belong to the main thread.
     platform::Clock::TimerId m_graceTimer = 0;
     platform::Clock::TimerId m_minShowTimer = 0;
     platform::Clock::TimerId m_hideDelayTimer = 0;
     platform::Clock::TimerId m_doneTimer = 0;
-    bool m_taskInProgress = false;
-    bool m_removeFromSuperViewOnHide = false;
+    std::atomic<bool> m_taskInProgress = false;
+    std::atomic<bool> m_removeFromSuperViewOnHide = false;
     std::optional<double> m_showStarted;
-    float m_progress = 0;
+    std::atomic<float> m_progress = 0;
     QSizeF m_size;
     std::function<void()> m_completionBlock;
     bool m_useAnimation = false;
-    bool m_isFinished = false;
+    std::atomic<bool> m_isFinished = false;
     double m_alpha = 0.0;
     double m_scale = 1.0;
     double m_paintScale = 1.0;

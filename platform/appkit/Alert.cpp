@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.h"
 
 #include <QKeySequence>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +23,15 @@ QMessageBox* makeBox(const Alert& alert, QWidget* window, QList<QAbstractButton*
     box->setWindowTitle(Alert::windowTitle());
     box->setText(alert.messageText());
     box->setInformativeText(alert.informativeText());
+    box->setTextFormat(alert.textFormat());
+    if (alert.textFormat() != Qt::RichText && alert.textFormat() != Qt::AutoText) {
+        // The informative label does not always follow the box's format;
+        // and a plain label must not open links either way.
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            label->setTextFormat(alert.textFormat());
+            label->setOpenExternalLinks(false);
+        }
+    }
     switch (alert.style()) {
     case Alert::Style::Critical: box->setIcon(QMessageBox::Critical); break;
     case Alert::Style::Informational: box->setIcon(QMessageBox::Information); break;

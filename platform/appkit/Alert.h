@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <Qt>
 
 #include <functional>
 
@@ -22,6 +23,11 @@ public:
     QString messageText() const { return m_message; }
     void setInformativeText(const QString& text) { m_informative = text; }
     QString informativeText() const { return m_informative; }
+    // How the message and informative texts are read: automatic (rich text
+    // when it looks like markup) unless set. Text that comes from outside
+    // the program must be shown plain, so a link in it stays inert.
+    void setTextFormat(Qt::TextFormat format) { m_textFormat = format; }
+    Qt::TextFormat textFormat() const { return m_textFormat; }
     void setStyle(Style style) { m_style = style; }
     Style style() const { return m_style; }
     void addButton(const QString& title) { m_buttons << title; }
@@ -49,6 +55,7 @@ private:
     QString m_message;
     QString m_informative;
     Style m_style = Style::Warning;
+    Qt::TextFormat m_textFormat = Qt::AutoText;
     QStringList m_buttons;
 };
 

@@ -1,5 +1,7 @@
 #include "CloudDatabase.h"
 
+#include "platform/foundation/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,12 +23,14 @@ CloudError unreadable(const QString& file, const QString& why)
 
 std::optional<CloudRecord> readRecord(const QFileInfo& info, std::optional<CloudError>* error)
 {
-    QFile file(info.filePath());
-    if (info.size() > kMaxRecordFileBytes || !file.open(QIODevice::ReadOnly)) {
+    // A record is a regular file of ours: anything else named *.json (a
+    // FIFO, a device) is refused without being waited on.
+    const std::optional<QByteArray> bytes = RegularFile::readAll(info.filePath(), kMaxRecordFileBytes);
+    if (!bytes) {
         *error = unreadable(info.fileName(), QStringLiteral("cannot open it"));
         return std::nullopt;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     const QJsonObject object = document.object();
     if (!document.isObject() || !object.value(QStringLiteral("recordType")).isString() ||
         !object.value(QStringLiteral("fields")).isObject()) {

@@ -12,9 +12,18 @@ UserDefaults& UserDefaults::standard()
     return defaults;
 }
 
+namespace {
+
+std::unique_ptr<QSettings> userSettings()
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QStringLiteral("Velumo"), QStringLiteral("Velumo"));
+}
+
+} // namespace
+
 UserDefaults::UserDefaults()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Velumo"), QStringLiteral("Velumo")))
+    : m_settings(userSettings())
 {
 }
 
@@ -111,6 +120,15 @@ void UserDefaults::synchronize()
 QString UserDefaults::fileName() const
 {
     return m_settings->fileName();
+}
+
+void UserDefaults::useSettingsFile(const QString& path)
+{
+    m_settings->sync();
+    if (path.isEmpty())
+        m_settings = userSettings();
+    else
+        m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
 } // namespace platform

@@ -41,6 +41,14 @@ public:
     // Path of the settings file (for tests and diagnostics).
     QString fileName() const;
 
+    // Keeps the stored values in the ini file at path from now on (a missing
+    // file starts empty); an empty path goes back to the user's own file.
+    // Tests give every case a file of its own, so no value outlives its test.
+    void useSettingsFile(const QString& path);
+    // Replaces the whole registered domain, so a test can put back the
+    // defaults it found.
+    void setRegisteredDefaults(const QVariantMap& defaults) { m_registered = defaults; }
+
     ~UserDefaults();
 
 private:

@@ -4,7 +4,17 @@
 #include "MyPushAdPopupWindow.h"
 #include "StderrCapture.h"
 
+#include "MyPushAdUtil.h"
+
+#include "platform/foundation/Bundle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QScreen>
+
+#include <limits>
 #include <QWidget>
 
 namespace {
@@ -234,4 +244,56 @@ TEST_F(Operator, NegativeDelayOrAGoneHostShowsNothing)
     clock.advance(3);
     EXPECT_EQ(postedCount(MyPushAdOperator::willShowNotificationName()), 0);
     EXPECT_EQ(banner->hostView(), nullptr);
+}
+
+TEST_F(Operator, AdSizesBeyondTheScreenAreCutToIt)
+{
+    QFile fixture(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("data/ad-huge-size.xml")));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QString description = QString::fromUtf8(fixture.readAll()).replace(QStringLiteral("@APPID@"), platform::Bundle::identifier());
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    ASSERT_LT(screen.width(), 100000);
+    for (const char* embed : {"0", "3"}) {
+        SCOPED_TRACE(embed);
+        clearCount();
+        auto info = MyPushAdUtil::parseXMLWithString(QString(description).replace(QStringLiteral("@EMBED@"), QString::fromLatin1(embed)));
+        ASSERT_NE(info, nullptr);
+        ASSERT_EQ(info->width, 100000);
+        auto op = MyPushAdOperator::createInstanceWithHostView(host.get());
+        op->processShowAdIfNeededWithPushAdInfo(info);
+        ASSERT_NE(op->pushAdViewController(), nullptr);
+        clock.advance(0);
+        const QSize shown = op->pushAdViewController()->view()->size();
+        EXPECT_GT(shown.width(), 0);
+        EXPECT_LE(shown.width(), screen.width());
+        EXPECT_LE(shown.height(), screen.height());
+        if (MyPushAdPopupWindow* window = op->popupAdWindow()) {
+            EXPECT_LE(window->width(), screen.width());
+            EXPECT_LE(window->height(), screen.height());
+            window->close();
+        }
+        MyPushAdOperator::discardSharedPopupAdWindow();
+    }
+}
+
+TEST(AdSize, IsKeptWithinTheScreen)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const QSize limit = screen->availableGeometry().size();
+    const struct {
+        qint64 width, height;
+        QSize expected;
+    } cases[] = {
+        {320, 200, QSize(320, 200)},
+        {100000, 100000, limit},
+        {std::numeric_limits<qint64>::max(), 50, QSize(limit.width(), 50)},
+        {0, 50, QSize()},
+        {-5, 50, QSize()},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.width);
+        EXPECT_EQ(MyPushAdOperator::boundedAdSize(row.width, row.height, screen), row.expected);
+        EXPECT_EQ(MyPushAdOperator::boundedAdSize(row.width, row.height, nullptr), row.expected);
+    }
 }

@@ -3,6 +3,7 @@
 #include "LocalServers.h"
 #include "MyPushAdCloudManager.h"
 #include "MyPushAdDownloadDelegate.h"
+#include "MyPushAdURLReader.h"
 #include "MyPushAdWebServerManager.h"
 #include "StderrCapture.h"
 
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 struct Outcome {
@@ -220,5 +223,48 @@ TEST_F(CloudSource, NoContainerMeansNoQueryAndNoAnswer)
         // Nothing was asked, so nothing can come: the manager is never told.
         QCoreApplication::processEvents();
         EXPECT_EQ(recorder.outcome.deliveries, 0);
+    }
+}
+
+namespace {
+// Special files in a folder of the test's own: a FIFO nobody writes to and
+// a link to a device that never ends.
+struct SpecialFiles {
+    explicit SpecialFiles(const QString& folder)
+        : fifo(folder + QStringLiteral("/fifo.xml"))
+        , endless(folder + QStringLiteral("/endless.xml"))
+        , large(folder + QStringLiteral("/large.xml"))
+    {
+        made = ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link(QStringLiteral("/dev/zero"), endless);
+        QFile file(large);
+        if (file.open(QIODevice::WriteOnly))
+            made = made && file.resize(MyPushAdURLReader::kMaxBytes + 1);
+    }
+    QString fifo, endless, large;
+    bool made = false;
+};
+} // namespace
+
+TEST_F(WebSource, LocalSpecialOrOversizedFilesAreRefusedWithoutBlocking)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    SpecialFiles files(folder.path());
+    ASSERT_TRUE(files.made);
+    for (const QString& path : {files.fifo, files.endless, files.large}) {
+        SCOPED_TRACE(path.toStdString());
+        auto source = MyPushAdWebServerManager::createInstanceWithFileURLString(QUrl::fromLocalFile(path).toString());
+        expectError(fetch(*source), QStringLiteral("Custom Error: MyWebServer download file failed"), 1);
+    }
+}
+
+TEST_F(CloudSource, AssetsThatAreNoRegularFileOrTooLargeAreCode2WithoutBlocking)
+{
+    SpecialFiles files(database);
+    ASSERT_TRUE(files.made);
+    for (const QString& name : {QStringLiteral("fifo.xml"), QStringLiteral("endless.xml"), QStringLiteral("large.xml")}) {
+        SCOPED_TRACE(name.toStdString());
+        record(QStringLiteral("only"), QStringLiteral(R"({"filename": "commonad", "filecontents": {"asset": "%1"}})").arg(name));
+        expectError(fetchFrom(QStringLiteral("iCloud.test.ads")), QStringLiteral("Custom Error: handle record error."), 2);
     }
 }

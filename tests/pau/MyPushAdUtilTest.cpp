@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -228,4 +229,24 @@ TEST(MyPushAdUtil, IntegerValueReadsTheLeadingNumber)
     };
     for (const auto& [text, value] : rows)
         EXPECT_EQ(MyPushAdUtil::integerValue(text), value) << text.toStdString();
+}
+
+TEST_F(AppsFolder, DescriptionsThatDeclareEntitiesAreRefused)
+{
+    QFile fixture(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("data/ad-entities.xml")));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QString small = QString::fromUtf8(fixture.readAll()).replace(QStringLiteral("@APPID@"), platform::Bundle::identifier());
+    // The same entity made to expand to gigabytes when the title is read:
+    // 50,000 characters used 50,000 times.
+    QString huge = small;
+    huge.replace(QStringLiteral("<!ENTITY word \"grow\">"), QStringLiteral("<!ENTITY word \"%1\">").arg(QString(50000, QLatin1Char('x'))));
+    huge.replace(QStringLiteral("&word;&word;&word;&word;"), QStringLiteral("&word;").repeated(50000));
+    for (const QString& text : {small, huge}) {
+        StderrCapture log;
+        EXPECT_EQ(MyPushAdUtil::parseXMLWithString(text), nullptr);
+        EXPECT_EQ(log.count(QStringLiteral("PAU <=> ***Error***: fatal error found, go to pre-defined condition.")), 1);
+    }
+    // Without the declaration the description reads.
+    AdDescription plain;
+    EXPECT_NE(MyPushAdUtil::parseXMLWithString(plain.text()), nullptr);
 }

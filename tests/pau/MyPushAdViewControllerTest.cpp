@@ -3,6 +3,8 @@
 #include "MyPushAdBoxView.h"
 #include "StderrCapture.h"
 
+#include "platform/web/WebLinkPolicy.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -63,13 +65,15 @@ TEST_F(ViewController, CloseClickReachesTheDelegateOnlyForTheCloseElement)
     EXPECT_EQ(recorder.clicked, std::vector<MyPushAdViewController*>{controller.get()});
 }
 
-TEST_F(ViewController, LoadingKeepsWhatIsNotGivenAndResolvesAgainstTheLibrary)
+TEST_F(ViewController, LoadingKeepsWhatIsNotGivenAndResolvesAgainstTheAdsServer)
 {
     auto controller = MyPushAdViewController::createInstanceWithPushAdMode(MyPushAdViewController::PopupMode);
     auto* web = static_cast<FakeWebView*>(controller->legacyWebView());
     EXPECT_FALSE(web->transparent);
     auto banner = MyPushAdViewController::createInstanceWithPushAdMode(MyPushAdViewController::BannerMode);
-    EXPECT_TRUE(static_cast<FakeWebView*>(banner->legacyWebView())->transparent);
+    // A banner keeps its page's background too: transparent, it shows as
+    // an empty box on an X display.
+    EXPECT_FALSE(static_cast<FakeWebView*>(banner->legacyWebView())->transparent);
     controller->loadDataWithTitle(QStringLiteral("First"), QStringLiteral("<p>one</p>"));
     controller->loadDataWithTitle(QStringLiteral("Second"), QString());
     EXPECT_EQ(controller->title(), QStringLiteral("Second"));
@@ -77,10 +81,60 @@ TEST_F(ViewController, LoadingKeepsWhatIsNotGivenAndResolvesAgainstTheLibrary)
     controller->loadDataWithTitle(QString(), QStringLiteral("<p>two</p>"));
     EXPECT_EQ(controller->title(), QStringLiteral("Second"));
     EXPECT_EQ(web->loadedHTML, QStringLiteral("<p>two</p>"));
-    ASSERT_TRUE(web->loadedURL.isLocalFile());
-    EXPECT_TRUE(QFileInfo(web->loadedURL.toLocalFile()).fileName().startsWith(QStringLiteral("libVTRPAU")));
+    // The page's base is never a local file: the description's own web
+    // address when it came from one, else none at all.
+    const struct {
+        const char* description;
+        const char* base;
+    } bases[] = {
+        {"http://127.0.0.1:8080/ads/commonad.xml?v=2", "http://127.0.0.1:8080/ads/commonad.xml"},
+        {"https://ads.velumo.invalid/mac/ads/commonad.xml", "https://ads.velumo.invalid/mac/ads/commonad.xml"},
+        {"file:///usr/share/ads/commonad.xml", ""},
+        {"", ""},
+    };
+    for (const auto& row : bases) {
+        SCOPED_TRACE(row.description);
+        MyPushAdViewController::setPageBaseURL(QUrl(QString::fromLatin1(row.description)));
+        controller->loadDataWithTitle(QString(), QStringLiteral("<p>three</p>"));
+        EXPECT_EQ(web->loadedURL, QUrl(QString::fromLatin1(row.base)));
+        EXPECT_FALSE(web->loadedURL.isLocalFile());
+    }
+    MyPushAdViewController::setPageBaseURL(QUrl());
 
     controller->view()->move(5, 7);
     controller->changeViewSize(QSize(80, 30));
     EXPECT_EQ(controller->view()->geometry(), QRect(5, 7, 80, 30));
+}
+
+TEST(PageLinks, LeaveOnlyForTheWebOrTheStore)
+{
+    const struct {
+        const char* url;
+        bool fromLink;
+        bool navigable;
+    } cases[] = {
+        {"http://127.0.0.1/a", true, true},
+        {"HTTPS://127.0.0.1/a", true, true},
+        {"macappstore://store.velumo.invalid/app", true, true},
+        {"file:///etc/hostname", true, false},
+        {"file:///etc/hostname", false, false},
+        {"mailto:someone@velumo.invalid", true, false},
+        {"smb://127.0.0.1/share", true, false},
+        {"javascript:alert(1)", true, false},
+        {"data:text/html,<p>page</p>", false, true}, // the engine's own load of a page
+        {"data:text/html,<p>page</p>", true, false},
+        {"about:blank", false, true},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.url);
+        EXPECT_EQ(platform::WebLinkPolicy::isNavigable(QUrl(QString::fromLatin1(row.url)), row.fromLink), row.navigable);
+    }
+}
+
+TEST_F(ViewController, OnlyWebAndStoreAddressesAreOpenedOutside)
+{
+    for (const char* url : {"macappstore://store.velumo.invalid/app?ls=1", "https://127.0.0.1/a", "file:///etc/hostname",
+                            "smb://127.0.0.1/share", "mailto:someone@velumo.invalid"})
+        MyPushAdURLOpener::openURL(QUrl(QString::fromLatin1(url)));
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("macappstore://store.velumo.invalid/app?ls=1"), QStringLiteral("https://127.0.0.1/a")}));
 }

@@ -3,9 +3,11 @@
 // address from the first argument. It writes "willshow.txt" when the ad is
 // about to show; once "quit.txt" appears in its working folder it closes
 // the ad's pop-up window, writes "closed.txt" when the library announces
-// the closing, and quits.
+// the closing, and quits. Links the library would open outside are only
+// written down, one a line, in "opened.txt".
 #include "MyPushAdManager.h"
 #include "MyPushAdOperator.h"
+#include "MyPushAdURLOpener.h"
 
 #include "platform/foundation/NotificationCenter.h"
 
@@ -37,6 +39,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc < 2)
         return 2;
+
+    MyPushAdURLOpener::setOpener([](const QUrl& url) {
+        QFile file(QStringLiteral("opened.txt"));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+            file.write(url.toString().toUtf8() + '\n');
+    });
 
     auto* host = new QWidget;
     host->setWindowTitle(QStringLiteral("PAU host"));

@@ -1,7 +1,10 @@
 // Entry point of the unit-test binaries: a widget application on the
 // offscreen platform, with private settings and data folders so no test
-// reads or writes the user's settings or saved credentials.
+// reads or writes the user's settings or saved credentials, and every test
+// starting from the state a fresh process would give it.
 #include "TestMain.h"
+
+#include "FreshTestState.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,5 +25,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // Owned by gtest's listener list from here on.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshTestState);
     return RUN_ALL_TESTS();
 }

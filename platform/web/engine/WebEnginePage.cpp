@@ -1,7 +1,10 @@
 #include "WebEnginePage.h"
 
+#include "platform/web/WebLinkPolicy.h"
+
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 
 namespace platform {
 
@@ -26,6 +29,11 @@ QString WebEnginePage::clickMarker()
 WebEnginePage::WebEnginePage(QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent)
 {
+    // Pages come from servers: none may reach the user's files, whatever
+    // base they were given.
+    settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings()->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
     QWebEngineScript script;
     script.setName(QStringLiteral("velumo-click-reporter"));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -37,9 +45,18 @@ WebEnginePage::WebEnginePage(QWebEngineProfile* profile, QObject* parent)
 
 bool WebEnginePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
-    const QString elementId = type == NavigationTypeLinkClicked ? m_clickedElementId : QString();
-    m_clickedElementId.clear();
-    if (!isMainFrame || !m_decider)
+    const bool fromLink = type == NavigationTypeLinkClicked;
+    // The click reporter runs in the main frame only: a frame's link has
+    // no element id of ours.
+    const QString elementId = fromLink && isMainFrame ? m_clickedElementId : QString();
+    if (isMainFrame)
+        m_clickedElementId.clear();
+    // file:, mailto:, smb: and the like are refused here, in every frame.
+    if (!WebLinkPolicy::isNavigable(url, fromLink))
+        return false;
+    // A frame's navigation is judged like the page's, so a store link in a
+    // frame opens the store instead of loading inside the frame.
+    if (!m_decider)
         return true;
     return m_decider(url, elementId);
 }

@@ -7,8 +7,10 @@
 
 namespace platform {
 
-// A page that asks before every main-frame navigation and learns which
-// element a click came from through a script it adds to every document.
+// A page that asks before every navigation, in the main frame or in any
+// frame of it, and learns which element a click came from through a script
+// it adds to every document. A link leaves for nothing but the web (http,
+// https) and the store; no page of ours reads local files.
 class WebEnginePage : public QWebEnginePage {
     Q_OBJECT
 public:
@@ -19,6 +21,7 @@ public:
 
     // The marker the script writes to the console before a click's id.
     static QString clickMarker();
+
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

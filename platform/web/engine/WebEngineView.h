@@ -31,6 +31,10 @@ public:
     void setTransparent(bool transparent) override;
     void hideElementById(const QString& elementId) override;
 
+    // The page goes now (the application is ending); the view stays, empty.
+    void releasePage();
+    static void releaseAllPages();
+
 private:
     static QWebEngineProfile* profile();
     void started();
@@ -38,7 +42,7 @@ private:
     void timedOut();
 
     QPointer<QWebEngineView> m_view;
-    WebEnginePage* m_page = nullptr;
+    QPointer<WebEnginePage> m_page;
     WebViewDelegate* m_delegate = nullptr;
     QTimer* m_timeout = nullptr;
     double m_timeoutSeconds = 0;

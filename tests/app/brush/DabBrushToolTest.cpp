@@ -243,3 +243,26 @@ TEST(DabBrushTool, ReleaseClearsTheBufferImage)
     EXPECT_EQ(t.store->bufferImage().pixelColor(5, 5).alpha(), 0);
     EXPECT_EQ(t.store->bufferImage().pixelColor(100, 70).alpha(), 0);
 }
+
+TEST(DabBrushTool, SizeBoxGivesTheStrokeWidthOfTheRadiusTable)
+{
+    // The toolbox width picks one of five radii (e raised to the table's
+    // value), or a radius of one pixel for the widths the table leaves out;
+    // widths beyond 9 stay at the largest. The painted band across a hard
+    // stroke is then about twice that radius, whatever the Size box says.
+    const struct {
+        int size;
+        double radius;
+    } cases[] = {{1, std::exp(0.8)}, {2, std::exp(1.1)}, {3, std::exp(1.5)}, {4, 1.0}, {5, std::exp(2.0)},
+                 {6, 1.0},          {8, 1.0},           {9, std::exp(3.0)}, {20, std::exp(3.0)}, {99, std::exp(3.0)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        ToolOnCanvas t; // hard edge, opaque black
+        t.controller.setLineWidth(c.size);
+        t.stroke(QPointF(10, 40), QPointF(110, 40));
+        int painted = 0;
+        for (int y = 0; y < t.image().height(); ++y)
+            painted += t.image().pixelColor(60, y).lightness() < 128 ? 1 : 0;
+        EXPECT_NEAR(painted, 2.0 * c.radius, 2.0);
+    }
+}

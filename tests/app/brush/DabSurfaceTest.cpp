@@ -1,4 +1,5 @@
 // Rendering dabs into canvas bitmaps and sampling their colour.
+#include "BrushColorConversion.h"
 #include "BrushTestSupport.h"
 #include "DabBlend.h"
 #include "DabBrushResource.h"
@@ -93,6 +94,33 @@ TEST(DabSurface, EllipseCoversHalfTheRadiusAcross)
     turned.surface->render_dab(20.0f, 20.0f, 10.0f, 0, 1, 0, 1, 1, 1, 2.0f, 90.0f);
     EXPECT_EQ(turned.engineAt(20, 29)[3], 255);
     EXPECT_EQ(turned.engineAt(25, 20)[3], 0);
+}
+
+TEST(DabSurface, AFullyCoveredPixelTakesTheChosenLevelsExactly)
+{
+    // The colour reaches the surface as the brush holds it: 8-bit levels as
+    // floats, turned into hue, saturation and value and back. A hard opaque
+    // dab must then leave exactly the chosen bytes, over dark and light alike.
+    struct Case { const char* what; QColor fill; };
+    const Case backgrounds[] = {{"over black", Qt::black}, {"over white", Qt::white}};
+    for (const Case& background : backgrounds) {
+        SCOPED_TRACE(background.what);
+        for (int level = 0; level < 256; ++level) {
+            const std::array<int, 3> chosen {level, 255 - level, (level * 37 + 128) % 256};
+            float r, g, b, a;
+            QColor(chosen[0], chosen[1], chosen[2]).getRgbF(&r, &g, &b, &a);
+            rgb_to_hsv(r, g, b);
+            hsv_to_rgb(r, g, b);
+            TestCanvas canvas(8, 8, background.fill);
+            ASSERT_TRUE(canvas.surface->render_dab(4.0f, 4.0f, 2.0f, r, g, b, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f));
+            ASSERT_EQ(canvas.engineAt(4, 4), (Px {chosen[0], chosen[1], chosen[2], 255}))
+                << "chosen " << chosen[0] << "," << chosen[1] << "," << chosen[2];
+        }
+    }
+    // Spring, as the crayon list names it.
+    TestCanvas spring(8, 8, Qt::black);
+    spring.surface->render_dab(4.0f, 4.0f, 2.0f, 0.0f, 1.0f, float(32896.0 / 65535.0), 1.0f, 1.0f, 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ(spring.engineAt(4, 4), (Px {0, 255, 128, 255}));
 }
 
 TEST(DabSurface, InvisibleDabsDrawNothingButGrowTheDirtyRect)
@@ -439,4 +467,75 @@ TEST(DabBlend, FixedPointRoutines)
     EXPECT_EQ(w, float(one));
     EXPECT_EQ(r, float(one / 4));
     EXPECT_EQ(a, float(one / 2));
+}
+
+TEST(DabSurface, EveryRowKernelPathMatchesThePlainLoop)
+{
+    // Rows of every length from 1 to 40 (whole vector groups and every
+    // remainder), soft and hard, full and partial target alpha, the same
+    // buffer or a separate one: each path against the plain loop, byte for
+    // byte, and the bytes beyond the row untouched.
+    using DabRowKernel::Path;
+    QRandomGenerator rng(913);
+    auto uniform = [&](float lo, float hi) { return lo + float(rng.generateDouble()) * (hi - lo); };
+    for (int n = 1; n <= 40; ++n) {
+        for (int variant = 0; variant < 8; ++variant) {
+            const bool hard = variant & 1, fullTarget = variant & 2, separateTarget = variant & 4;
+            const int padded = n + 8;
+            std::vector<unsigned char> source(size_t(padded) * 4);
+            for (size_t i = 0; i < source.size(); i += 4) {
+                const int alpha = int(rng.bounded(256));
+                source[i + 3] = uchar(alpha);
+                for (int k = 0; k < 3; ++k)
+                    source[i + size_t(k)] = uchar(rng.bounded(alpha + 1));
+            }
+            const float radius = uniform(1.0f, float(n));
+            const float angle = uniform(0.0f, 6.3f);
+            const float x = uniform(-2.0f, float(n) + 2.0f);
+            std::vector<float> cosTerms(static_cast<size_t>(padded)), sinTerms(static_cast<size_t>(padded));
+            for (int i = 0; i < padded; ++i) {
+                const float dx = float(i) + 0.5f - x;
+                cosTerms[size_t(i)] = dx * std::cos(angle);
+                sinTerms[size_t(i)] = dx * std::sin(angle);
+            }
+            const float dy = uniform(-radius, radius);
+            DabRowShape shape;
+            shape.columnCos = cosTerms.data();
+            shape.columnSin = sinTerms.data();
+            shape.rowSin = dy * std::sin(angle);
+            shape.rowCos = dy * std::cos(angle);
+            shape.ratio = uniform(1.0f, 3.0f);
+            shape.inverseRadius2 = 1.0f / (radius * radius);
+            shape.opacity = uniform(0.05f, 1.0f);
+            shape.eraserTargetAlpha = fullTarget ? 1.0f : uniform(0.0f, 1.0f);
+            shape.hard = hard;
+            shape.hardness = hard ? 1.0f : uniform(0.01f, 0.99f);
+            shape.hardnessFactor = hard ? 0.0f : shape.hardness / (1.0f - shape.hardness);
+            shape.hardAlpha = int(shape.opacity * 255.0f);
+            shape.hardErase = int(float(shape.hardAlpha) * shape.eraserTargetAlpha);
+            for (int k = 0; k < 3; ++k)
+                shape.color[k] = uint16_t(rng.bounded(256));
+
+            std::vector<unsigned char> expected = source;
+            DabRowKernel::render(Path::Scalar, expected.data(), expected.data(), n, shape);
+            std::vector<unsigned char> expectedInside = source;
+            DabRowShape everywhere = shape;
+            everywhere.hard = true;
+            DabRowKernel::renderInside(Path::Scalar, expectedInside.data(), n, everywhere);
+
+            for (Path path : {Path::Sse2, Path::Avx2, Path::Avx512}) {
+                if (!DabRowKernel::available(path))
+                    continue;
+                SCOPED_TRACE(testing::Message() << "path " << int(path) << " n " << n << " variant " << variant);
+                std::vector<unsigned char> out = separateTarget ? std::vector<unsigned char>(source.size(), 7) : source;
+                DabRowKernel::render(path, source.data(), out.data(), n, shape);
+                ASSERT_TRUE(std::equal(out.begin(), out.begin() + 4 * n, expected.begin()));
+                for (size_t i = size_t(4 * n); i < out.size(); ++i)
+                    ASSERT_EQ(out[i], separateTarget ? 7 : source[i]) << "beyond the row, byte " << i;
+                std::vector<unsigned char> inside = source;
+                DabRowKernel::renderInside(path, inside.data(), n, everywhere);
+                ASSERT_EQ(inside, expectedInside);
+            }
+        }
+    }
 }

@@ -113,3 +113,36 @@ TEST(ShippedBrushSet, EveryBrushLoadsAndPaintsAStrokeAlongThePath)
         }
     }
 }
+
+TEST(ShippedBrushSet, TheHardRoundBrushPaintsTheChosenColourWhereItCoversFully)
+{
+    const QString path = platform::Bundle::resourceDirectory() + QLatin1Char('/') + KZDabBrushListView::kBrushFolder
+        + QStringLiteral("/paint/hard_round.myb");
+    // Spring and a few more crayons; the middle of a stroke painted twice
+    // over white holds exactly the chosen colour.
+    const QColor colours[] = {QColor(0, 255, 128), QColor(128, 0, 255), QColor(255, 128, 0), QColor(0, 64, 128),
+                              QColor(102, 204, 255)};
+    for (const QColor& chosen : colours) {
+        SCOPED_TRACE(qPrintable(chosen.name()));
+        KZToolboxController controller;
+        controller.setLineWidth(5);
+        controller.updateInfo();
+        DabBrushTool tool(&controller);
+        ASSERT_TRUE(tool.loadBrushWithFilePath(path));
+        controller.setForegroundColor(chosen);
+        auto store = SWImageDataSource::create(QSizeF(120, 60), Qt::white);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int i = 0; i <= 20; ++i) {
+                const QPointF p(10 + i * 5, 30);
+                const int phase = i == 0 ? 0 : (i == 20 ? 2 : 1);
+                QMouseEvent event(phase == 1 ? QEvent::MouseMove : QEvent::MouseButtonPress, p, p, p, Qt::LeftButton,
+                                  Qt::LeftButton, Qt::NoModifier);
+                event.setTimestamp(ulong(1000 * (pass + 1) + 10 * i));
+                tool.performDrawAtPoint(p, store.get(), phase, &event);
+            }
+        }
+        const QImage& after = store->mainImage();
+        for (int x = 40; x <= 80; x += 10)
+            EXPECT_EQ(after.pixelColor(x, 30).name(QColor::HexArgb).toStdString(), chosen.name(QColor::HexArgb).toStdString()) << "at " << x;
+    }
+}

@@ -104,6 +104,14 @@ protected:
             xml += QStringLiteral("<key>down_url</key><string>%1</string>").arg(link);
         return xml + QStringLiteral("</dict>");
     }
+    // A readable list with more entries than any list of ours holds.
+    static QByteArray manyEntries()
+    {
+        QStringList entries;
+        for (int i = 0; i < 5000; ++i)
+            entries << entry(QStringLiteral("app%1").arg(i), QStringLiteral("App %1").arg(i), i % 7);
+        return listOf(entries);
+    }
     static QByteArray listOf(const QStringList& entries)
     {
         return (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>root</key><dict>") +
@@ -185,6 +193,7 @@ TEST_F(MyAppsList, ListsOfTheWrongShapeShowNoRowsOrKeepTheRowsShown)
         {"no root", "{ apps = { a = { title = { other = X; }; }; }; }"},
         {"no property list at all", "<html><body>Not here</body></html>"},
         {"truncated", "{ root = { a = { title = "},
+        {"more entries than any list of ours", manyEntries()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -279,6 +288,14 @@ TEST_F(MyAppsList, FailedFetchShowsTheFailureTextAndImageForOneAndAHalfSeconds)
          [] {
              pointAt(QStringLiteral("http://127.0.0.1:%1").arg(LocalServers::shared().nginxPort()));
              serveFile(QStringLiteral("myapps.plist"), QByteArray());
+         }},
+        {"answer larger than any list",
+         [] {
+             // A readable list, padded past any honest size.
+             pointAt(QStringLiteral("http://127.0.0.1:%1").arg(LocalServers::shared().nginxPort()));
+             QByteArray padded = listOf({entry(QStringLiteral("a"), QStringLiteral("One"), 1)});
+             padded.insert(padded.indexOf("<plist"), "<!--" + QByteArray(8 << 20, 'x') + "-->\n");
+             serveFile(QStringLiteral("myapps.plist"), padded);
          }},
     };
     for (const auto& c : cases) {
@@ -388,4 +405,20 @@ TEST(MyAppsManager, EveryShowingBuildsAFreshPopoverAndASecondManagerIsRefused)
     }
     EXPECT_FALSE(second);
     platform::UserDefaults::standard().removeValue(CHServiceAddress::settingKey());
+}
+
+TEST_F(MyAppsList, RowTextsFromTheServerShowAsPlainText)
+{
+    const QString markup = QStringLiteral("<a href=\"file:///etc/hostname\">Paint</a><img src=\"/etc/hostname\">");
+    serveFile(QStringLiteral("myapps.plist"),
+              listOf({entry(QStringLiteral("a"), markup.toHtmlEscaped(), 1)}));
+    load();
+    CHMyAppsTableCellView* cell = cellAt(0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->lbTitle()->text(), markup);
+    for (QLabel* label : {cell->lbTitle(), cell->lbContent(), cell->lbPrice()}) {
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_FALSE(label->openExternalLinks());
+    }
 }

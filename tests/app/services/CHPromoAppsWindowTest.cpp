@@ -32,7 +32,9 @@ protected:
         platform::NotificationCenter::defaultCenter().removeObserver(this);
         CHOpeningURL::setURLOpener({});
         CHPromoAppsWindowController::setWebViewFactory({});
-        manager->setPromoAppsWindowController(nullptr);
+        // The manager as a fresh process has it: with a controller whose
+        // window is not loaded yet.
+        manager->setPromoAppsWindowController(std::make_unique<CHPromoAppsWindowController>());
     }
     FakeWebView* web() { return static_cast<FakeWebView*>(controller->webView()); }
 

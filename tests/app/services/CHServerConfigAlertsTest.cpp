@@ -17,8 +17,15 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -82,7 +89,12 @@ protected:
         CHOpeningURL::setURLOpener({});
         CHServerConfig::setRunningVersionForTesting(std::nullopt);
         config->setDelegate(nullptr);
-        CHPromoAppsWindowManager::sharedCHPromoAppsWindowManager()->closeWindow();
+        CHPromoAppsWindowManager* promo = CHPromoAppsWindowManager::sharedCHPromoAppsWindowManager();
+        promo->closeWindow();
+        CHPromoAppsWindowController::setWebViewFactory({});
+        // A window loaded here holds a fake web view: the next test gets a
+        // controller that has loaded nothing, as a fresh process would.
+        promo->setPromoAppsWindowController(std::make_unique<CHPromoAppsWindowController>());
     }
 
     // A configuration arrives, as the request announces it; any push ad it
@@ -90,9 +102,13 @@ protected:
     void receive(const std::shared_ptr<CHServerConfigInfo>& info)
     {
         config->notifyObserverWithSuccess(true, CHServerConfig::kConfigFileRequestType, QVariant::fromValue(info));
+        settle();
+    }
+    // Lets every scheduled push ad run.
+    void settle()
+    {
         QDeadlineTimer deadline(20000);
-        while (platform::DeferredPerform::shared().isPending(config, QStringLiteral("serverConfigShowPushAdIfNeeded")) &&
-               !deadline.hasExpired())
+        while (config->hasPendingPushAd() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
 
@@ -339,4 +355,138 @@ TEST_F(ConfigAlerts, LoadingHUDComesOverTheMainWindowAndLeavesIt)
     while (!PHProgressHUD::allHUDsForView(&window).isEmpty() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_TRUE(PHProgressHUD::allHUDsForView(&window).isEmpty());
+}
+
+TEST_F(ConfigAlerts, ServerTextsShowAsPlainTextOnTheRealAlert)
+{
+    // The real message box this time, answered by a timer that reads it.
+    platform::Alert::setTestResponder({});
+    const QString linkTitle = QStringLiteral("<a href=\"https://elsewhere.invalid/\">Look</a>");
+    const QString markupText = QStringLiteral("<b>A new program</b><img src=\"/etc/hostname\">");
+    auto info = pushAd(QStringLiteral("1"), QStringLiteral("1"));
+    info->pushAdTitleDict = {{"default", linkTitle}};
+    info->pushAdMessageDict = {{"default", markupText}};
+
+    struct Seen {
+        QString text;
+        Qt::TextFormat format;
+        bool opensLinks;
+    };
+    QList<Seen> labels;
+    bool answered = false;
+    QTimer reader;
+    reader.setInterval(20);
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || answered)
+            return;
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            if (!label->text().isEmpty())
+                labels.append({label->text(), label->textFormat(), label->openExternalLinks()});
+        }
+        answered = true;
+        box->reject();
+    });
+    reader.start();
+    receive(info);
+    reader.stop();
+    ASSERT_TRUE(answered) << "the push-ad alert never showed";
+    bool sawTitle = false, sawText = false;
+    for (const Seen& label : labels) {
+        SCOPED_TRACE(label.text.toStdString());
+        sawTitle |= label.text == linkTitle;
+        sawText |= label.text == markupText;
+        EXPECT_EQ(label.format, Qt::PlainText);
+        EXPECT_FALSE(label.opensLinks);
+    }
+    EXPECT_TRUE(sawTitle);
+    EXPECT_TRUE(sawText);
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(ConfigAlerts, PromotionWindowSizesAreCutToTheScreenOrRefused)
+{
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const struct {
+        const char* fixture;
+        bool shows;
+    } cases[] = {
+        {"promo-size-1e9.xml", true}, // 1e9 wide, 1e30 high
+        {"promo-size-inf.xml", false}, // no number at all
+    };
+    auto* manager = CHPromoAppsWindowManager::sharedCHPromoAppsWindowManager();
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.fixture);
+        platform::UserDefaults::standard().removeValue(kPushCount);
+        platform::UserDefaults::standard().removeValue(kPushVersion);
+        manager->closeWindow();
+        QFile file(qEnvironmentVariable("VELUMO_TEST_DATA") + QStringLiteral("/services/") + QLatin1String(row.fixture));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        auto info = CHServerConfigInfo::fromXMLData(file.readAll());
+        ASSERT_NE(info, nullptr);
+        receive(info);
+        auto* controller = manager->promoAppsWindowController();
+        const bool shown = controller->isWindowLoaded() && controller->window()->isVisible();
+        EXPECT_EQ(shown, row.shows);
+        if (shown) {
+            EXPECT_GT(controller->window()->width(), 0);
+            EXPECT_LE(controller->window()->width(), screen.width());
+            EXPECT_LE(controller->window()->height(), screen.height());
+        }
+    }
+}
+
+TEST_F(ConfigAlerts, EachConfigurationSchedulesAPushAdOfItsOwn)
+{
+    // Two configurations arrive before either push ad comes due: each one
+    // shows, rather than the second replacing the first.
+    answer = platform::Alert::SecondButton;
+    const auto info = pushAd(QStringLiteral("1"), QStringLiteral("5"));
+    config->notifyObserverWithSuccess(true, CHServerConfig::kConfigFileRequestType, QVariant::fromValue(info));
+    config->notifyObserverWithSuccess(true, CHServerConfig::kConfigFileRequestType, QVariant::fromValue(info));
+    EXPECT_TRUE(config->hasPendingPushAd());
+    settle();
+    EXPECT_FALSE(config->hasPendingPushAd());
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_EQ(alerts[0].type, 2);
+    EXPECT_EQ(alerts[1].type, 2);
+    EXPECT_EQ(platform::UserDefaults::standard().integer(kPushCount), 2);
+}
+
+TEST_F(ConfigAlerts, PushAdThatComesDueUnderTheReminderShowsAfterIt)
+{
+    // The first configuration schedules a push ad; the second, before it
+    // comes due, puts up the new-version reminder. The push ad waits for
+    // the reminder to go instead of being counted and lost under it.
+    CHServerConfig::setRunningVersionForTesting(QStringLiteral("1.2"));
+    const auto first = pushAd(QStringLiteral("1"), QStringLiteral("1"));
+    auto second = pushAd(QStringLiteral("1"), QStringLiteral("1"));
+    second->appVersion = QStringLiteral("1.3");
+    second->pushAdDelay = QStringLiteral("3600"); // its own push ad is not this test's
+    bool cameDueUnderReminder = false;
+    platform::Alert::setTestResponder([&](const platform::Alert& alert) {
+        alerts.append({alert.messageText(), alert.informativeText(), alert.buttonTitles(),
+                       config->currentShowingAlertType(), config->currentShowingAlerView().get() == &alert});
+        if (config->currentShowingAlertType() == 1) {
+            // The reminder's modal loop turns until the push ad comes due.
+            QDeadlineTimer deadline(20000);
+            while (config->pushAdsWaitingForModal() == 0 &&
+                   platform::UserDefaults::standard().integer(kPushCount) == 0 && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            cameDueUnderReminder = config->pushAdsWaitingForModal() > 0;
+        }
+        return int(platform::Alert::SecondButton);
+    });
+    config->notifyObserverWithSuccess(true, CHServerConfig::kConfigFileRequestType, QVariant::fromValue(first));
+    config->notifyObserverWithSuccess(true, CHServerConfig::kConfigFileRequestType, QVariant::fromValue(second));
+    EXPECT_TRUE(cameDueUnderReminder);
+    EXPECT_EQ(platform::UserDefaults::standard().integer(kPushCount), 0);
+    QDeadlineTimer deadline(20000);
+    while (alerts.size() < 2 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_EQ(alerts[0].type, 1);
+    EXPECT_EQ(alerts[1].type, 2);
+    EXPECT_EQ(alerts[1].title, QStringLiteral("Look"));
+    EXPECT_EQ(platform::UserDefaults::standard().integer(kPushCount), 1);
 }

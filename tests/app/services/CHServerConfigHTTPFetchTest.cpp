@@ -111,3 +111,28 @@ TEST_F(ConfigOverHTTP, FailuresOfTheExchangeOrTheFileReachTheObservers)
     EXPECT_EQ(failures[1].value(CHServerConfig::requestDataKey()).value<VNError>().code, 11021);
     EXPECT_EQ(config->serverConfigInfo(), nullptr);
 }
+
+TEST_F(ConfigOverHTTP, ConfigurationLargerThanAnyHonestOneFailsAsUnreadable)
+{
+    // A well-formed configuration padded past what any configuration holds:
+    // the download stops and the file counts as unreadable.
+    QFile sample(qEnvironmentVariable("VELUMO_TEST_DATA") + QStringLiteral("/services/cfg.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray padded = sample.readAll();
+    const qsizetype root = padded.indexOf("<config>") + qsizetype(qstrlen("<config>"));
+    padded.insert(root, "<!--" + QByteArray(8 << 20, 'x') + "-->");
+    serve(padded);
+    requestFrom(nginxAddress());
+    ASSERT_EQ(delegate.failures, 1);
+    ASSERT_EQ(failures.size(), 1);
+    const VNError error = failures[0].value(CHServerConfig::requestDataKey()).value<VNError>();
+    EXPECT_EQ(error.domain, CHServerConfig::parseErrorDomain());
+    EXPECT_EQ(error.code, 11021);
+    EXPECT_EQ(config->serverConfigInfo(), nullptr);
+
+    // The same file without the padding still arrives.
+    sample.seek(0);
+    serve(sample.readAll());
+    requestFrom(nginxAddress());
+    EXPECT_EQ(delegate.successes, 1);
+}

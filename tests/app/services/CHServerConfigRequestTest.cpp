@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -228,4 +229,68 @@ TEST_F(ConfigRequest, SuccessOfAnotherRequestTypeKeepsTheStoredConfigurationButT
     EXPECT_EQ(config->serverConfigInfo(), stored);
     EXPECT_EQ(delegate.successes, 2);
     EXPECT_EQ(delegate.last, stored);
+}
+
+namespace {
+// The fixture's one small entity made to expand to gigabytes: 50,000
+// characters used 50,000 times in one value.
+QByteArray expandingToGigabytes(QByteArray document)
+{
+    const QByteArray declaration = "<!ENTITY word \"grow\">";
+    const QByteArray use = "&word;&word;&word;&word;";
+    document.replace(declaration, "<!ENTITY word \"" + QByteArray(50000, 'x') + "\">");
+    QByteArray uses;
+    for (int i = 0; i < 50000; ++i)
+        uses += "&word;";
+    document.replace(use, uses);
+    return document;
+}
+} // namespace
+
+TEST_F(ConfigRequest, DocumentsThatDeclareEntitiesAreRefused)
+{
+    QFile fixture(qEnvironmentVariable("VELUMO_TEST_DATA") + QStringLiteral("/services/entity-config.xml"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray small = fixture.readAll();
+    const struct {
+        const char* name;
+        QByteArray body;
+    } cases[] = {
+        {"one small entity", small},
+        {"an entity expanding to gigabytes", expandingToGigabytes(small)},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        failures.clear();
+        EXPECT_EQ(CHServerConfigInfo::fromXMLData(row.body), nullptr);
+        request(FakeConfigFetcher::body(row.body));
+        ASSERT_EQ(failures.size(), 1);
+        EXPECT_EQ(failures[0].value(CHServerConfig::requestDataKey()).value<VNError>().code, 11021);
+    }
+    EXPECT_TRUE(successes.isEmpty());
+    // The character references and predefined entities of plain XML still read.
+    const auto plain = CHServerConfigInfo::fromXMLData(
+        "<config><app><version>&#50;.1</version><url>a&amp;b</url></app></config>");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->appVersion, QStringLiteral("2.1"));
+    EXPECT_EQ(plain->appUrl, QStringLiteral("a&b"));
+}
+
+TEST_F(ConfigRequest, ManyLanguageEntriesKeepTheirOrderAndALaterOneReplacesInPlace)
+{
+    // 100,000 language entries (a file of some megabytes) and a repeat of
+    // the first at the end: one entry per language, in first-seen order,
+    // with the last text.
+    constexpr int kLanguages = 100000;
+    QByteArray body = "<config><app><whats_new>";
+    for (int i = 0; i < kLanguages; ++i)
+        body += "<l" + QByteArray::number(i) + ">text " + QByteArray::number(i) + "</l" + QByteArray::number(i) + ">";
+    body += "<l0>again</l0></whats_new></app></config>";
+    const auto info = CHServerConfigInfo::fromXMLData(body);
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->appWhatsNewDict.size(), kLanguages);
+    EXPECT_EQ(info->appWhatsNewDict.first(), (QPair<QString, QString>(QStringLiteral("l0"), QStringLiteral("again"))));
+    EXPECT_EQ(info->appWhatsNewDict.at(1), (QPair<QString, QString>(QStringLiteral("l1"), QStringLiteral("text 1"))));
+    EXPECT_EQ(info->appWhatsNewDict.last(),
+              (QPair<QString, QString>(QStringLiteral("l%1").arg(kLanguages - 1), QStringLiteral("text %1").arg(kLanguages - 1))));
 }

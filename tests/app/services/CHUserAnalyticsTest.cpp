@@ -4,6 +4,7 @@
 #include "RecordingServerConfigDelegate.h"
 #include "CHUserAnalytics.h"
 
+#include "FreshProcessRun.h"
 #include "StderrCapture.h"
 
 #include "platform/foundation/NotificationCenter.h"
@@ -17,9 +18,14 @@ const QString kRunCount = QStringLiteral("dadEziCHAppRunCountKey");
 using RecordingDelegate = RecordingServerConfigDelegate;
 } // namespace
 
-// The two services are one per process, so their whole life is one test.
+// The two services are one per process, so their whole life is one test,
+// in a process of its own: other tests of this binary make them too.
 TEST(OnlineServices, TheCounterCountsOnceAndTheConfigurationReadsItAfterwards)
 {
+    if (!isFreshProcessChild()) {
+        runInFreshProcess(QStringLiteral("OnlineServices.TheCounterCountsOnceAndTheConfigurationReadsItAfterwards"));
+        return;
+    }
     auto& defaults = platform::UserDefaults::standard();
     defaults.removeValue(kRunCount);
 

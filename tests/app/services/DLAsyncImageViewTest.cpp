@@ -153,3 +153,24 @@ TEST_F(AsyncImage, ToolTipsFollowTheStateAndAreLostWhenSetBeforeStarting)
     EXPECT_TRUE(view.image().isNull());
     EXPECT_FALSE(view.isLoadingImage());
 }
+
+TEST_F(AsyncImage, IconLargerThanAnyIconFailsInsteadOfFillingMemory)
+{
+    // A real picture followed by megabytes that no icon has: the download
+    // stops and the view shows its error image.
+    QImage picture(6, 4, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    ASSERT_FALSE(QImage::fromData(png + QByteArray(8 << 20, '\0')).isNull()); // the picture alone would decode
+    serve(QStringLiteral("huge.png"), png + QByteArray(8 << 20, '\0'));
+    DLAsyncImageView view;
+    view.resize(40, 40);
+    view.downloadImageFromURL(url(QStringLiteral("huge.png")), QImage(), errorImage, true);
+    waitWhileLoading(view);
+    EXPECT_TRUE(view.didFailLoadingImage());
+    EXPECT_EQ(view.image(), errorImage);
+    EXPECT_EQ(view.spinningWheel(), nullptr);
+}

@@ -264,3 +264,47 @@ TEST_F(ProgressHUD, TaskOnItsOwnThreadSetsTheLabelOnTheMainThread)
     EXPECT_EQ(delegate.hidden, 1);
     EXPECT_EQ(hud->label()->text(), QStringLiteral("from the task"));
 }
+
+TEST_F(ProgressHUD, PropertiesSetFromATaskThreadWhileTheMainThreadReadsThem)
+{
+    // The task reports through the properties while the main thread lays
+    // out, paints and reads them; run under ThreadSanitizer this shows any
+    // unguarded member.
+    PHProgressHUD* hud = makeHUD();
+    hud->setMode(PHProgressHUD::Ring);
+    constexpr int kRounds = 300;
+    std::atomic<bool> finished{false};
+    hud->showWhileExecuting([hud, &finished] {
+        for (int i = 1; i <= kRounds; ++i) {
+            hud->setLabelText(QStringLiteral("step %1").arg(i));
+            hud->setDetailsLabelText(i % 2 ? QStringLiteral("odd") : QString());
+            hud->setLabelFont(pinnedFont(10 + i % 7));
+            hud->setProgress(float(i) / kRounds);
+            hud->setXOffset(float(i % 5));
+            hud->setMargin(10.0f + float(i % 3));
+            hud->setMinSize(QSizeF(i % 40, i % 30));
+            hud->setColor(QColor(i % 256, 0, 0));
+            hud->setOpacity(0.5f);
+            hud->setSquare(i % 2 == 0);
+        }
+        finished = true;
+    }, false);
+    QDeadlineTimer deadline(60000);
+    while (delegate.hidden == 0 && !deadline.hasExpired()) {
+        (void)hud->labelText().size();
+        (void)hud->boxSize();
+        (void)hud->color();
+        hud->layoutViews();
+        hud->repaint();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    ASSERT_EQ(delegate.hidden, 1);
+    EXPECT_TRUE(finished);
+    // Everything the task set last has reached the properties and the labels.
+    EXPECT_EQ(hud->labelText(), QStringLiteral("step %1").arg(kRounds));
+    EXPECT_EQ(hud->label()->text(), QStringLiteral("step %1").arg(kRounds));
+    EXPECT_EQ(hud->detailsLabelText(), QString());
+    EXPECT_EQ(hud->progress(), 1.0f);
+    EXPECT_EQ(hud->minSize(), QSizeF(kRounds % 40, kRounds % 30));
+    EXPECT_EQ(hud->color(), QColor(kRounds % 256, 0, 0));
+}

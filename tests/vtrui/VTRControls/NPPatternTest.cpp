@@ -139,3 +139,63 @@ TEST(NPCheckerboardTest, DirectDrawingStaysInItsRectangle)
 }
 
 } // namespace
+
+TEST(NPPatternTest, GridOfAZoomWithoutBoundLogsAndMakesNoPattern)
+{
+    const struct {
+        double zoom;
+        bool made;
+    } cases[] = {
+        {200.0, true},
+        {1e7, false},
+        {1e300, false},
+        {std::numeric_limits<double>::infinity(), false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.zoom);
+        DebugLogCapture log;
+        NPPattern pattern(2, QTransform(), row.zoom, 1.0, Qt::black, QColor());
+        EXPECT_EQ(pattern.hasPattern(), row.made);
+        if (!row.made) {
+            ASSERT_FALSE(log.lines().isEmpty());
+            EXPECT_TRUE(log.lines().last().endsWith(QStringLiteral("*** Error Got ***"))) << log.lines().last().toStdString();
+        }
+    }
+}
+
+TEST(NPCheckerboardTest, DirectDrawingMatchesTheSquaresRuleAtAnyBoardSize)
+{
+    // Independently of the drawing: with 8-point squares starting at
+    // (ox, oy), a pixel is white when its column and row fall in the same
+    // half of their square, grey otherwise.
+    const auto expected = [](int x, int y, int ox, int oy) {
+        const bool left = ((x - ox) % 8 + 8) % 8 < 4;
+        const bool top = ((y - oy) % 8 + 8) % 8 < 4;
+        return left == top ? qRgb(255, 255, 255) : kSquareGrey.rgba();
+    };
+    const struct {
+        const char* name;
+        QRectF rect;
+        int ox, oy;
+    } cases[] = {
+        {"a board the size of the canvas", QRectF(0, 0, 40, 40), 0, 0},
+        // Two million squares each way: only those on the canvas are drawn
+        // (gathering them all first asked for terabytes).
+        {"a board reaching far past the canvas on every side", QRectF(-8e6, -8e6, 1.6e7, 1.6e7), 0, 0},
+        {"a board shifted by half a square", QRectF(-4, -4, 100, 100), -4, -4},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        QImage canvas(40, 40, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        NPCheckerboard::drawCheckerboardWithSquareSize(QSizeF(8, 8), row.rect, painter);
+        painter.end();
+        int wrong = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x)
+                wrong += canvas.pixel(x, y) != expected(x, y, row.ox, row.oy);
+        EXPECT_EQ(wrong, 0);
+    }
+}
+

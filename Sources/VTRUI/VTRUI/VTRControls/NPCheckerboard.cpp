@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,29 +42,58 @@ void NPCheckerboard::drawCheckerboardWithSquareSize(const QSizeF& squareSize, co
 {
     const double sw = squareSize.width();
     const double sh = squareSize.height();
-    if (!(sw > 0.0) || !(sh > 0.0))
+    if (!(sw > 0.0) || !(sh > 0.0) || !std::isfinite(sw) || !std::isfinite(sh) || !rect.isValid())
         return;
-    const int rows = int(std::ceil(rect.height() / sh));
-    const int columns = int(std::ceil(rect.width() / sw));
-    if (rows <= 0 || columns <= 0)
+    const double rows = std::ceil(rect.height() / sh);
+    const double columns = std::ceil(rect.width() / sw);
+    if (!(rows > 0.0) || !(columns > 0.0))
         return;
+    // Only the squares that can reach the device are drawn: the rectangle
+    // cut to the clip and to the device, in the rectangle's coordinates.
+    QRectF area = rect;
+    if (context.hasClipping())
+        area &= context.clipBoundingRect();
+    if (const QPaintDevice* device = context.device()) {
+        bool invertible = false;
+        const QTransform toLogical = context.deviceTransform().inverted(&invertible);
+        if (invertible)
+            area &= toLogical.mapRect(QRectF(0, 0, device->width(), device->height()));
+    }
+    if (area.isEmpty())
+        return;
+    const auto firstIndex = [](double offset, double step, double count) {
+        return std::clamp(std::floor(offset / step), 0.0, count);
+    };
+    const auto endIndex = [](double offset, double step, double count) {
+        return std::clamp(std::ceil(offset / step), 0.0, count);
+    };
+    const qint64 j0 = qint64(firstIndex(area.top() - rect.top(), sh, rows));
+    const qint64 j1 = qint64(endIndex(area.bottom() - rect.top(), sh, rows));
+    const qint64 i0 = qint64(firstIndex(area.left() - rect.left(), sw, columns));
+    const qint64 i1 = qint64(endIndex(area.right() - rect.left(), sw, columns));
+
     context.save();
     context.setClipRect(rect, Qt::IntersectClip);
-    // Gathered per colour, so a large board is two fills.
+    context.setPen(Qt::NoPen);
+    // One row at a time: what is held is a row's squares, whatever the
+    // size of the board.
     QVector<QRectF> white;
     QVector<QRectF> grey;
+    white.reserve(qsizetype(2 * (i1 - i0)));
+    grey.reserve(qsizetype(2 * (i1 - i0)));
     const QSizeF quarter(sw / 2.0, sh / 2.0);
-    for (int j = 0; j < rows; ++j) {
-        for (int i = 0; i < columns; ++i) {
-            const QPointF origin = rect.topLeft() + QPointF(i * sw, j * sh);
+    for (qint64 j = j0; j < j1; ++j) {
+        white.clear();
+        grey.clear();
+        for (qint64 i = i0; i < i1; ++i) {
+            const QPointF origin = rect.topLeft() + QPointF(double(i) * sw, double(j) * sh);
             white << QRectF(origin, quarter) << QRectF(origin + QPointF(sw / 2.0, sh / 2.0), quarter);
             grey << QRectF(origin + QPointF(0.0, sh / 2.0), quarter) << QRectF(origin + QPointF(sw / 2.0, 0.0), quarter);
         }
+        context.setBrush(Qt::white);
+        context.drawRects(white);
+        context.setBrush(kSquareGrey);
+        context.drawRects(grey);
     }
-    context.setPen(Qt::NoPen);
-    context.setBrush(Qt::white);
-    context.drawRects(white);
-    context.setBrush(kSquareGrey);
-    context.drawRects(grey);
     context.restore();
 }

@@ -23,6 +23,9 @@ void errorGot(const char* function, int line)
 }
 
 constexpr double kSquaresTile = 16.0;
+// The largest grid cell, in points: a zoom of 200, far past any view's
+// magnification (its tile is then a 16 MB image).
+constexpr double kMaxGridSide = 2000.0;
 const QColor kSquareGrey = QColor::fromRgbF(0.82f, 0.82f, 0.82f, 1.0f);
 
 } // namespace
@@ -61,6 +64,12 @@ void NPPattern::customInit()
             errorGot("NPPattern::customInit", __LINE__);
         }
         const double side = calculateGridSize(m_zoomFactor);
+        // A tile is an image of side x side pixels: a zoom without bound
+        // (or none at all, infinity) would ask for more than any screen.
+        if (!std::isfinite(side) || side > kMaxGridSide) {
+            errorGot("NPPattern::customInit", __LINE__);
+            return;
+        }
         m_tileSize = QSizeF(side, side);
     } else {
         errorGot("NPPattern::customInit", __LINE__);
