@@ -1,8 +1,12 @@
 // Arbitrary bytes as a server's answer. The first byte picks the request
 // kind (plain, HEAD, CONNECT), the piece size and whether the answer also
 // goes through a real stream over a loopback connection; the rest is the
-// answer. Fed whole and in pieces the reader must agree with itself, and
-// the stream must end exactly when the reader says the answer is whole.
+// answer. The last byte also sets the limit for the header, each chunk
+// line and the trailer section (32 to 8192 bytes), so that small inputs
+// reach the limits of chunk extensions and trailers as well as of the
+// header. Fed whole and in pieces the reader must agree with itself, hold
+// no more unparsed bytes than the limit and one piece, and the stream must
+// end exactly when the reader says the answer is whole.
 #include "platform/network/HTTPReadStream.h"
 #include "platform/network/HTTPResponseReader.h"
 #include "platform/network/RunLoop.h"
@@ -29,13 +33,22 @@ struct Result {
     QByteArray body;
 };
 
-Result readAnswer(HTTPResponseReader::RequestKind kind, const QByteArray& wire, qsizetype piece)
+void check(bool condition, const char* what)
 {
-    HTTPResponseReader reader(kind);
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+Result readAnswer(HTTPResponseReader::RequestKind kind, const QByteArray& wire, qsizetype piece, std::size_t limit)
+{
+    HTTPResponseReader reader(kind, limit);
     QByteArray body;
     for (qsizetype at = 0; at < wire.size(); at += piece) {
         const QByteArray part = wire.mid(at, piece);
         reader.feed(part.constData(), std::size_t(part.size()));
+        check(reader.heldBytes() <= qsizetype(2 * limit) + piece + 8, "more bytes held than the limits allow");
         body += reader.takeBody(1 << 20);
     }
     reader.feedEnd();
@@ -66,19 +79,12 @@ int listenerPort()
     return ntohs(address.sin_port);
 }
 
-void check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-void throughStream(HTTPResponseReader::RequestKind kind, const QByteArray& wire, const Result& expected)
+void throughStream(HTTPResponseReader::RequestKind kind, const QByteArray& wire, const Result& expected, std::size_t limit)
 {
     const QString method = kind == HTTPResponseReader::RequestKind::Head ? QStringLiteral("HEAD") : QStringLiteral("GET");
     auto stream = HTTPReadStream::create(HTTPMessage::request(method,
         QUrl(QStringLiteral("http://127.0.0.1:%1/fuzz").arg(listenerPort()))));
+    stream->setHeaderLimit(limit);
     bool ended = false, failed = false;
     QByteArray body;
     stream->setClient(HTTPReadStream::HasBytesAvailable | HTTPReadStream::ErrorOccurred | HTTPReadStream::EndEncountered,
@@ -123,8 +129,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qsizetype piece = 1 + ((data[0] >> 2) & 31);
     const QByteArray wire(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
-    const Result whole = readAnswer(kind, wire, wire.size() + 1);
-    const Result pieces = readAnswer(kind, wire, piece);
+    const std::size_t limit = 32 + std::size_t(data[size - 1]) * 32;
+
+    const Result whole = readAnswer(kind, wire, wire.size() + 1, limit);
+    const Result pieces = readAnswer(kind, wire, piece, limit);
     check(whole.complete == pieces.complete, "completion depends on how the bytes arrive");
     check(whole.failed == pieces.failed, "failure depends on how the bytes arrive");
     check(whole.code == pieces.code, "error depends on how the bytes arrive");
@@ -134,6 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // A stream asks a server directly, so a CONNECT answer has no place there.
     if ((data[0] & 0x80) && kind != HTTPResponseReader::RequestKind::Connect)
-        throughStream(kind, wire, whole);
+        throughStream(kind, wire, whole, limit);
     return 0;
 }

@@ -57,6 +57,7 @@
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -338,6 +339,15 @@ void SWDocument::registerUndoStep(const std::shared_ptr<SWUndoStep>& step)
     undoManager()->registerUndo([this, step] { restoreImageData(step); }, [step] { return step->byteSize(); });
     // Opening this step completed the one before, which now has its size.
     undoManager()->trimToBudget();
+    if (m_undoRecorder->hasUncompressed() && !m_compressScheduled) {
+        // Deflated once the event is handled: the user does not wait for it.
+        m_compressScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            m_compressScheduled = false;
+            m_undoRecorder->compressCompleted();
+            undoManager()->trimToBudget();
+        });
+    }
 }
 
 void SWDocument::restoreImageData(const std::shared_ptr<SWUndoStep>& step)
@@ -346,7 +356,7 @@ void SWDocument::restoreImageData(const std::shared_ptr<SWUndoStep>& step)
     if (!m_dataSource || !step || !step->isComplete() || step->size().isEmpty())
         return;
     m_dataSource->resizeToSize(QSizeF(step->size()), false);
-    step->apply(m_dataSource->mainImage());
+    m_undoRecorder->apply(*step, m_dataSource->mainImage());
     paintViewFrameDidChange();
 }
 

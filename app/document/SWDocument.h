@@ -257,6 +257,7 @@ private:
     std::unique_ptr<KZCanvasResizer> m_canvasResizer;
     std::unique_ptr<SWImageDataSource> m_dataSource;
     std::unique_ptr<SWUndoRecorder> m_undoRecorder;
+    bool m_compressScheduled = false;
     QSizeF m_originCanvasSize;
     std::unique_ptr<SWSizeWindowController> m_sizeController;
     std::unique_ptr<SWResizeWindowController> m_resizeController;

@@ -85,7 +85,30 @@ void SWUndoStep::begin(QSize size, bool whole)
     m_size = size;
     m_whole = whole;
     m_complete = false;
+    m_compressed = true;
     m_tiles.clear();
+    m_columns = size.isEmpty() ? 0 : (size.width() + Side - 1) / Side;
+    const int rows = size.isEmpty() ? 0 : (size.height() + Side - 1) / Side;
+    m_held.assign(std::size_t(m_columns) * std::size_t(rows), false);
+}
+
+bool SWUndoStep::hasTile(int tx, int ty) const
+{
+    if (tx < 0 || ty < 0 || tx >= m_columns)
+        return false;
+    const std::size_t at = std::size_t(ty) * std::size_t(m_columns) + std::size_t(tx);
+    if (at < m_held.size())
+        return m_held[at];
+    return std::any_of(m_tiles.begin(), m_tiles.end(), [&](const Tile& t) { return t.tx == tx && t.ty == ty; });
+}
+
+std::vector<std::pair<int, int>> SWUndoStep::tilePositions() const
+{
+    std::vector<std::pair<int, int>> positions;
+    positions.reserve(m_tiles.size());
+    for (const Tile& tile : m_tiles)
+        positions.emplace_back(tile.tx, tile.ty);
+    return positions;
 }
 
 bool SWUndoStep::addTile(int tx, int ty, const uchar* band, std::size_t rowBytes)
@@ -94,6 +117,12 @@ bool SWUndoStep::addTile(int tx, int ty, const uchar* band, std::size_t rowBytes
     const int y0 = ty * Side;
     if (tx < 0 || ty < 0 || x0 >= m_size.width() || y0 >= m_size.height())
         return false;
+    const std::size_t held = std::size_t(ty) * std::size_t(m_columns) + std::size_t(tx);
+    if (held < m_held.size()) {
+        if (m_held[held])
+            return true;
+        m_held[held] = true;
+    }
     const int w = std::min(Side, m_size.width() - x0);
     const int h = std::min(Side, m_size.height() - y0);
     const std::size_t tileRow = std::size_t(w) * 4;
@@ -112,25 +141,39 @@ bool SWUndoStep::addTile(int tx, int ty, const uchar* band, std::size_t rowBytes
     if (uniform) {
         tile.bytes.assign(first, first + 4);
     } else {
-        std::unique_ptr<uchar[]> packed(new uchar[tileRow * std::size_t(h)]);
+        // Kept raw for now: deflating costs more than the whole step else
+        // does, and compress() does it once the user is not waiting.
+        tile.encoding = Encoding::Raw;
+        tile.bytes.resize(tileRow * std::size_t(h));
         for (int y = 0; y < h; ++y)
-            std::memcpy(packed.get() + std::size_t(y) * tileRow, first + std::size_t(y) * rowBytes, tileRow);
-        const std::size_t raw = tileRow * std::size_t(h);
-        tile.bytes = codec().deflate(packed.get(), raw, raw - raw / 8);
-        if (!tile.bytes.empty()) {
-            tile.encoding = Encoding::Deflated;
-        } else {
-            tile.encoding = Encoding::Raw;
-            tile.bytes.assign(packed.get(), packed.get() + raw);
-        }
+            std::memcpy(tile.bytes.data() + std::size_t(y) * tileRow, first + std::size_t(y) * rowBytes, tileRow);
+        m_compressed = false;
     }
     m_tiles.push_back(std::move(tile));
     return true;
 }
 
+void SWUndoStep::compress()
+{
+    if (m_compressed)
+        return;
+    for (Tile& tile : m_tiles) {
+        if (tile.encoding != Encoding::Raw)
+            continue;
+        const std::size_t raw = tile.bytes.size();
+        std::vector<uchar> deflated = codec().deflate(tile.bytes.data(), raw, raw - raw / 8);
+        if (!deflated.empty()) {
+            tile.bytes = std::move(deflated);
+            tile.encoding = Encoding::Deflated;
+        }
+    }
+    m_compressed = true;
+}
+
 void SWUndoStep::finish()
 {
     m_tiles.shrink_to_fit();
+    m_held = {};
     m_complete = true;
 }
 
@@ -138,8 +181,13 @@ bool SWUndoStep::apply(QImage& target) const
 {
     if (!m_complete || target.size() != m_size || target.format() != platform::CanvasBitmap::Format)
         return false;
-    uchar* bits = target.bits();
-    const std::size_t stride = std::size_t(target.bytesPerLine());
+    return apply(target.bits(), std::size_t(target.bytesPerLine()));
+}
+
+bool SWUndoStep::apply(uchar* bits, std::size_t stride) const
+{
+    if (!m_complete || !bits)
+        return false;
     uchar scratch[TileBytes];
     for (const Tile& tile : m_tiles) {
         const int x0 = tile.tx * Side;

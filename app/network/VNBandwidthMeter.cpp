@@ -149,6 +149,20 @@ qint64 VNBandwidthMeter::readLength(qint64 normalReadLength) const
     return normalReadLength;
 }
 
+bool VNBandwidthMeter::uploadMustWait()
+{
+    std::lock_guard guard(lock_);
+    if (maximum_ == 0)
+        return false;
+    measureLocked();
+    if (wakeUpTime_ && *wakeUpTime_ > now_())
+        return true;
+    if (usedInCurrentSecond_ < maximum_)
+        return false;
+    wakeUpTime_ = measurementDate_;
+    return true;
+}
+
 quint64 VNBandwidthMeter::maxUploadReadLength()
 {
     std::lock_guard guard(lock_);

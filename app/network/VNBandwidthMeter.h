@@ -58,6 +58,12 @@ public:
     // limit. The caller counts what it really read.
     quint64 maxUploadReadLength();
 
+    // Whether a request body must hold back now: a limit is set and the
+    // current second's allowance is spent (the wake-up time then marks
+    // when it may go on). Measures first, so a second that has passed
+    // frees the budget.
+    bool uploadMustWait();
+
 private:
     void measureLocked();
     void recordBandwidthUsage();

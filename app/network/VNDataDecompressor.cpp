@@ -82,6 +82,9 @@ std::optional<VNError> VNDataDecompressor::inflateInto(const char* bytes, qsizet
             if (maximumOutputLength_ > 0 && zStream_.total_out > maximumOutputLength_)
                 return VNCompressionSupport::error(
                     QStringLiteral("Decompression of data failed because the output exceeds %1 bytes").arg(maximumOutputLength_));
+            if (maximumRatio_ > 0 && zStream_.total_out > ratioFloor_ && zStream_.total_out / std::max<uLong>(zStream_.total_in, 1) > maximumRatio_)
+                return VNCompressionSupport::error(
+                    QStringLiteral("Decompression of data failed because the output is more than %1 times the input").arg(maximumRatio_));
             if (auto failure = sink(reinterpret_cast<const char*>(output.data()), produced))
                 return failure;
         }
@@ -124,12 +127,14 @@ std::optional<QByteArray> VNDataDecompressor::uncompressBytes(const char* bytes,
     return result;
 }
 
-std::optional<QByteArray> VNDataDecompressor::uncompressData(const QByteArray& data, VNError* error, quint64 maximumOutputLength)
+std::optional<QByteArray> VNDataDecompressor::uncompressData(const QByteArray& data, VNError* error, quint64 maximumOutputLength,
+    quint64 maximumRatio, quint64 ratioFloor)
 {
     if (data.isEmpty())
         return std::nullopt;
     auto decompressor = VNDataDecompressor::decompressor();
     decompressor->setMaximumOutputLength(maximumOutputLength);
+    decompressor->setMaximumRatio(maximumRatio, ratioFloor);
     std::optional<QByteArray> result = decompressor->uncompressBytes(data.constData(), data.size(), error);
     // The whole input is here: a stream that did not end was cut short.
     if (result && !decompressor->streamEnded_) {
@@ -140,7 +145,7 @@ std::optional<QByteArray> VNDataDecompressor::uncompressData(const QByteArray& d
 }
 
 bool VNDataDecompressor::uncompressDataFromFile(const QString& sourcePath, const QString& destinationPath,
-    VNError* error, quint64 maximumOutputLength)
+    VNError* error, quint64 maximumOutputLength, quint64 maximumRatio, quint64 ratioFloor)
 {
     // Truncating the destination first would destroy a source that is the
     // same file.
@@ -157,6 +162,7 @@ bool VNDataDecompressor::uncompressDataFromFile(const QString& sourcePath, const
 
     auto decompressor = VNDataDecompressor::decompressor();
     decompressor->setMaximumOutputLength(maximumOutputLength);
+    decompressor->setMaximumRatio(maximumRatio, ratioFloor);
     QFile source(sourcePath);
     const bool sourceOpen = source.open(QIODevice::ReadOnly);
     const auto readFailure = [&] {

@@ -33,6 +33,15 @@ public:
 
     quint64 maximumOutputLength() const { return maximumOutputLength_; }
     void setMaximumOutputLength(quint64 length) { maximumOutputLength_ = length; }
+    // Past ratioFloor bytes of output, more than ratio times the input
+    // consumed so far fails too (0: no bound): the mark of a bomb, which a
+    // plain size bound catches only once the damage is done.
+    quint64 maximumRatio() const { return maximumRatio_; }
+    void setMaximumRatio(quint64 ratio, quint64 ratioFloor)
+    {
+        maximumRatio_ = ratio;
+        ratioFloor_ = ratioFloor;
+    }
 
     // The bytes this chunk inflates to; the stream carries over between
     // calls, so data may arrive in chunks of any size. Null without error
@@ -41,12 +50,12 @@ public:
 
     // The whole of data inflated. Null without error for empty data; null
     // with *error for corrupt or truncated data or output past the bound.
-    static std::optional<QByteArray> uncompressData(
-        const QByteArray& data, VNError* error = nullptr, quint64 maximumOutputLength = 0);
+    static std::optional<QByteArray> uncompressData(const QByteArray& data, VNError* error = nullptr,
+        quint64 maximumOutputLength = 0, quint64 maximumRatio = 0, quint64 ratioFloor = 0);
     // Streams the source through 256 KiB chunks; memory stays bounded
     // whatever the ratio of the data.
     static bool uncompressDataFromFile(const QString& sourcePath, const QString& destinationPath,
-        VNError* error = nullptr, quint64 maximumOutputLength = 0);
+        VNError* error = nullptr, quint64 maximumOutputLength = 0, quint64 maximumRatio = 0, quint64 ratioFloor = 0);
 
     static VNError inflateErrorWithCode(int code);
 
@@ -57,5 +66,7 @@ private:
     bool streamReady_ = false;
     bool streamEnded_ = false;
     quint64 maximumOutputLength_ = 0;
+    quint64 maximumRatio_ = 0;
+    quint64 ratioFloor_ = 0;
     z_stream zStream_ {};
 };

@@ -9,6 +9,7 @@
 #include "platform/network/RunLoopTimer.h"
 
 #include <exception>
+#include <utility>
 
 using platform::MainThread;
 using platform::NetworkThread;
@@ -55,6 +56,31 @@ VNHTTPRequest::~VNHTTPRequest()
             m_readStream->close();
     }
     releaseBlocksOnMainThread();
+}
+
+namespace {
+std::mutex& timeSourceLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+VNHTTPRequest::TimeSource& timeSource()
+{
+    static VNHTTPRequest::TimeSource source;
+    return source;
+}
+} // namespace
+
+void VNHTTPRequest::setTimeSource(TimeSource source)
+{
+    std::lock_guard lock(timeSourceLock());
+    timeSource() = std::move(source);
+}
+
+VNHTTPRequest::Clock::time_point VNHTTPRequest::now()
+{
+    std::lock_guard lock(timeSourceLock());
+    return timeSource() ? timeSource()() : Clock::now();
 }
 
 double VNHTTPRequest::defaultTimeOutSeconds() { return defaultTimeOut.load(); }
@@ -225,6 +251,7 @@ void VNHTTPRequest::main()
 {
     std::lock_guard lock(m_lock);
     m_requestLoop = &RunLoop::current();
+    m_requestLoopSerial = m_requestLoop->serial();
     guarded([this] { runMain(); });
 }
 
@@ -305,7 +332,7 @@ bool VNHTTPRequest::shouldTimeOut() const
 {
     if (!m_readStream || !m_readStreamIsScheduled || !m_lastActivityTime || m_timeOutSeconds <= 0)
         return false;
-    const double idle = std::chrono::duration<double>(Clock::now() - *m_lastActivityTime).count();
+    const double idle = std::chrono::duration<double>(now() - *m_lastActivityTime).count();
     if (idle <= m_timeOutSeconds)
         return false;
     if (m_postLength == 0)
@@ -316,6 +343,24 @@ bool VNHTTPRequest::shouldTimeOut() const
     return idle > m_timeOutSeconds * 1.5;
 }
 
+void VNHTTPRequest::countTransferredBytes(quint64 count)
+{
+    m_stretchBytes += count;
+}
+
+bool VNHTTPRequest::transferTooSlow()
+{
+    if (!m_readStream || !m_stretchStart)
+        return false;
+    const auto t = now();
+    if (t - *m_stretchStart < SlowTransferStretch)
+        return false;
+    const bool tooSlow = m_stretchBytes > 0 && m_stretchBytes < MinimumBytesPerStretch;
+    m_stretchStart = t;
+    m_stretchBytes = 0;
+    return tooSlow;
+}
+
 void VNHTTPRequest::checkRequestStatus()
 {
     std::unique_lock lock(m_lock);
@@ -323,12 +368,20 @@ void VNHTTPRequest::checkRequestStatus()
         return;
     guarded([&] {
         performThrottling();
+        if (transferTooSlow()) {
+            failWithError(requestError(RequestTimedOutErrorType, QStringLiteral("The request timed out")));
+            cancelLoad();
+            m_complete = true;
+            return;
+        }
         if (!shouldTimeOut()) {
             if (m_readStream && m_postLength > 0) {
                 m_lastBytesSent = m_totalBytesSent;
                 m_totalBytesSent = quint64(std::max<qint64>(m_readStream->requestBytesWritten(), 0));
-                if (m_totalBytesSent > m_lastBytesSent)
-                    m_lastActivityTime = Clock::now();
+                if (m_totalBytesSent > m_lastBytesSent) {
+                    m_lastActivityTime = now();
+                    countTransferredBytes(m_totalBytesSent - m_lastBytesSent);
+                }
             }
             if (m_readStream)
                 updateProgressIndicators();
@@ -485,6 +538,8 @@ void VNHTTPRequest::clearDelegatesAndCancel()
         std::lock_guard lock(m_lock);
         m_delegate.reset();
         m_queue.reset();
+        m_uploadProgressField->set(nullptr);
+        m_downloadProgressField->set(nullptr);
         releaseBlocksOnMainThread();
     }
     cancel();
@@ -492,18 +547,27 @@ void VNHTTPRequest::clearDelegatesAndCancel()
 
 void VNHTTPRequest::releaseBlocksOnMainThread()
 {
+    // All twelve: a block left behind could run after its owner is gone.
     struct Blocks {
-        Block started, completion, failure, redirected;
+        Block started, completion, failure, redirected, authentication, proxyAuthentication;
         HeadersBlock headers;
         DataBlock data;
+        AmountBlock bytesReceived, bytesSent;
+        SizeBlock downloadSize, uploadSize;
+        bool any() const
+        {
+            return started || completion || failure || redirected || authentication || proxyAuthentication || headers || data
+                || bytesReceived || bytesSent || downloadSize || uploadSize;
+        }
     };
-    auto blocks = std::make_shared<Blocks>(Blocks { std::move(m_startedBlock), std::move(m_completionBlock),
-        std::move(m_failureBlock), std::move(m_requestRedirectedBlock), std::move(m_headersReceivedBlock),
-        std::move(m_dataReceivedBlock) });
-    m_startedBlock = m_completionBlock = m_failureBlock = m_requestRedirectedBlock = nullptr;
-    m_headersReceivedBlock = nullptr;
-    m_dataReceivedBlock = nullptr;
-    if (!blocks->started && !blocks->completion && !blocks->failure && !blocks->redirected && !blocks->headers && !blocks->data)
+    auto blocks = std::make_shared<Blocks>(Blocks { std::exchange(m_startedBlock, nullptr),
+        std::exchange(m_completionBlock, nullptr), std::exchange(m_failureBlock, nullptr),
+        std::exchange(m_requestRedirectedBlock, nullptr), std::exchange(m_authenticationNeededBlock, nullptr),
+        std::exchange(m_proxyAuthenticationNeededBlock, nullptr), std::exchange(m_headersReceivedBlock, nullptr),
+        std::exchange(m_dataReceivedBlock, nullptr), std::exchange(m_bytesReceivedBlock, nullptr),
+        std::exchange(m_bytesSentBlock, nullptr), std::exchange(m_downloadSizeIncrementedBlock, nullptr),
+        std::exchange(m_uploadSizeIncrementedBlock, nullptr) });
+    if (!blocks->any())
         return;
     // What the blocks captured is let go where it was made.
     MainThread::perform([blocks]() mutable { blocks.reset(); }, MainThread::isCurrent());
@@ -519,20 +583,24 @@ void VNHTTPRequest::performOnMainThread(std::function<void(VNHTTPRequest&)> work
 
 void VNHTTPRequest::performOnRequestThread(std::function<void()> work)
 {
-    RunLoop* loop;
+    quint64 loop;
     QString mode;
+    bool synchronous;
     {
         std::lock_guard lock(m_lock);
-        loop = m_requestLoop;
+        loop = m_requestLoopSerial;
         mode = m_runLoopMode;
+        synchronous = m_isSynchronous;
     }
-    if (!loop || !m_isSynchronous) {
+    if (loop == 0 || !synchronous) {
         NetworkThread::shared().perform(std::move(work));
         return;
     }
     // Queued even on the request's own thread: the work must not run
-    // inside the stream event or callback that asked for it.
-    loop->perform(std::move(work), QStringList { mode });
+    // inside the stream event or callback that asked for it. A caller's
+    // thread that has ended took its run with it (the request was complete
+    // by then), so there is nothing left to do.
+    RunLoop::performOnLoop(loop, std::move(work), QStringList { mode });
 }
 
 void VNHTTPRequest::sendStartedCallback()

@@ -3,6 +3,7 @@
 #include "VNConnectionPool.h"
 #include "VNError.h"
 #include "VNHTTPRequestDelegate.h"
+#include "VNProxy.h"
 #include "VNProgressReceiverField.h"
 #include "VNSessionCredentialsStore.h"
 
@@ -153,6 +154,19 @@ public:
     int retryCount() const { return m_retryCount; }
     static double defaultTimeOutSeconds();
     static void setDefaultTimeOutSeconds(double seconds);
+    // A transfer that moves some bytes, but fewer than this many in any
+    // stretch of this length, never ends for an honest reason (a drip of
+    // one byte a second would take a day for 100 kB): it fails with the
+    // time-out error. A stretch with nothing at all is the inactivity
+    // time-out's to judge, so a long time-out for a slow server still holds.
+    static constexpr quint64 MinimumBytesPerStretch = 64;
+    static constexpr std::chrono::seconds SlowTransferStretch { 60 };
+
+    // The clock the time-outs read: the steady clock, unless a test drives
+    // one of its own (null goes back to the steady clock).
+    using TimeSource = std::function<Clock::time_point()>;
+    static void setTimeSource(TimeSource source);
+    static Clock::time_point now();
 
     // Connection and proxies.
     void setShouldAttemptPersistentConnection(bool on) { m_shouldAttemptPersistentConnection = on; }
@@ -191,6 +205,19 @@ public:
     QByteArray defaultResponseEncoding() const { return m_defaultResponseEncoding; }
     void setDefaultResponseEncoding(const QByteArray& charset) { m_defaultResponseEncoding = charset; }
     quint64 contentLength() const { return m_contentLength; }
+    // The largest body the request keeps in memory, as received and as
+    // inflated by responseData(); a longer one fails the request (error 1,
+    // or 11 when inflating). No honest answer a program keeps in memory
+    // comes near the default. A body written to a download file or handed
+    // to a data listener is not held, so this does not bound it.
+    static constexpr quint64 DefaultMaxResponseBodySize = quint64(256) << 20;
+    quint64 maxResponseBodySize() const { return m_maxResponseBodySize; }
+    void setMaxResponseBodySize(quint64 bytes) { m_maxResponseBodySize = bytes; }
+    // Inflated data more than this many times its compressed size, once
+    // past the floor, is a bomb rather than an answer (no honest response
+    // comes near), in memory and in download files alike: error 11.
+    static constexpr quint64 MaximumInflationRatio = 1000;
+    static constexpr quint64 InflationRatioFloor = quint64(16) << 20;
     quint64 totalBytesRead() const { return m_totalBytesRead; }
     quint64 partialDownloadSize() const { return m_partialDownloadSize; }
     std::optional<VNError> error() const;
@@ -369,6 +396,8 @@ private:
     void releaseBlocksOnMainThread();
     void checkRequestStatus();
     bool shouldTimeOut() const;
+    bool transferTooSlow();
+    void countTransferredBytes(quint64 count);
     void startStatusTimer();
     void stopStatusTimer();
     void performOnMainThread(std::function<void(VNHTTPRequest&)> work);
@@ -393,6 +422,9 @@ private:
     bool configureProxies();
     void fetchPACFile();
     void runPACScript(const QString& script);
+    void runPACScriptThenStart(const QString& script);
+    void applyPACResult(const std::optional<QList<VNProxy>>& proxies);
+    std::chrono::milliseconds PACScriptTimeLimit() const;
     void scheduleReadStream();
     void unscheduleReadStream();
     void destroyReadStream();
@@ -432,6 +464,13 @@ private:
     void failAuthentication();
     void restartWithCredentials(bool proxy);
     platform::ProxySettings proxySettingsForMessage() const;
+    // The response came from an HTTP proxy (its own answer, or its
+    // refusal of a tunnel), not from the server: only then is a 407 the
+    // proxy's challenge, and only then do proxy credentials go out.
+    bool answeredByProxy() const;
+    bool sendsToHTTPProxy() const;
+    // A redirect to another origin: credentials given for the old one stay behind.
+    void dropCredentialsForOtherOrigin();
     void rememberCredentialsSentBeforeChallenge();
     void releaseAuthentication();
     void copyAuthenticationSettingsTo(VNHTTPRequest& other) const;
@@ -444,6 +483,7 @@ private:
     void handleBytesAvailable();
     void handleStreamComplete();
     bool openDownloadFiles();
+    void failResponseTooLarge();
     void applyKeepAlive();
 
     // Target and callbacks.
@@ -490,7 +530,11 @@ private:
     std::optional<VNError> m_error;
     bool m_isSynchronous = false;
     QString m_runLoopMode;
+    // The loop of the thread running the request, used on that thread
+    // only; other threads reach it by its serial, which stays safe to use
+    // after a synchronous caller's thread has ended.
     platform::RunLoop* m_requestLoop = nullptr;
+    quint64 m_requestLoopSerial = 0;
     std::shared_ptr<platform::RunLoopTimer> m_statusTimer;
     platform::HTTPMessage m_message;
     bool m_isPACFileRequest = false;
@@ -502,6 +546,10 @@ private:
     int m_numberOfTimesToRetryOnTimeout = 0;
     int m_retryCount = 0;
     bool m_willRetryRequest = false;
+    // A fresh connection is tried once per hop of a redirect chain.
+    bool m_retriedOnNewConnection = false;
+    std::optional<Clock::time_point> m_stretchStart;
+    quint64 m_stretchBytes = 0;
     quint64 m_uploadBufferSize = 0;
 
     // Connection.
@@ -530,6 +578,11 @@ private:
     QByteArray m_rawResponseData;
     QByteArray m_responseEncoding;
     QByteArray m_defaultResponseEncoding = "ISO-8859-1";
+    quint64 m_maxResponseBodySize = DefaultMaxResponseBodySize;
+    // The body inflated, made once from the raw body of the size noted.
+    mutable std::optional<QByteArray> m_inflatedResponseData;
+    mutable std::optional<VNError> m_inflationError;
+    mutable qsizetype m_inflatedFromSize = -1;
     quint64 m_contentLength = 0;
     quint64 m_partialDownloadSize = 0;
     quint64 m_totalBytesRead = 0;
@@ -565,6 +618,9 @@ private:
     // Session credentials sent before any challenge in this run.
     Credentials m_sentBeforeChallenge, m_proxySentBeforeChallenge;
     QString m_sentBeforeChallengeRealm;
+    // A HEAD request redirected away from its main request's origin no
+    // longer borrows that request's credentials.
+    bool m_leftMainRequestOrigin = false;
     Block m_authenticationNeededBlock, m_proxyAuthenticationNeededBlock;
 
     // Redirects.

@@ -273,7 +273,7 @@ void VNHTTPRequest::applyAuthorizationHeader()
             }
         }
     }
-    if (m_useSessionPersistence && !m_proxyHost.isEmpty()) {
+    if (m_useSessionPersistence && sendsToHTTPProxy()) {
         if (const auto entry = findSessionProxyAuthenticationCredentials();
             entry && entry->authentication && entry->credentials) {
             if (!entry->authentication->apply(m_message, *entry->credentials, proxySettingsForMessage()))
@@ -289,6 +289,9 @@ void VNHTTPRequest::applyAuthorizationHeader()
 void VNHTTPRequest::rememberCredentialsSentBeforeChallenge()
 {
     if (m_requestAuthentication || !m_useSessionPersistence || m_authenticationScheme != QStringLiteral("Basic"))
+        return;
+    // Only a pair that really went to this server was accepted by it.
+    if (!m_message.headerField(QStringLiteral("Authorization")).startsWith(QStringLiteral("Basic ")))
         return;
     const QString user = username();
     const QString pass = password();
@@ -306,6 +309,39 @@ void VNHTTPRequest::rememberCredentialsSentBeforeChallenge()
     entry.url = m_url;
     entry.authenticationScheme = QStringLiteral("Basic");
     storeAuthenticationCredentialsInSessionStore(entry);
+}
+
+bool VNHTTPRequest::sendsToHTTPProxy() const
+{
+    const platform::ProxySettings proxy = proxySettingsForMessage();
+    return proxy.isSet() && (proxy.type == platform::ProxySettings::Type::HTTP || proxy.type == platform::ProxySettings::Type::HTTPS);
+}
+
+bool VNHTTPRequest::answeredByProxy() const
+{
+    const platform::ProxySettings proxy = proxySettingsForMessage();
+    if (!proxy.isSet())
+        return false;
+    if (proxy.type == platform::ProxySettings::Type::HTTP)
+        return true;
+    // Inside a tunnel (or through SOCKS) only the server speaks.
+    return proxy.type == platform::ProxySettings::Type::HTTPS && m_readStream && m_readStream->proxyRefusedTunnel();
+}
+
+void VNHTTPRequest::dropCredentialsForOtherOrigin()
+{
+    {
+        std::lock_guard lock(m_credentialFieldsLock);
+        m_username = QString();
+        m_password = QString();
+        m_domain = QString();
+    }
+    m_requestCredentials.reset();
+    m_sentBeforeChallenge.reset();
+    m_sentBeforeChallengeRealm = QString();
+    m_challengeApplications = 0;
+    m_leftMainRequestOrigin = true;
+    m_requestHeaders.remove(QStringLiteral("Authorization"));
 }
 
 platform::ProxySettings VNHTTPRequest::proxySettingsForMessage() const
@@ -346,7 +382,7 @@ VNHTTPRequest::Credentials VNHTTPRequest::findCredentials()
 {
     VNCredentialLookup::ServerQuery query;
     query.url = m_url;
-    if (auto main = m_mainRequest.lock()) {
+    if (auto main = m_mainRequest.lock(); main && !m_leftMainRequestOrigin) {
         query.mainUsername = main->username();
         query.mainPassword = main->password();
     }

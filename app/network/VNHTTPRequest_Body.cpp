@@ -305,6 +305,7 @@ std::shared_ptr<VNHTTPRequest> VNHTTPRequest::HEADRequest()
     head->m_proxyPort = m_proxyPort;
     head->m_proxyType = m_proxyType;
     head->m_timeOutSeconds = m_timeOutSeconds;
+    head->m_maxResponseBodySize = m_maxResponseBodySize;
     head->m_useHTTPVersionOne = m_useHTTPVersionOne;
     head->m_validatesSecureCertificate = m_validatesSecureCertificate;
     head->m_clientCertificateChainFile = m_clientCertificateChainFile;
@@ -339,6 +340,7 @@ std::shared_ptr<VNHTTPRequest> VNHTTPRequest::copy() const
     r->m_postLength = m_postLength;
     r->m_haveBuiltPostBody = m_haveBuiltPostBody;
     r->m_timeOutSeconds = m_timeOutSeconds;
+    r->m_maxResponseBodySize = m_maxResponseBodySize;
     r->m_defaultResponseEncoding = m_defaultResponseEncoding;
     r->m_allowResumeForFileDownloads = m_allowResumeForFileDownloads;
     r->m_userInfo = m_userInfo;

@@ -114,6 +114,7 @@ void VNHTTPRequest::useDataFromCache()
         } else {
             QFile file(dataPath);
             r.m_rawResponseData = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            r.m_inflatedFromSize = -1;
         }
         r.m_contentLength = headers->value(QStringLiteral("Content-Length")).trimmed().toULongLong();
         r.m_totalBytesRead = r.m_contentLength;

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <thread>
 
 using platform::NetworkError;
 using platform::RunLoop;
@@ -93,6 +94,7 @@ void VNHTTPRequest::startRequest()
     m_connectionCanBeReused = false;
     if (m_downloadDestinationPath.isEmpty())
         m_rawResponseData.clear();
+    m_inflatedFromSize = -1;
     m_readStreamIsScheduled = false;
 
     std::shared_ptr<Stream> stream;
@@ -192,7 +194,9 @@ void VNHTTPRequest::startRequest()
     }
     resetProgressOnStart();
     updateProgressIndicators();
-    m_lastActivityTime = Clock::now();
+    m_lastActivityTime = now();
+    m_stretchStart = m_lastActivityTime;
+    m_stretchBytes = 0;
     startStatusTimer();
 }
 
@@ -201,7 +205,7 @@ void VNHTTPRequest::scheduleReadStream()
     if (!m_readStream || m_readStreamIsScheduled)
         return;
     VNConnectionPool::shared().streamScheduled();
-    m_lastActivityTime = Clock::now();
+    m_lastActivityTime = now();
     m_readStream->schedule(*m_requestLoop, m_runLoopMode);
     m_readStreamIsScheduled = true;
 }
@@ -261,8 +265,9 @@ void VNHTTPRequest::cancelLoad()
 
 bool VNHTTPRequest::retryUsingNewConnection()
 {
-    if (m_retryCount != 0)
+    if (m_retriedOnNewConnection)
         return false;
+    m_retriedOnNewConnection = true;
     m_willRetryRequest = true;
     cancelLoad();
     m_willRetryRequest = false;
@@ -366,6 +371,10 @@ bool VNHTTPRequest::configureProxies()
             QString text = QString::fromUtf8(data);
             if (text.contains(QChar::ReplacementCharacter))
                 text = QString::fromLatin1(data);
+            if (!m_isSynchronous && !text.isEmpty()) {
+                runPACScriptThenStart(text);
+                return false;
+            }
             runPACScript(text);
         }
         return true;
@@ -404,9 +413,10 @@ void VNHTTPRequest::fetchPACFile()
             if (self->m_complete || self->m_cancelled)
                 return;
             self->guarded([&] {
-                if (!text.isEmpty())
-                    self->runPACScript(text);
-                self->startRequest();
+                if (text.isEmpty())
+                    self->startRequest();
+                else
+                    self->runPACScriptThenStart(text);
             });
         });
     };
@@ -415,18 +425,49 @@ void VNHTTPRequest::fetchPACFile()
     script->startAsynchronous();
 }
 
-void VNHTTPRequest::runPACScript(const QString& script)
+std::chrono::milliseconds VNHTTPRequest::PACScriptTimeLimit() const
 {
-    if (script.isEmpty())
-        return;
     const double seconds = m_timeOutSeconds > 0 ? std::min(m_timeOutSeconds, 10.0) : 10.0;
-    const auto proxies = VNPACScriptRunner::proxiesForURL(script, m_url,
-        std::chrono::milliseconds(qint64(seconds * 1000)));
+    return std::chrono::milliseconds(qint64(seconds * 1000));
+}
+
+void VNHTTPRequest::applyPACResult(const std::optional<QList<VNProxy>>& proxies)
+{
     if (proxies && !proxies->isEmpty() && !proxies->first().isDirect()) {
         m_proxyHost = proxies->first().host;
         m_proxyPort = proxies->first().port;
         m_proxyType = proxies->first().type;
     }
+}
+
+void VNHTTPRequest::runPACScript(const QString& script)
+{
+    if (script.isEmpty())
+        return;
+    applyPACResult(VNPACScriptRunner::proxiesForURL(script, m_url, PACScriptTimeLimit()));
+}
+
+// Somebody else's script may loop or grow until its watchdog stops it:
+// it runs on a thread of its own, so the requests sharing the network
+// thread go on meanwhile. The request starts when it is done.
+void VNHTTPRequest::runPACScriptThenStart(const QString& script)
+{
+    std::weak_ptr<VNHTTPRequest> weak = std::static_pointer_cast<VNHTTPRequest>(shared_from_this());
+    std::thread([weak, script, url = m_url, limit = PACScriptTimeLimit()] {
+        const auto proxies = VNPACScriptRunner::proxiesForURL(script, url, limit);
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->performOnRequestThread([self, proxies] {
+            std::lock_guard lock(self->m_lock);
+            if (self->m_complete || self->m_cancelled)
+                return;
+            self->guarded([&] {
+                self->applyPACResult(proxies);
+                self->startRequest();
+            });
+        });
+    }).detach();
 }
 
 // ---- files ----

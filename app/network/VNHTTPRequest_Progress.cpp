@@ -224,12 +224,16 @@ void VNHTTPRequest::performThrottling()
         return;
     switch (VNBandwidthMeter::shared().throttleStream(m_readStreamIsScheduled)) {
     case VNBandwidthMeter::StreamAction::Keep:
+        // A body held back goes on once the budget allows.
+        if (m_readStreamIsScheduled && m_readStream->isBodyWaiting() && !throttleWakeUpPending())
+            m_readStream->resumeBody();
         break;
     case VNBandwidthMeter::StreamAction::Unschedule:
         unscheduleReadStream();
         break;
     case VNBandwidthMeter::StreamAction::Schedule:
         scheduleReadStream();
+        m_readStream->resumeBody();
         // Bytes the stream already holds raise no new event of their own.
         if (m_readStream->hasBytesAvailable()) {
             std::weak_ptr<VNHTTPRequest> weak = std::static_pointer_cast<VNHTTPRequest>(shared_from_this());
@@ -262,9 +266,16 @@ std::optional<VNHTTPRequest::Stream::BodySource> VNHTTPRequest::throttledBodySou
         return std::nullopt;
     std::shared_ptr<VNInputStream> stream = std::move(input);
     auto remaining = std::make_shared<qint64>(qint64(m_postLength));
-    return Stream::BodySource([stream, remaining](char* buffer, qint64 maxLength) -> qint64 {
+    auto throttle = bodyThrottle();
+    return Stream::BodySource([stream, remaining, throttle](char* buffer, qint64 maxLength) -> qint64 {
         if (*remaining <= 0)
             return 0;
+        // With the second's budget spent nothing goes out (not a byte at a
+        // time): the stream waits until the throttle lets it go on.
+        if (VNBandwidthMeter::shared().uploadMustWait()) {
+            throttle();
+            return Stream::BodyNotReady;
+        }
         const qint64 n = stream->read(buffer, std::min(maxLength, *remaining));
         if (n <= 0)
             return -1;

@@ -51,9 +51,19 @@ bool VNHTTPRequest::isResponseCompressed() const
 QByteArray VNHTTPRequest::responseData() const
 {
     std::lock_guard lock(m_lock);
-    if (isResponseCompressed() && m_shouldWaitToInflateCompressedResponses)
-        return VNDataDecompressor::uncompressData(m_rawResponseData).value_or(QByteArray());
-    return m_rawResponseData;
+    if (!isResponseCompressed() || !m_shouldWaitToInflateCompressedResponses)
+        return m_rawResponseData;
+    // Inflated once and kept: a bomb is not set off again on every call.
+    if (m_inflatedFromSize != m_rawResponseData.size()) {
+        VNError error;
+        m_inflatedResponseData = VNDataDecompressor::uncompressData(m_rawResponseData, &error, m_maxResponseBodySize,
+            MaximumInflationRatio, InflationRatioFloor);
+        m_inflationError.reset();
+        if (!m_inflatedResponseData && !error.domain.isEmpty())
+            m_inflationError = error;
+        m_inflatedFromSize = m_rawResponseData.size();
+    }
+    return m_inflatedResponseData.value_or(QByteArray());
 }
 
 QString VNHTTPRequest::responseString() const
@@ -142,11 +152,13 @@ void VNHTTPRequest::readResponseHeaders()
     m_responseStatusMessage = header.statusLine();
     if (useCacheForResponse())
         return;
+    // A 407 from the server itself is its answer, not a proxy's challenge:
+    // proxy credentials never go to a server.
     if (m_responseStatusCode == 401)
         m_authenticationNeeded = 1;
-    else if (m_responseStatusCode == 407)
+    else if (m_responseStatusCode == 407 && answeredByProxy())
         m_authenticationNeeded = 2;
-    else
+    else if (m_responseStatusCode != 407)
         rememberCredentialsSentBeforeChallenge();
 
     QByteArray charset;
@@ -283,15 +295,17 @@ void VNHTTPRequest::performRedirect()
             failWithError(requestError(UnableToCreateRequestErrorType, QStringLiteral("Unable to create request (bad url?)")));
             return;
         }
-        // Credentials go only to the origin they were given for, and
-        // cookies are those of the new address, never the old one's.
+        // Credentials go only to the origin they were given for or learned
+        // from, and cookies are those of the new address, never the old one's.
         if (!sameOrigin(target, m_url))
-            m_requestHeaders.remove(QStringLiteral("Authorization"));
+            dropCredentialsForOtherOrigin();
         m_requestHeaders.remove(QStringLiteral("Cookie"));
         setURL(target);
         m_complete = true;
         m_needsRedirect = false;
         ++m_redirectCount;
+        // Each hop may meet a kept-alive connection its server closed.
+        m_retriedOnNewConnection = false;
         if (m_redirectCount >= 6) {
             failWithError(requestError(TooMuchRedirectionErrorType, QStringLiteral("The request failed because it redirected too many times")));
             m_complete = true;
@@ -311,6 +325,13 @@ void VNHTTPRequest::handleBytesAvailable()
         readResponseHeaders();
     if (m_complete || !m_readStream)
         return;
+    // A body announced larger than memory may hold is refused before any
+    // of it is read.
+    if (!m_needsRedirect && m_downloadDestinationPath.isEmpty() && !wantsReceivedData()
+        && m_contentLength > m_maxResponseBodySize) {
+        failResponseTooLarge();
+        return;
+    }
     const bool inflateNow = isResponseCompressed() && !m_shouldWaitToInflateCompressedResponses;
     while (!m_complete && m_readStream && m_readStreamIsScheduled && m_readStream->hasBytesAvailable()) {
         const qint64 size = throttledReadLength(m_contentLength > 262144 ? 262144 : m_contentLength > 65536 ? 65536 : 16384);
@@ -320,8 +341,12 @@ void VNHTTPRequest::handleBytesAvailable()
         countBytesRead(chunk.size());
         QByteArray inflated;
         if (inflateNow) {
-            if (!m_dataDecompressor)
+            if (!m_dataDecompressor) {
                 m_dataDecompressor = VNDataDecompressor::decompressor();
+                if (m_downloadDestinationPath.isEmpty() && !wantsReceivedData())
+                    m_dataDecompressor->setMaximumOutputLength(m_maxResponseBodySize);
+                m_dataDecompressor->setMaximumRatio(MaximumInflationRatio, InflationRatioFloor);
+            }
             VNError error;
             const auto out = m_dataDecompressor->uncompressBytes(chunk.constData(), chunk.size(), &error);
             if (!out && !error.domain.isEmpty()) {
@@ -332,8 +357,18 @@ void VNHTTPRequest::handleBytesAvailable()
             }
             inflated = out.value_or(QByteArray());
         }
+        // The stretch is judged as bytes come, not only on the status
+        // timer: a drip must not pass for a stream in bursts.
+        if (transferTooSlow()) {
+            m_connectionCanBeReused = false;
+            failWithError(requestError(RequestTimedOutErrorType, QStringLiteral("The request timed out")));
+            cancelLoad();
+            m_complete = true;
+            return;
+        }
         m_totalBytesRead += quint64(chunk.size());
-        m_lastActivityTime = Clock::now();
+        m_lastActivityTime = now();
+        countTransferredBytes(quint64(chunk.size()));
         // Over the shared budget: the rest waits for the wake-up time.
         performThrottling();
         // The body of a redirect answer is not the resource.
@@ -346,6 +381,10 @@ void VNHTTPRequest::handleBytesAvailable()
             continue;
         }
         if (m_downloadDestinationPath.isEmpty()) {
+            if (quint64(m_rawResponseData.size()) + quint64(data.size()) > m_maxResponseBodySize) {
+                failResponseTooLarge();
+                return;
+            }
             m_rawResponseData.append(data);
             continue;
         }
@@ -362,6 +401,19 @@ void VNHTTPRequest::handleBytesAvailable()
         }
     }
     updateProgressIndicators();
+}
+
+void VNHTTPRequest::failResponseTooLarge()
+{
+    const platform::NetworkError why = platform::NetworkError::network(platform::NetworkError::ResponseTooLarge,
+        QStringLiteral("The response body is larger than the %1 bytes the request keeps in memory").arg(m_maxResponseBodySize));
+    VNError error = requestError(ConnectionFailureErrorType, QStringLiteral("A connection failure occurred"));
+    error.userInfo.insert(QStringLiteral("NSLocalizedFailureReason"), why.description);
+    error.underlyingError = std::make_shared<VNError>(VNError::make(why.domain, why.code, why.description));
+    m_connectionCanBeReused = false;
+    m_rawResponseData.clear();
+    cancelLoad();
+    failWithError(error);
 }
 
 bool VNHTTPRequest::openDownloadFiles()
@@ -459,8 +511,12 @@ void VNHTTPRequest::handleStreamComplete()
         } else if (isResponseCompressed() && m_shouldWaitToInflateCompressedResponses) {
             if (!removeFileAtPath(m_downloadDestinationPath, &error))
                 completionError = error;
-            else if (!VNDataDecompressor::uncompressDataFromFile(m_temporaryFileDownloadPath, m_downloadDestinationPath, &error))
+            else if (!VNDataDecompressor::uncompressDataFromFile(m_temporaryFileDownloadPath, m_downloadDestinationPath, &error, 0,
+                         MaximumInflationRatio, InflationRatioFloor)) {
                 completionError = error;
+                // What was inflated before the failure is no download.
+                QFile::remove(m_downloadDestinationPath);
+            }
             removeTemporaryDownloadFile();
         } else if (isResponseCompressed()) {
             if (!removeFileAtPath(m_downloadDestinationPath, &error))
@@ -479,6 +535,15 @@ void VNHTTPRequest::handleStreamComplete()
         }
     }
 
+    // A body kept compressed is inflated now, once: one that cannot be
+    // (corrupt, or a bomb) fails the request instead of passing for an
+    // empty success.
+    if (!completionError && m_downloadDestinationPath.isEmpty() && !m_needsRedirect && m_authenticationNeeded == 0
+        && !m_rawResponseData.isEmpty() && isResponseCompressed() && m_shouldWaitToInflateCompressedResponses) {
+        responseData();
+        if (m_inflationError)
+            completionError = *m_inflationError;
+    }
     if (!completionError)
         storeResponseInCache();
     if (m_connectionInfo) {

@@ -1,11 +1,14 @@
 #include "VNPACScriptRunner.h"
 
+#include <QFile>
 #include <QJSEngine>
 #include <QJSValue>
 
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 // The helper functions scripts expect. Those that would look a name up
@@ -47,14 +50,35 @@ function dateRange() { return true; }
 function timeRange() { return true; }
 )JS";
 
-// Interrupts the engine when the time is up, unless told the run ended.
+// The process's resident size in bytes (0 when unknown).
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+// Interrupts the engine when the time is up or the process has grown past
+// the memory bound, unless told the run ended. Growth is looked at often
+// enough that a script filling memory as fast as it can is stopped within
+// a few megabytes of the bound.
 class Watchdog {
 public:
     Watchdog(QJSEngine& engine, std::chrono::milliseconds limit)
         : m_thread([this, &engine, limit] {
+            const auto deadline = std::chrono::steady_clock::now() + limit;
+            const qint64 baseline = residentBytes();
             std::unique_lock lock(m_lock);
-            if (!m_done.wait_for(lock, limit, [this] { return m_finished; }))
-                engine.setInterrupted(true);
+            while (!m_finished) {
+                if (std::chrono::steady_clock::now() >= deadline
+                    || (baseline > 0 && residentBytes() - baseline > VNPACScriptRunner::MaximumScriptMemory)) {
+                    engine.setInterrupted(true);
+                    return;
+                }
+                m_done.wait_for(lock, std::chrono::milliseconds(5));
+            }
         })
     {
     }

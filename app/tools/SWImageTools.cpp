@@ -130,7 +130,7 @@ void SWImageTools::clearImage(QImage& image)
 {
     if (!ensureCanvas(image))
         return;
-    image.fill(0u);
+    CanvasBitmap::clear(image);
 }
 
 void SWImageTools::clearImage(QImage& image, const QRectF& given)

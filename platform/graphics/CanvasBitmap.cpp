@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <set>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -25,9 +27,27 @@ namespace {
 // From this size on a bitmap gets its own mapping.
 constexpr std::size_t MappedFrom = std::size_t(8) << 20;
 
+// The anonymous mappings make() handed out and that are still alive: only
+// their pages may be dropped to clear them (a file mapping would read the
+// file again, not zeros). Bitmaps may go on any thread.
+std::mutex& mappingsLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+std::set<const void*>& anonymousMappings()
+{
+    static std::set<const void*> mappings;
+    return mappings;
+}
+
 void unmapBitmap(void* info)
 {
     auto* mapping = static_cast<Mapping*>(info);
+    {
+        std::lock_guard<std::mutex> hold(mappingsLock());
+        anonymousMappings().erase(mapping->address);
+    }
     munmap(mapping->address, mapping->length);
     delete mapping;
 }
@@ -54,14 +74,50 @@ QImage CanvasBitmap::make(int width, int height)
             return {};
         }
         QImage image(static_cast<uchar*>(address), width, height, qsizetype(rowBytes), Format, unmapBitmap, mapping);
-        if (image.isNull())
+        if (image.isNull()) {
             unmapBitmap(mapping);
+            return image;
+        }
+        try {
+            std::lock_guard<std::mutex> hold(mappingsLock());
+            anonymousMappings().insert(address);
+        } catch (const std::bad_alloc&) {
+            // Not known: clear() then writes its zeros, which is all it costs.
+        }
         return image;
     }
     QImage image(width, height, Format); // null when the allocation fails
     if (!image.isNull())
         image.fill(0u);
     return image;
+}
+
+bool CanvasBitmap::clear(QImage& image)
+{
+    if (!isCanvas(image))
+        return false;
+    if (!image.isDetached()) {
+        // Shared with another image: a fresh bitmap, rather than a copy to clear.
+        QImage fresh = make(image.width(), image.height());
+        if (!fresh.isNull()) {
+            fresh.setDotsPerMeterX(image.dotsPerMeterX());
+            fresh.setDotsPerMeterY(image.dotsPerMeterY());
+            image = fresh;
+            return true;
+        }
+    }
+    uchar* bits = image.bits();
+    const std::size_t rowBytes = std::size_t(image.width()) * 4;
+    const std::size_t bytes = rowBytes * std::size_t(image.height());
+    bool known = false;
+    if (bytes >= MappedFrom && std::size_t(image.bytesPerLine()) == rowBytes) {
+        std::lock_guard<std::mutex> hold(mappingsLock());
+        known = anonymousMappings().count(bits) != 0;
+    }
+    if (known && madvise(bits, bytes, MADV_DONTNEED) == 0)
+        return true; // the length is rounded up to whole pages: all of them are ours
+    image.fill(0u);
+    return true;
 }
 
 QImage CanvasBitmap::copy(const QImage& source)

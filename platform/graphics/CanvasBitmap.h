@@ -31,6 +31,12 @@ public:
     // format is converted). Null when the memory cannot be had.
     static QImage copy(const QImage& image);
 
+    // Makes every pixel transparent. A large bitmap of make() gives its
+    // memory back instead of being written: its pages read as zero again
+    // and cost nothing until drawn on. False when image is not a canvas
+    // bitmap.
+    static bool clear(QImage& image);
+
     static bool isCanvas(const QImage& image) { return !image.isNull() && image.format() == Format; }
 
     // Brings any image to the canvas format, in place when the depth allows.

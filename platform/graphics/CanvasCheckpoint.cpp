@@ -75,6 +75,8 @@ bool readAll(int fd, uchar* into, std::size_t bytes, off_t at)
 
 CanvasCheckpoint::~CanvasCheckpoint()
 {
+    if (m_view)
+        munmap(m_view, rowBytes() * std::size_t(m_size.height()));
     if (m_fd >= 0)
         close(m_fd);
 }
@@ -109,6 +111,10 @@ std::unique_ptr<CanvasCheckpoint> CanvasCheckpoint::take(QImage& live)
     const std::size_t total = rowBytes * std::size_t(live.height());
     if (ftruncate(fd, off_t(total)) != 0 || !checkpoint->updateRows(live, 0, live.height()))
         return takeCopy(live);
+    void* view = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (view == MAP_FAILED)
+        return takeCopy(live);
+    checkpoint->m_view = static_cast<uchar*>(view);
     QImage shared = checkpoint->mapLive();
     if (shared.isNull())
         return takeCopy(live);
@@ -183,15 +189,62 @@ bool CanvasCheckpoint::writtenRanges(const QImage& live, std::vector<Range>& ran
     return true;
 }
 
+uchar* CanvasCheckpoint::sharedPixels(const QImage& live)
+{
+    return sharesWith(live) ? m_view : nullptr;
+}
+
+void CanvasCheckpoint::prepareView(std::size_t from, std::size_t to)
+{
+    const std::size_t length = rowBytes() * std::size_t(m_size.height());
+    to = std::min(to, length);
+    if (!m_view || from >= to)
+        return;
+    const std::size_t page = pageSize();
+    from = from / page * page;
+    to = std::min((to + page - 1) / page * page, (length + page - 1) / page * page);
+    if (m_viewTo > m_viewFrom) {
+        m_viewFrom = std::min(m_viewFrom, from);
+        m_viewTo = std::max(m_viewTo, to);
+    } else {
+        m_viewFrom = from;
+        m_viewTo = to;
+    }
+#ifdef MADV_POPULATE_WRITE
+    // A hint: where the kernel lacks it, the pages fault in one by one.
+    madvise(m_view + from, to - from, MADV_POPULATE_WRITE);
+#endif
+}
+
+void CanvasCheckpoint::prepareView(const std::vector<Range>& ranges)
+{
+    // Runs close together go in one call: mapping a few pages between them
+    // costs less than a call of its own.
+    constexpr std::size_t Gap = std::size_t(256) << 10;
+    for (std::size_t i = 0; i < ranges.size();) {
+        const std::size_t from = ranges[i].from;
+        std::size_t to = ranges[i].to;
+        for (++i; i < ranges.size() && ranges[i].from - to <= Gap; ++i)
+            to = ranges[i].to;
+        prepareView(from, to);
+    }
+}
+
+void CanvasCheckpoint::releaseView()
+{
+    // Only the page table entries go; the file keeps every page.
+    if (m_view && m_viewTo > m_viewFrom)
+        madvise(m_view + m_viewFrom, m_viewTo - m_viewFrom, MADV_DONTNEED);
+    m_viewFrom = m_viewTo = 0;
+}
+
 bool CanvasCheckpoint::updateRanges(QImage& live, const std::vector<Range>& ranges)
 {
     if (!sharesWith(live))
         return false;
     const std::size_t page = pageSize();
-    for (const Range& r : ranges) {
-        if (!writeAll(m_fd, m_live + r.from, r.to - r.from, off_t(r.from)))
-            return false;
-    }
+    for (const Range& r : ranges)
+        std::memcpy(m_view + r.from, m_live + r.from, r.to - r.from);
     // Only once the file holds every written byte may the private copies go.
     // Runs close together go in one call: each call makes every processor
     // running this process forget its page translations, which costs more

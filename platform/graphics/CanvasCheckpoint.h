@@ -18,6 +18,10 @@ namespace platform {
 // copies a page on its first write). Holding the checkpoint then costs
 // memory only for the pages that changed since it was last brought up to
 // date. Elsewhere it is a plain second copy.
+//
+// The checkpoint reads and writes its file through a shared mapping of its
+// own. A page of the live bitmap that has not been written since it was
+// last shared shows whatever that mapping writes: the two change together.
 class CanvasCheckpoint {
 public:
     ~CanvasCheckpoint();
@@ -52,6 +56,23 @@ public:
     // whose every changed byte the caller has kept, if it needs them.
     bool updateRanges(QImage& live, const std::vector<Range>& ranges);
 
+    // The checkpoint's pixels, rowBytes() apart, top row first.
+    const uchar* pixels() const { return m_fd >= 0 ? m_view : m_copy.constBits(); }
+    // For a sharing live bitmap: the checkpoint's pixels as above, writable.
+    // What is written there shows at once in every page of live that has
+    // not been written since it was last shared. Null when live does not
+    // share.
+    uchar* sharedPixels(const QImage& live);
+    // Maps bytes [from, to) of the checkpoint's own view in one go, before
+    // a run of reads or writes there: one call instead of a fault per page.
+    void prepareView(std::size_t from, std::size_t to);
+    // The same for runs of bytes in order (from writtenRanges()).
+    void prepareView(const std::vector<Range>& ranges);
+    // The checkpoint's own mapping lets go of the pages it has touched (they
+    // stay in the memory file), so that no page counts twice in the
+    // program's resident memory.
+    void releaseView();
+
     // Rows [y, y + count) of the checkpoint, rowBytes() apart, into `into`.
     bool readRows(int y, int count, uchar* into) const;
     // Rows [y, y + count) of the checkpoint take the live bitmap's pixels
@@ -73,6 +94,9 @@ private:
 
     QSize m_size;
     int m_fd = -1;            // the memory file, or -1 for a plain copy
+    uchar* m_view = nullptr;  // the memory file, mapped shared
+    std::size_t m_viewFrom = 0; // the bytes of the view that may be mapped
+    std::size_t m_viewTo = 0;
     QImage m_copy;            // the plain copy when there is no memory file
     const uchar* m_live = nullptr; // the sharing live bitmap's first pixel
     qint64 m_liveSerial = -1;

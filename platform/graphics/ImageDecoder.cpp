@@ -40,23 +40,18 @@ bool exceedsLimit(QSize size)
     return qint64(size.width()) * qint64(size.height()) > ImageDecoder::MaximumPixelCount;
 }
 
-// source: where the reader takes the bytes from (the same as data), or
-// null for data itself. A file read as it decodes keeps only the decoded
-// picture in memory, where a mapped file would become resident as a whole.
-ImageDecoder::Result decodeData(const QByteArray& data, QIODevice* source = nullptr)
+ImageDecoder::Result incomplete()
 {
-    const ImageFileInspector::Result facts = ImageFileInspector::inspect(data);
-    if (!facts.complete)
-        return failure(QStringLiteral("The file is incomplete: the picture's data is cut short."));
+    return failure(QStringLiteral("The file is incomplete: the picture's data is cut short."));
+}
 
+// Decodes what source holds, whose structure facts describe. A file read
+// as it decodes keeps only the decoded picture in memory, where a mapped
+// file would stay resident as a whole beside it.
+ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Result& facts)
+{
     // Set before any reader looks at the data.
     QImageReader::setAllocationLimit(ImageDecoder::AllocationLimitMB);
-    QBuffer buffer;
-    if (!source) {
-        buffer.setData(data);
-        buffer.open(QIODevice::ReadOnly);
-        source = &buffer;
-    }
     QImageReader reader(source);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
@@ -108,7 +103,13 @@ ImageDecoder::Result ImageDecoder::decode(const QByteArray& data)
     if (data.isEmpty())
         return failure(QStringLiteral("The file is empty."));
     try {
-        return decodeData(data);
+        const ImageFileInspector::Result facts = ImageFileInspector::inspect(data);
+        if (!facts.complete)
+            return incomplete();
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        return decodeFrom(&buffer, facts);
     } catch (const std::bad_alloc&) {
         return failure(QStringLiteral("There is not enough memory to open the picture."));
     }
@@ -122,17 +123,25 @@ ImageDecoder::Result ImageDecoder::readFile(const QString& path)
     const qint64 size = file.size();
     if (size <= 0)
         return failure(QStringLiteral("The file is empty."));
-    // A mapped file is read without a copy in memory.
+    // The structure is read from the mapped file, without a copy in memory;
+    // the mapping goes before the decoder allocates the picture, so the
+    // file's pages and the picture are never resident side by side.
     if (uchar* mapped = file.map(0, size)) {
-        const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size));
-        Result result;
+        ImageFileInspector::Result facts;
         try {
-            result = decodeData(view, &file);
+            facts = ImageFileInspector::inspect(QByteArrayView(mapped, qsizetype(size)));
         } catch (const std::bad_alloc&) {
-            result = failure(QStringLiteral("There is not enough memory to open the picture."));
+            file.unmap(mapped);
+            return failure(QStringLiteral("There is not enough memory to open the picture."));
         }
         file.unmap(mapped);
-        return result;
+        if (!facts.complete)
+            return incomplete();
+        try {
+            return decodeFrom(&file, facts);
+        } catch (const std::bad_alloc&) {
+            return failure(QStringLiteral("There is not enough memory to open the picture."));
+        }
     }
     try {
         const QByteArray data = file.read(size);

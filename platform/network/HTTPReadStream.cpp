@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 namespace platform {
 
@@ -171,6 +173,28 @@ bool HTTPReadStream::open()
             host = m_proxy.host;
             port = m_proxy.port;
         }
+        if (!NetworkConnection::isAddressLiteral(host) || NetworkConnection::hasLookup()) {
+            // A name is looked up on a thread of its own: a slow resolver
+            // holds this request only, never the loop it shares.
+            m_phase = Phase::Resolving;
+            RunLoop& loop = RunLoop::current();
+            QStringList modes;
+            for (const auto& s : m_schedules) {
+                if (s.loop == &loop)
+                    modes += s.modes;
+            }
+            if (modes.isEmpty())
+                modes = QStringList { RunLoop::defaultMode };
+            std::thread([weak = weak_from_this(), host, port, serial = loop.serial(), modes] {
+                NetworkError error;
+                const auto addresses = NetworkConnection::resolve(host, port, error);
+                RunLoop::performOnLoop(serial, [weak, addresses, error] {
+                    if (auto self = weak.lock())
+                        self->resolved(addresses, error);
+                }, modes);
+            }).detach();
+            return true;
+        }
         NetworkError error;
         m_connection = NetworkConnection::connectTo(host, port, error);
         if (!m_connection) {
@@ -179,6 +203,33 @@ bool HTTPReadStream::open()
         }
         m_phase = Phase::Connecting;
     }
+    attachSource();
+    if (askForTunnel)
+        startConnectRequest();
+    else if (m_reused)
+        beginExchange();
+    return true;
+}
+
+void HTTPReadStream::resolved(const std::vector<NetworkConnection::Address>& addresses, const NetworkError& lookupError)
+{
+    if (m_phase != Phase::Resolving)
+        return;
+    NetworkError error = lookupError;
+    if (!addresses.empty())
+        m_connection = NetworkConnection::connectTo(addresses, error);
+    if (!m_connection) {
+        fail(error.isNull() ? NetworkError::network(NetworkError::HostNotFound) : error);
+        return;
+    }
+    m_phase = Phase::Connecting;
+    attachSource();
+}
+
+void HTTPReadStream::attachSource()
+{
+    if (m_source)
+        m_source->invalidate();
     m_source = RunLoopFdSource::create(m_connection->fd(), RunLoopFdSource::Writable,
         [weak = weak_from_this()](int events) {
             if (auto self = weak.lock())
@@ -187,11 +238,15 @@ bool HTTPReadStream::open()
     for (auto& s : m_schedules)
         for (auto& mode : s.modes)
             m_source->schedule(*s.loop, mode);
-    if (askForTunnel)
-        startConnectRequest();
-    else if (m_reused)
-        beginExchange();
-    return true;
+}
+
+void HTTPReadStream::resumeBody()
+{
+    if (!m_bodyWaiting)
+        return;
+    m_bodyWaiting = false;
+    if (m_phase == Phase::Sending)
+        setInterest((m_readingPaused ? 0 : RunLoopFdSource::Readable) | RunLoopFdSource::Writable);
 }
 
 void HTTPReadStream::setInterest(int interest)
@@ -203,11 +258,31 @@ void HTTPReadStream::setInterest(int interest)
 void HTTPReadStream::onSocket(int events)
 {
     auto keep = shared_from_this();
+    // An allocation failure (or any other exception) ends this exchange
+    // with an error its client hears of, not the thread it runs on.
+    try {
+        handleSocket(events);
+    } catch (const std::exception& e) {
+        fail(NetworkError::network(NetworkError::BadServerResponse,
+            QStringLiteral("The response could not be handled: %1").arg(QString::fromLocal8Bit(e.what()))));
+    } catch (...) {
+        fail(NetworkError::network(NetworkError::BadServerResponse, QStringLiteral("The response could not be handled")));
+    }
+}
+
+void HTTPReadStream::handleSocket(int events)
+{
     if (m_phase == Phase::Connecting) {
         if (!(events & RunLoopFdSource::Writable))
             return;
         NetworkError error;
         if (!m_connection->finishConnect(error)) {
+            // The name's next address, if it has one.
+            NetworkError next;
+            if (m_connection->connectNext(next)) {
+                attachSource();
+                return;
+            }
             fail(error);
             return;
         }
@@ -283,6 +358,10 @@ bool HTTPReadStream::pullBody()
     }
     QByteArray buffer(ReadChunk, Qt::Uninitialized);
     const qint64 n = m_bodySource(buffer.data(), buffer.size());
+    if (n == BodyNotReady) {
+        m_bodyWaiting = true;
+        return false;
+    }
     if (n < 0) {
         fail(NetworkError::network(NetworkError::RequestBodyFailed));
         return false;
@@ -369,6 +448,7 @@ void HTTPReadStream::advance()
         bool closed = false;
         switch (m_phase) {
         case Phase::Idle:
+        case Phase::Resolving:
         case Phase::Connecting:
         case Phase::Done:
             return;
@@ -506,12 +586,18 @@ void HTTPReadStream::advance()
         case Phase::Sending: {
             if (!flushOut(blocked))
                 return;
-            while (!blocked && m_out.isEmpty() && pullBody()) {
+            while (!blocked && m_out.isEmpty() && !m_bodyWaiting && pullBody()) {
                 if (!flushOut(blocked))
                     return;
             }
             if (m_phase == Phase::Done)
                 return;
+            if (m_bodyWaiting && m_out.isEmpty()) {
+                // Nothing may go out for now: listen only, until resumeBody().
+                setInterest(RunLoopFdSource::Readable);
+                receive();
+                return;
+            }
             if (blocked) {
                 // A server may answer (and close) before it has read the
                 // whole body; listen while writing.
@@ -536,7 +622,7 @@ void HTTPReadStream::receive()
     for (int round = 0; round < 16; ++round) {
         if (m_reader->bodyBytesAvailable() > BufferedBodyLimit) {
             m_readingPaused = true;
-            setInterest(m_phase == Phase::Sending ? RunLoopFdSource::Writable : 0);
+            setInterest(m_phase == Phase::Sending && !m_bodyWaiting ? RunLoopFdSource::Writable : 0);
             break;
         }
         char buffer[ReadChunk];
@@ -696,7 +782,7 @@ qint64 HTTPReadStream::read(char* buffer, qint64 maxLength)
     std::memcpy(buffer, part.constData(), std::size_t(part.size()));
     if (m_readingPaused && m_reader->bodyBytesAvailable() <= BufferedBodyLimit / 2 && m_source) {
         m_readingPaused = false;
-        setInterest(RunLoopFdSource::Readable | (m_phase == Phase::Sending ? RunLoopFdSource::Writable : 0));
+        setInterest(RunLoopFdSource::Readable | (m_phase == Phase::Sending && !m_bodyWaiting ? RunLoopFdSource::Writable : 0));
     }
     if (m_reader->isComplete() && m_reader->bodyBytesAvailable() == 0 && !m_endDelivered && m_status != Status::Error)
         queueEvent(EndEncountered);

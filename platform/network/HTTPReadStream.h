@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HTTPMessage.h"
+#include "NetworkConnection.h"
 #include "NetworkError.h"
 #include "ProxySettings.h"
 #include "TLSSettings.h"
@@ -16,7 +17,6 @@
 namespace platform {
 
 class HTTPResponseReader;
-class NetworkConnection;
 class RunLoop;
 class RunLoopFdSource;
 
@@ -38,8 +38,10 @@ public:
     enum class Status { NotOpen, Opening, Open, AtEnd, Closed, Error };
     using Client = std::function<void(HTTPReadStream& stream, Event event)>;
     // Fills the buffer with up to maxLength bytes of the body: the count,
-    // 0 at the end, or a negative number on failure.
+    // 0 at the end, BodyNotReady when nothing may go out now (the stream
+    // then waits for resumeBody()), or another negative number on failure.
     using BodySource = std::function<qint64(char* buffer, qint64 maxLength)>;
+    static constexpr qint64 BodyNotReady = -2;
 
     static std::shared_ptr<HTTPReadStream> create(const HTTPMessage& request);
     // Sends the body from the source; without a "Content-Length" field in
@@ -59,6 +61,13 @@ public:
     qint64 requestBytesWritten() const { return m_bodyBytesWritten; }
     // Whether the exchange runs on a connection an earlier stream used.
     bool isOnReusedConnection() const { return m_reused; }
+    // Whether the response is the proxy's refusal of the tunnel, not an
+    // answer of the server the request is for.
+    bool proxyRefusedTunnel() const { return m_tunnelRefused; }
+
+    // The body source has more to give after answering BodyNotReady.
+    void resumeBody();
+    bool isBodyWaiting() const { return m_bodyWaiting; }
 
     void setClient(int events, Client client);
     void schedule(RunLoop& loop, const QString& mode);
@@ -78,10 +87,13 @@ public:
     HTTPMessage responseHeader() const;
 
 private:
-    enum class Phase { Idle, Connecting, SocksGreeting, SocksConnect, ProxyConnect, TLSHandshake, Sending, Receiving, Done };
+    enum class Phase { Idle, Resolving, Connecting, SocksGreeting, SocksConnect, ProxyConnect, TLSHandshake, Sending, Receiving, Done };
 
     HTTPReadStream(const HTTPMessage& request, BodySource body);
     void onSocket(int events);
+    void resolved(const std::vector<NetworkConnection::Address>& addresses, const NetworkError& error);
+    void attachSource();
+    void handleSocket(int events);
     void advance();
     bool flushOut(bool& blocked);
     bool readInto(QByteArray& into, bool& closed, bool& blocked);
@@ -104,6 +116,7 @@ private:
     BodySource m_bodySource;
     bool m_chunkedUpload = false;
     bool m_bodyEnded = false;
+    bool m_bodyWaiting = false;
     TLSSettings m_tls;
     ProxySettings m_proxy;
     bool m_persistent = false;

@@ -12,8 +12,14 @@ namespace platform {
 // The response side of an HTTP exchange: takes the bytes a server sends,
 // as they come and in pieces of any size, and yields the response header
 // and the body with any chunked framing removed. Interim 1xx answers are
-// skipped. A header larger than the limit, a malformed message or a body
-// that ends before its announced end is a failure, never a short success.
+// skipped. A header larger than the limit, a chunk line or a trailer
+// section larger than the same limit, a malformed message or a body that
+// ends before its announced end is a failure, never a short success.
+//
+// Each element with a size of its own (the header, a chunk line, the last
+// chunk with its trailer) is gathered whole before the parser sees it, and
+// only up to the limit, so the bytes held are bounded and the verdict on
+// an answer is the same however its bytes are split on the way.
 class HTTPResponseReader {
 public:
     static constexpr std::size_t DefaultHeaderLimit = 64 * 1024;
@@ -34,6 +40,10 @@ public:
     const HTTPMessage& response() const { return m_response; }
 
     qint64 bodyBytesAvailable() const { return m_body.size(); }
+    // Bytes received and not yet parsed: never more than the last chunk
+    // line and the trailer section within their limits, plus the last
+    // arrival.
+    qsizetype heldBytes() const { return m_input.size(); }
     QByteArray takeBody(qint64 maxLength);
 
     bool isComplete() const { return m_complete; }
@@ -46,15 +56,36 @@ public:
 
 private:
     class Parser;
+    // Where the next bytes belong.
+    enum class Stage { Header, Body, ChunkLine, ChunkData, Trailer };
     void startParser();
     void parse();
+    bool parseHeader();
+    bool parseChunkLine();
+    bool parseTrailer();
+    bool checkStatusLine();
+    // Gives the parser the first length bytes held; answers how many it
+    // took (its verdict stays with it).
+    std::size_t put(qsizetype length);
+    void failParse();
+    void finish();
     void fail(const NetworkError& error);
 
     friend class Parser;
     RequestKind m_kind;
     std::size_t m_headerLimit;
     std::unique_ptr<Parser> m_parser;
+    Stage m_stage = Stage::Header;
+    // Unparsed bytes: at most one element being gathered (bounded by the
+    // limit) plus what the last arrival brought.
     QByteArray m_input;
+    // Where the search for the end of the element goes on.
+    qsizetype m_scanFrom = 0;
+    bool m_statusLineChecked = false;
+    bool m_expectChunkCRLF = false;
+    quint64 m_chunkLeft = 0;
+    // Where the last chunk's line ends its size (its CR LF starts there).
+    qsizetype m_trailerStart = 0;
     QByteArray m_body;
     QByteArray m_leftover;
     HTTPMessage m_response;

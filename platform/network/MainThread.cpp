@@ -4,6 +4,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <exception>
+
 namespace platform {
 
 bool MainThread::isCurrent()
@@ -14,6 +16,17 @@ bool MainThread::isCurrent()
 
 void MainThread::perform(std::function<void()> work, bool wait)
 {
+    // A callback's exception ends with the callback: on the main thread it
+    // would otherwise leave through the event loop and end the process.
+    work = [inner = std::move(work)] {
+        try {
+            inner();
+        } catch (const std::exception& e) {
+            qWarning("An exception left a main-thread callback: %s", e.what());
+        } catch (...) {
+            qWarning("An exception left a main-thread callback");
+        }
+    };
     auto* app = QCoreApplication::instance();
     if (!app || (wait && isCurrent())) {
         work();

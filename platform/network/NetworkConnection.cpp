@@ -13,9 +13,26 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <mutex>
 
 namespace platform {
+
+namespace {
+// TLS writes go through write(), not send() with MSG_NOSIGNAL: to a server
+// that has closed its side they raise SIGPIPE, whose default action ends
+// the process. The failed write is reported as an error instead.
+void ignoreBrokenPipes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::signal(SIGPIPE, SIG_IGN);
+    });
+}
+} // namespace
 
 struct NetworkConnection::TLSContext {
     SSL_CTX* ctx = nullptr;
@@ -105,8 +122,40 @@ bool NetworkConnection::isAddressLiteral(const QString& host)
     return ::inet_pton(AF_INET, bytes.constData(), address) == 1 || ::inet_pton(AF_INET6, bytes.constData(), address) == 1;
 }
 
-std::shared_ptr<NetworkConnection> NetworkConnection::connectTo(const QString& host, int port, NetworkError& error)
+namespace {
+std::mutex& lookupLock()
 {
+    static std::mutex lock;
+    return lock;
+}
+NetworkConnection::Lookup& lookupOverride()
+{
+    static NetworkConnection::Lookup lookup;
+    return lookup;
+}
+} // namespace
+
+void NetworkConnection::setLookup(Lookup lookup)
+{
+    std::lock_guard lock(lookupLock());
+    lookupOverride() = std::move(lookup);
+}
+
+bool NetworkConnection::hasLookup()
+{
+    std::lock_guard lock(lookupLock());
+    return bool(lookupOverride());
+}
+
+std::vector<NetworkConnection::Address> NetworkConnection::resolve(const QString& host, int port, NetworkError& error)
+{
+    Lookup lookup;
+    {
+        std::lock_guard lock(lookupLock());
+        lookup = lookupOverride();
+    }
+    if (lookup)
+        return lookup(host, port, error);
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -116,28 +165,80 @@ std::shared_ptr<NetworkConnection> NetworkConnection::connectTo(const QString& h
     addrinfo* found = nullptr;
     const QByteArray name = host.toUtf8();
     const QByteArray service = QByteArray::number(port);
+    std::vector<Address> addresses;
     if (::getaddrinfo(name.constData(), service.constData(), &hints, &found) != 0 || !found) {
+        error = NetworkError::network(NetworkError::HostNotFound);
+        return addresses;
+    }
+    // A name with a great many addresses is tried on its first few.
+    for (addrinfo* a = found; a && addresses.size() < 16; a = a->ai_next) {
+        if (a->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+        Address address;
+        std::memcpy(&address.storage, a->ai_addr, a->ai_addrlen);
+        address.length = a->ai_addrlen;
+        addresses.push_back(address);
+    }
+    ::freeaddrinfo(found);
+    if (addresses.empty())
+        error = NetworkError::network(NetworkError::HostNotFound);
+    return addresses;
+}
+
+std::shared_ptr<NetworkConnection> NetworkConnection::connectTo(const QString& host, int port, NetworkError& error)
+{
+    std::vector<Address> addresses = resolve(host, port, error);
+    if (addresses.empty())
+        return nullptr;
+    return connectTo(std::move(addresses), error);
+}
+
+std::shared_ptr<NetworkConnection> NetworkConnection::connectTo(std::vector<Address> addresses, NetworkError& error)
+{
+    if (addresses.empty()) {
         error = NetworkError::network(NetworkError::HostNotFound);
         return nullptr;
     }
     std::shared_ptr<NetworkConnection> connection(new NetworkConnection());
-    const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    connection->m_addresses = std::move(addresses);
+    if (!connection->connectNext(error))
+        return nullptr;
+    return connection;
+}
+
+bool NetworkConnection::connectNext(NetworkError& error)
+{
+    while (m_nextAddress < m_addresses.size()) {
+        if (startConnect(error))
+            return true;
+    }
+    return false;
+}
+
+bool NetworkConnection::startConnect(NetworkError& error)
+{
+    const Address& address = m_addresses[m_nextAddress++];
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    const int fd = ::socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         error = NetworkError::posix(errno);
-        ::freeaddrinfo(found);
-        return nullptr;
+        return false;
     }
-    connection->m_fd = fd;
+    m_fd = fd;
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    const int result = ::connect(fd, found->ai_addr, found->ai_addrlen);
+    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length);
     const int err = errno;
-    ::freeaddrinfo(found);
     if (result != 0 && err != EINPROGRESS) {
         error = NetworkError::posix(err);
-        return nullptr;
+        ::close(m_fd);
+        m_fd = -1;
+        return false;
     }
-    return connection;
+    return true;
 }
 
 NetworkConnection::~NetworkConnection()
@@ -192,6 +293,7 @@ bool NetworkConnection::startTLS(const TLSSettings& settings, const QString& hos
     SSL_set_mode(m_ssl, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE);
     SSL_set_ex_data(m_ssl, settingsIndex(), &m_tls->settings);
     SSL_set_fd(m_ssl, m_fd);
+    ignoreBrokenPipes();
     const bool isAddress = isAddressLiteral(host);
     const QByteArray hostBytes = host.toUtf8();
     // Server name indication is for names only, never for addresses.

@@ -5,8 +5,12 @@
 
 #include <QString>
 
+#include <sys/socket.h>
+
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <vector>
 
 typedef struct ssl_st SSL;
 
@@ -18,8 +22,28 @@ class NetworkConnection {
 public:
     enum class IO { Done, WantRead, WantWrite, Closed, Failed };
 
-    // Starts connecting; the result is known once the socket is writable.
+    // One address a host name stands for, with its port.
+    struct Address {
+        sockaddr_storage storage {};
+        socklen_t length = 0;
+    };
+    // Looks the name up (blocking: call it where waiting harms no one) and
+    // answers its addresses in the resolver's order.
+    static std::vector<Address> resolve(const QString& host, int port, NetworkError& error);
+    // What resolve() asks; a test may answer for the system's resolver
+    // (null goes back to it).
+    using Lookup = std::function<std::vector<Address>(const QString& host, int port, NetworkError& error)>;
+    static void setLookup(Lookup lookup);
+    static bool hasLookup();
+
+    // Starts connecting to the first address that takes a socket; the
+    // result is known once the socket is writable.
+    static std::shared_ptr<NetworkConnection> connectTo(std::vector<Address> addresses, NetworkError& error);
+    // Resolves (blocking) and connects.
     static std::shared_ptr<NetworkConnection> connectTo(const QString& host, int port, NetworkError& error);
+    // After a failed connect: starts on the next address (a new socket);
+    // false when none is left.
+    bool connectNext(NetworkError& error);
     ~NetworkConnection();
     NetworkConnection(const NetworkConnection&) = delete;
     NetworkConnection& operator=(const NetworkConnection&) = delete;
@@ -46,7 +70,11 @@ private:
     NetworkConnection() = default;
     IO tlsResult(int result, NetworkError& error, bool handshaking);
 
+    bool startConnect(NetworkError& error);
+
     int m_fd = -1;
+    std::vector<Address> m_addresses;
+    std::size_t m_nextAddress = 0;
     SSL* m_ssl = nullptr;
     bool m_used = false;
     struct TLSContext;

@@ -36,6 +36,9 @@ NetworkError NetworkError::network(NetworkCode code, const QString& description)
         case BodyCutShort: text = QStringLiteral("The response body ended early"); break;
         case ProxyHandshakeFailed: text = QStringLiteral("The proxy refused the connection"); break;
         case RequestBodyFailed: text = QStringLiteral("The request body could not be read"); break;
+        case ChunkLineTooLarge: text = QStringLiteral("A chunk line of the response is too large"); break;
+        case TrailerTooLarge: text = QStringLiteral("The trailer of the response is too large"); break;
+        case ResponseTooLarge: text = QStringLiteral("The response body is larger than the request allows"); break;
         }
     }
     return { NetworkDomain, int(code), text };

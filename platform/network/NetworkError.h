@@ -27,6 +27,11 @@ struct NetworkError {
         BodyCutShort = -1013,
         ProxyHandshakeFailed = -1014,
         RequestBodyFailed = -1015,
+        // What a hostile server sends to exhaust memory: each is refused
+        // once it passes a bound no honest answer reaches.
+        ChunkLineTooLarge = -1016,
+        TrailerTooLarge = -1017,
+        ResponseTooLarge = -1018,
     };
     enum SecurityCode {
         ProtocolFailure = -9800,

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QtGlobal>
 
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <deque>
 #include <future>
+#include <exception>
 #include <map>
 
 namespace platform {
@@ -45,16 +47,55 @@ std::recursive_mutex& RunLoop::registryLock()
     return lock;
 }
 
+namespace {
+// The loops alive now, by serial (under the registry lock).
+std::map<quint64, RunLoop*>& liveLoops()
+{
+    static std::map<quint64, RunLoop*> loops;
+    return loops;
+}
+quint64 nextSerial = 1;
+
+// Work of a loop ends in the loop: an exception from it (an allocation
+// failure, say) would otherwise end the thread and every request on it.
+template <typename F>
+void runGuarded(const char* what, F&& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        qWarning("An exception left %s on a run loop: %s", what, e.what());
+    } catch (...) {
+        qWarning("An exception left %s on a run loop", what);
+    }
+}
+} // namespace
+
+bool RunLoop::performOnLoop(quint64 serial, std::function<void()> work, const QStringList& modes)
+{
+    std::lock_guard lock(registryLock());
+    const auto it = liveLoops().find(serial);
+    if (it == liveLoops().end())
+        return false;
+    it->second->d->performs.push_back({ std::move(work), modes });
+    it->second->wakeUp();
+    return true;
+}
+
 RunLoop::RunLoop()
     : d(std::make_unique<Private>())
     , m_thread(std::this_thread::get_id())
 {
     d->wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    std::lock_guard lock(registryLock());
+    m_serial = nextSerial++;
+    liveLoops()[m_serial] = this;
 }
 
 RunLoop::~RunLoop()
 {
     std::lock_guard lock(registryLock());
+    liveLoops().erase(m_serial);
     for (auto& [name, m] : d->modes) {
         for (auto& [id, weak] : m.fds) {
             if (auto source = weak.lock()) {
@@ -239,7 +280,7 @@ RunLoop::RunResult RunLoop::runMode(const QString& name, Clock::duration timeout
             }
         }
         for (auto& w : work)
-            w();
+            runGuarded("deferred work", w);
         handledAny = handledAny || !work.empty();
 
         // Timers that are due.
@@ -259,8 +300,10 @@ RunLoop::RunResult RunLoop::runMode(const QString& name, Clock::duration timeout
         }
         const auto now = Clock::now();
         for (auto& t : timers) {
-            if (t->fireIfDue(now))
-                handledAny = true;
+            runGuarded("a timer", [&] {
+                if (t->fireIfDue(now))
+                    handledAny = true;
+            });
         }
         for (auto& t : timers) {
             std::lock_guard lock(registryLock());
@@ -319,7 +362,7 @@ RunLoop::RunResult RunLoop::runMode(const QString& name, Clock::duration timeout
             }
             if (!ready || !handler)
                 continue;
-            handler(ready);
+            runGuarded("a descriptor's handler", [&] { handler(ready); });
             handledAny = true;
             // The wake descriptor or another source may be ready too; with
             // one source handled the caller asked to return.

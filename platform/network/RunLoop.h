@@ -53,6 +53,13 @@ public:
     bool isCurrent() const;
     std::thread::id threadId() const { return m_thread; }
 
+    // A number no other loop of the process ever has: the way to reach a
+    // loop later without holding on to it (its thread may end meanwhile).
+    quint64 serial() const { return m_serial; }
+    // Queues work on the loop with that number while it is alive; answers
+    // false (and drops the work) once its thread has ended.
+    static bool performOnLoop(quint64 serial, std::function<void()> work, const QStringList& modes);
+
     // A descriptor that becomes readable when the mode has something to
     // serve: what a foreign event loop watches to drive this one.
     int modeDescriptor(const QString& mode);
@@ -76,6 +83,7 @@ private:
     void removeTimerEntry(const QString& mode, const RunLoopTimer* timer);
     std::unique_ptr<Private> d;
     std::thread::id m_thread;
+    quint64 m_serial;
 };
 
 } // namespace platform

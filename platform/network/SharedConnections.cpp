@@ -41,6 +41,15 @@ void SharedConnections::closeOwned(quint64 id, quint64 owner)
     m_idle.erase(it);
 }
 
+void SharedConnections::closeAll()
+{
+    // Closed once the lock is let go: closing may call back into the
+    // network layer.
+    std::map<quint64, Entry> closing;
+    std::lock_guard lock(m_lock);
+    closing.swap(m_idle);
+}
+
 bool SharedConnections::hasIdleConnection(quint64 id) const
 {
     std::lock_guard lock(m_lock);

@@ -23,6 +23,9 @@ public:
     // Closes the connection parked under id when owner still owns it.
     void closeOwned(quint64 id, quint64 owner);
     bool hasIdleConnection(quint64 id) const;
+    // Closes every idle connection, as if the program had just started:
+    // nothing kept alive before carries what comes next.
+    void closeAll();
 
 private:
     struct Entry {

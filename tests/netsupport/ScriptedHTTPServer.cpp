@@ -7,6 +7,8 @@
 #include <QUrlQuery>
 #include <QUrl>
 
+#include <openssl/ssl.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -14,15 +16,38 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 
 namespace {
+
+// The TLS session of the connection this thread serves, if it speaks TLS
+// (each connection has a thread of its own).
+thread_local SSL* tlsSession = nullptr;
+
+ssize_t sendSome(int fd, const char* data, size_t length)
+{
+    if (tlsSession) {
+        const int n = SSL_write(tlsSession, data, int(std::min<size_t>(length, 1 << 20)));
+        return n > 0 ? n : -1;
+    }
+    return ::send(fd, data, length, MSG_NOSIGNAL);
+}
+
+ssize_t receiveSome(int fd, char* data, size_t length)
+{
+    if (tlsSession) {
+        const int n = SSL_read(tlsSession, data, int(length));
+        return n > 0 ? n : 0;
+    }
+    return ::recv(fd, data, length, 0);
+}
 
 bool sendAll(int fd, const QByteArray& data)
 {
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::send(fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL);
+        const ssize_t n = sendSome(fd, data.constData() + done, size_t(data.size() - done));
         if (n <= 0)
             return false;
         done += n;
@@ -42,6 +67,8 @@ QByteArray response(int status, const QByteArray& reason, const QList<QByteArray
 // Waits (bounded) for something to read; false on time-out or stop.
 bool waitReadable(int fd, int stopFd, int timeoutMs)
 {
+    if (tlsSession && SSL_pending(tlsSession) > 0)
+        return true;
     pollfd fds[2] = { { fd, POLLIN, 0 }, { stopFd, POLLIN, 0 } };
     const int n = ::poll(fds, 2, timeoutMs);
     return n > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN);
@@ -87,6 +114,23 @@ ScriptedHTTPServer::ScriptedHTTPServer()
     m_acceptor = std::thread([this] { acceptLoop(); });
 }
 
+bool ScriptedHTTPServer::enableTLS(const QString& certificateFile, const QString& keyFile)
+{
+    // TLS writes to a client that has gone would raise SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+    if (!context || SSL_CTX_use_certificate_chain_file(context, certificateFile.toLocal8Bit().constData()) != 1
+        || SSL_CTX_use_PrivateKey_file(context, keyFile.toLocal8Bit().constData(), SSL_FILETYPE_PEM) != 1) {
+        SSL_CTX_free(context);
+        return false;
+    }
+    std::lock_guard lock(m_lock);
+    if (m_tlsContext)
+        SSL_CTX_free(static_cast<SSL_CTX*>(m_tlsContext));
+    m_tlsContext = context;
+    return true;
+}
+
 ScriptedHTTPServer::~ScriptedHTTPServer()
 {
     {
@@ -106,6 +150,8 @@ ScriptedHTTPServer::~ScriptedHTTPServer()
     ::close(m_listenFd);
     ::close(m_stopPipe[0]);
     ::close(m_stopPipe[1]);
+    if (m_tlsContext)
+        SSL_CTX_free(static_cast<SSL_CTX*>(m_tlsContext));
 }
 
 void ScriptedHTTPServer::releaseHeld()
@@ -117,9 +163,51 @@ void ScriptedHTTPServer::releaseHeld()
     m_releasedChanged.notify_all();
 }
 
+void ScriptedHTTPServer::setScript(const QString& path, Script script)
+{
+    std::lock_guard lock(m_lock);
+    m_scripts.insert(path, std::move(script));
+}
+
+QList<QByteArray> ScriptedHTTPServer::requestHeads() const
+{
+    std::lock_guard lock(m_lock);
+    return m_requestHeads;
+}
+
+bool ScriptedHTTPServer::Exchange::send(const QByteArray& bytes) const
+{
+    return sendAll(fd, bytes);
+}
+
+bool ScriptedHTTPServer::Exchange::clientGone(int waitMs) const
+{
+    pollfd fds[2] = { { fd, POLLIN, 0 }, { stopFd, POLLIN, 0 } };
+    if (::poll(fds, 2, waitMs) <= 0)
+        return false;
+    if (fds[1].revents & POLLIN)
+        return true;
+    char c;
+    if (tlsSession)
+        return SSL_peek(tlsSession, &c, 1) <= 0;
+    return ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
+}
+
+QByteArray ScriptedHTTPServer::Exchange::field(const QByteArray& name) const
+{
+    for (const auto& line : head.split('\n')) {
+        const QByteArray l = line.trimmed();
+        const qsizetype colon = l.indexOf(':');
+        if (colon > 0 && l.left(colon).trimmed().toLower() == name.toLower())
+            return l.mid(colon + 1).trimmed();
+    }
+    return QByteArray();
+}
+
 QString ScriptedHTTPServer::url(const QString& path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+    std::lock_guard lock(m_lock);
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tlsContext ? QStringLiteral("https") : QStringLiteral("http")).arg(m_port).arg(path);
 }
 
 void ScriptedHTTPServer::acceptLoop()
@@ -139,6 +227,23 @@ void ScriptedHTTPServer::acceptLoop()
 
 void ScriptedHTTPServer::serve(int fd, int connection)
 {
+    SSL* session = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_tlsContext)
+            session = SSL_new(static_cast<SSL_CTX*>(m_tlsContext));
+    }
+    if (session) {
+        SSL_set_fd(session, fd);
+        if (SSL_accept(session) != 1) {
+            SSL_free(session);
+            std::lock_guard lock(m_lock);
+            m_connections.erase(std::remove(m_connections.begin(), m_connections.end(), fd), m_connections.end());
+            ::close(fd);
+            return;
+        }
+        tlsSession = session;
+    }
     QByteArray buffer;
     // Appends what the peer sends next; false when it closed, or sent
     // nothing for 30 s, or the server is stopping.
@@ -146,7 +251,7 @@ void ScriptedHTTPServer::serve(int fd, int connection)
         if (!waitReadable(fd, m_stopPipe[0], 30000))
             return false;
         char chunk[4096];
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        const ssize_t n = receiveSome(fd, chunk, sizeof chunk);
         if (n <= 0)
             return false;
         buffer.append(chunk, n);
@@ -205,6 +310,11 @@ void ScriptedHTTPServer::serve(int fd, int connection)
         }
     }
 done:
+    if (session) {
+        SSL_shutdown(session);
+        SSL_free(session);
+        tlsSession = nullptr;
+    }
     std::lock_guard lock(m_lock);
     m_connections.erase(std::remove(m_connections.begin(), m_connections.end(), fd), m_connections.end());
     ::close(fd);
@@ -214,6 +324,16 @@ bool ScriptedHTTPServer::answer(int fd, int connection, const QByteArray& method
 {
     const QUrl url(QString::fromLatin1(target));
     const QString path = url.path();
+    Script script;
+    {
+        std::lock_guard lock(m_lock);
+        m_requestHeads.append(head);
+        script = m_scripts.value(path);
+    }
+    if (script) {
+        Exchange exchange { fd, m_stopPipe[0], connection, method, target, head, body };
+        return script(exchange);
+    }
     QByteArray rangeValue;
     QByteArray authorization;
     for (const auto& line : head.split('\n')) {

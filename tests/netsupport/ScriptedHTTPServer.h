@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QMap>
 #include <QString>
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -39,7 +42,8 @@
 //   /no-challenge     401 without any WWW-Authenticate field
 //   /hold             200 "held", answered only once releaseHeld() is called
 //                     (or the server stops, or a minute passes)
-// Everything else is 404. The server runs on threads of the test process
+// A test may script further paths of its own (setScript). Everything else
+// is 404. The server runs on threads of the test process
 // and stops (closing every connection) when destroyed.
 class ScriptedHTTPServer {
 public:
@@ -51,6 +55,9 @@ public:
     static QByteArray digestRealm() { return "Velumo digest"; }
 
     int port() const { return m_port; }
+    // With a certificate and its key the server speaks TLS on every
+    // connection accepted from then on, and its URLs are "https".
+    bool enableTLS(const QString& certificateFile, const QString& keyFile);
     QString url(const QString& path) const;
     // Connections the server closed on purpose after answering.
     int closedConnections() const { return m_closed.load(); }
@@ -60,6 +67,30 @@ public:
     int mostHeldAtOnce() const { return m_mostHeld.load(); }
     // Answers every /hold request, now and from here on.
     void releaseHeld();
+
+    // One request as a script sees it, with the connection to answer on.
+    struct Exchange {
+        int fd;
+        int stopFd;
+        int connection;
+        QByteArray method;
+        QByteArray target;
+        QByteArray head;
+        QByteArray body;
+        // Sends the bytes; false once the client is gone.
+        bool send(const QByteArray& bytes) const;
+        // Waits up to the time given for the client to close its side (or
+        // the server to stop); false when it is still there.
+        bool clientGone(int waitMs) const;
+        // A request header field's value (empty when absent).
+        QByteArray field(const QByteArray& name) const;
+    };
+    // Answers the path with the script (run on the connection's own
+    // thread); it answers whether the connection may carry another request.
+    using Script = std::function<bool(Exchange&)>;
+    void setScript(const QString& path, Script script);
+    // The head (request line and fields) of every request received, in order.
+    QList<QByteArray> requestHeads() const;
 
 private:
     void acceptLoop();
@@ -79,7 +110,10 @@ private:
     bool m_released = false;
     std::condition_variable m_releasedChanged;
     std::thread m_acceptor;
-    std::mutex m_lock;
+    mutable std::mutex m_lock;
+    void* m_tlsContext = nullptr; // an SSL_CTX
+    QMap<QString, Script> m_scripts;
+    QList<QByteArray> m_requestHeads;
     std::vector<std::thread> m_workers;
     std::vector<int> m_connections;
 };

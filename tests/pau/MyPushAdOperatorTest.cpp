@@ -3,6 +3,7 @@
 #include "MyPushAdBoxView.h"
 #include "MyPushAdPopupWindow.h"
 #include "StderrCapture.h"
+#include "TestMain.h"
 
 #include "MyPushAdUtil.h"
 
@@ -248,7 +249,7 @@ TEST_F(Operator, NegativeDelayOrAGoneHostShowsNothing)
 
 TEST_F(Operator, AdSizesBeyondTheScreenAreCutToIt)
 {
-    QFile fixture(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("data/ad-huge-size.xml")));
+    QFile fixture(testDataPath(QStringLiteral("pau/ad-huge-size.xml")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
     const QString description = QString::fromUtf8(fixture.readAll()).replace(QStringLiteral("@APPID@"), platform::Bundle::identifier());
     const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();

@@ -3,6 +3,7 @@
 #include "MyPushAdInfo.h"
 #include "MyPushAdUtil.h"
 #include "StderrCapture.h"
+#include "TestMain.h"
 
 #include "platform/foundation/UserDefaults.h"
 
@@ -233,7 +234,7 @@ TEST(MyPushAdUtil, IntegerValueReadsTheLeadingNumber)
 
 TEST_F(AppsFolder, DescriptionsThatDeclareEntitiesAreRefused)
 {
-    QFile fixture(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("data/ad-entities.xml")));
+    QFile fixture(testDataPath(QStringLiteral("pau/ad-entities.xml")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
     const QString small = QString::fromUtf8(fixture.readAll()).replace(QStringLiteral("@APPID@"), platform::Bundle::identifier());
     // The same entity made to expand to gigabytes when the title is read:

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
+#include <string>
 
 using platform::CanvasBitmap;
 
@@ -132,4 +134,125 @@ TEST(SWUndoStep, TilesKeepTheirPixelsInEveryEncoding)
     EXPECT_EQ(target, picture);
     QImage wrong = CanvasBitmap::make(size + QSize(1, 0));
     EXPECT_FALSE(step.apply(wrong));
+}
+
+namespace {
+
+// The tiles a set of rectangles reaches, column and row, in grid order.
+std::set<std::pair<int, int>> tilesOf(const std::vector<QRect>& rects)
+{
+    std::set<std::pair<int, int>> tiles;
+    for (const QRect& r : rects)
+        for (int ty = r.top() / SWUndoStep::TileSide; ty <= r.bottom() / SWUndoStep::TileSide; ++ty)
+            for (int tx = r.left() / SWUndoStep::TileSide; tx <= r.right() / SWUndoStep::TileSide; ++tx)
+                tiles.insert({tx, ty});
+    return tiles;
+}
+
+std::set<std::pair<int, int>> tilesHeld(const SWUndoStep& step)
+{
+    const auto positions = step.tilePositions();
+    return {positions.begin(), positions.end()};
+}
+
+// Fills the rectangles with one colour (noise() may make a pixel of it by
+// chance, never a whole rectangle of it).
+void paint(QImage& image, const std::vector<QRect>& rects, QRgb colour)
+{
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& r : rects)
+        painter.fillRect(r, QColor::fromRgba(colour));
+}
+
+} // namespace
+
+// Undo and redo as the document runs them: open a step (it becomes the
+// way back), then apply the step being undone or redone through the
+// recorder. Each stroke's step holds exactly the tiles the stroke reached,
+// its undo gives back the picture of before to the byte, and the redo
+// step holds the same tiles.
+TEST(SWUndoRecorder, AnUndoAfterAStrokeRestoresExactlyTheTilesItTouched)
+{
+    struct Case {
+        const char* name;
+        std::vector<QRect> stroke;
+    };
+    // 1000 x 600 is 16 x 10 tiles, the last column 40 and the last row 24
+    // pixels short of a whole tile.
+    const std::vector<Case> cases{
+        {"one pixel", {QRect(130, 70, 1, 1)}},
+        {"across four tiles", {QRect(60, 60, 10, 10)}},
+        {"a long thin line", {QRect(10, 300, 900, 2)}},
+        {"two places far apart", {QRect(5, 5, 3, 3), QRect(900, 500, 30, 30)}},
+        {"the short last column and row", {QRect(990, 590, 10, 10)}},
+        {"a tall thin line", {QRect(700, 0, 1, 600)}},
+    };
+    for (const bool sharing : {true, false}) {
+        SWUndoRecorder recorder;
+        recorder.setSharing(sharing);
+        QImage live = noise({1000, 600}, 7);
+        std::vector<std::shared_ptr<SWUndoStep>> undoStack;
+        std::vector<QImage> pictures{live.copy()};
+        int round = 0;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(sharing ? "shared, " : "copied, ") + c.name);
+            std::shared_ptr<SWUndoStep> step = recorder.beginStep(live);
+            paint(live, c.stroke, 0xff102030u + std::uint32_t(round++));
+            const QImage after = live.copy();
+            recorder.beginStep(live); // completes the stroke's step
+            if (round % 2 == 0)
+                recorder.compressCompleted(); // half the steps undo from deflated tiles
+            ASSERT_TRUE(step->isComplete());
+            EXPECT_EQ(tilesHeld(*step), tilesOf(c.stroke));
+
+            std::shared_ptr<SWUndoStep> back = recorder.beginStep(live);
+            ASSERT_TRUE(recorder.apply(*step, live));
+            EXPECT_EQ(live, pictures.back()) << "undo";
+            std::shared_ptr<SWUndoStep> forth = recorder.beginStep(live);
+            EXPECT_EQ(tilesHeld(*back), tilesOf(c.stroke)) << "the redo step";
+            ASSERT_TRUE(recorder.apply(*back, live));
+            EXPECT_EQ(live, after) << "redo";
+            undoStack.push_back(forth); // its tiles are checked once it is complete
+
+            pictures.push_back(after);
+        }
+        // Back to the first picture, one undo at a time, every picture on the way.
+        for (int i = int(undoStack.size()) - 1; i >= 0; --i) {
+            recorder.beginStep(live);
+            EXPECT_EQ(tilesHeld(*undoStack[size_t(i)]), tilesOf(cases[size_t(i)].stroke))
+                << "the step that undoes the redo of " << cases[size_t(i)].name;
+            ASSERT_TRUE(recorder.apply(*undoStack[size_t(i)], live));
+            EXPECT_EQ(live, pictures[size_t(i)]) << (sharing ? "shared" : "copied") << ", undo to " << i;
+        }
+    }
+}
+
+// Drawing between opening a step and applying one (no document does it,
+// but nothing forbids it) still leaves every step exact.
+TEST(SWUndoRecorder, ApplyAfterUnrecordedDrawingKeepsEveryStepExact)
+{
+    SWUndoRecorder recorder;
+    QImage live = noise({300, 200}, 2);
+    const QImage first = live.copy();
+    auto step = recorder.beginStep(live);
+    paint(live, {QRect(10, 10, 20, 20)}, 0xff0000ffu);
+    auto back = recorder.beginStep(live);
+    const QImage stroked = live.copy();
+    paint(live, {QRect(20, 20, 100, 5)}, 0xff00ff00u); // lands in the open step
+    const QImage drawn = live.copy();
+    ASSERT_TRUE(recorder.apply(*step, live));
+    QImage expected = drawn.copy();
+    // The step restores the tiles it holds (those of the first stroke).
+    for (const auto& [tx, ty] : step->tilePositions()) {
+        const QRect tile = QRect(tx * 64, ty * 64, 64, 64) & expected.rect();
+        QPainter painter(&expected);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(tile.topLeft(), first, tile);
+    }
+    EXPECT_EQ(live, expected);
+    recorder.beginStep(live);
+    ASSERT_TRUE(back->isComplete());
+    ASSERT_TRUE(back->apply(live));
+    EXPECT_EQ(live, stroked) << "the open step came back to the picture it opened on";
 }

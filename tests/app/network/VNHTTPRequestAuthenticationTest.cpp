@@ -5,6 +5,7 @@
 #include "VNSessionCredentialsStore.h"
 
 #include "platform/network/HTTPCredentialStorage.h"
+#include "platform/network/SharedConnections.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,6 +76,10 @@ protected:
     {
         clearProxyEnvironment();
         resetSessionStores();
+        // A connection an earlier test left authenticated (a proxy tunnel,
+        // an NTLM connection) would answer without the challenge these
+        // tests are about.
+        platform::SharedConnections::shared().closeAll();
         const QString nginx = LocalServers::shared().startNginx();
         ASSERT_TRUE(nginx.isEmpty()) << nginx.toStdString();
     }

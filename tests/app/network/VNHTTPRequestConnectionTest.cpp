@@ -5,10 +5,19 @@
 #include "VNPACScriptRunner.h"
 #include "VNSystemProxySettings.h"
 
+#include "platform/network/NetworkConnection.h"
+
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
 
 using namespace std::chrono_literals;
 
@@ -266,4 +275,185 @@ TEST_F(HTTPRequestConnection, ScriptsRunWithoutReachingOutAndWithinTheirTime)
         ASSERT_TRUE(proxies && !proxies->isEmpty()) << c.script;
         EXPECT_EQ(proxies->first().host, *c.firstHost) << c.script;
     }
+}
+
+TEST_F(HTTPRequestConnection, EveryHopOfARedirectChainMayRetryOnAFreshConnection)
+{
+    // Each connection answers one request; the next one sent on it finds
+    // it closed without a word, as a server's idle time-out leaves it.
+    std::mutex lock;
+    QSet<int> answered;
+    const auto hop = [&](const QByteArray& next) {
+        return [&, next](ScriptedHTTPServer::Exchange& e) {
+            {
+                std::lock_guard guard(lock);
+                if (answered.contains(e.connection))
+                    return false;
+                answered.insert(e.connection);
+            }
+            if (next.isEmpty())
+                return e.send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nhome");
+            return e.send("HTTP/1.1 302 Found\r\nLocation: " + next + "\r\nContent-Length: 0\r\n\r\n");
+        };
+    };
+    server.setScript(QStringLiteral("/hop1"), hop("/hop2"));
+    server.setScript(QStringLiteral("/hop2"), hop("/hop3"));
+    server.setScript(QStringLiteral("/hop3"), hop("/hop4"));
+    server.setScript(QStringLiteral("/hop4"), hop(QByteArray()));
+    auto r = VNHTTPRequest::requestWithURL(QUrl(server.url(QStringLiteral("/hop1"))));
+    r->startSynchronous();
+    ASSERT_FALSE(r->error()) << r->error()->message.toStdString();
+    EXPECT_EQ(r->responseData(), QByteArray("home"));
+    EXPECT_EQ(r->redirectCount(), 3);
+    EXPECT_EQ(server.acceptedConnections(), 4);
+}
+
+namespace {
+
+platform::NetworkConnection::Address loopback(int port)
+{
+    platform::NetworkConnection::Address address;
+    auto* in = reinterpret_cast<sockaddr_in*>(&address.storage);
+    in->sin_family = AF_INET;
+    in->sin_port = htons(quint16(port));
+    in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.length = sizeof(sockaddr_in);
+    return address;
+}
+
+// Names answered by the test itself, never by a resolver: "slow.test"
+// waits until released, "two.test" has a dead address before the live one.
+class NamedHosts : public HTTPRequestConnection {
+protected:
+    void SetUp() override
+    {
+        HTTPRequestConnection::SetUp();
+        const int live = server.port();
+        const int dead = LocalServers::freePort();
+        platform::NetworkConnection::setLookup([this, live, dead](const QString& host, int, platform::NetworkError&) {
+            if (host == QStringLiteral("slow.test")) {
+                std::unique_lock lock(m_lock);
+                ++m_waiting;
+                m_changed.notify_all();
+                m_changed.wait_for(lock, 60s, [this] { return m_released; });
+            }
+            if (host == QStringLiteral("two.test"))
+                return std::vector { loopback(dead), loopback(live) };
+            return std::vector { loopback(live) };
+        });
+    }
+    void TearDown() override
+    {
+        release();
+        platform::NetworkConnection::setLookup(nullptr);
+        HTTPRequestConnection::TearDown();
+    }
+    void release()
+    {
+        std::lock_guard lock(m_lock);
+        m_released = true;
+        m_changed.notify_all();
+    }
+    bool someoneWaits()
+    {
+        std::lock_guard lock(m_lock);
+        return m_waiting > 0;
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    int m_waiting = 0;
+    bool m_released = false;
+};
+
+} // namespace
+
+TEST_F(NamedHosts, ASlowLookUpHoldsOnlyItsOwnRequest)
+{
+    auto slowDelegate = std::make_shared<RecordingDelegate>();
+    auto slow = VNHTTPRequest::requestWithURL(QUrl(QStringLiteral("http://slow.test:%1/hello").arg(server.port())));
+    slow->setDelegate(slowDelegate);
+    slow->startAsynchronous();
+    ASSERT_TRUE(waitUntil([&] { return someoneWaits(); }));
+
+    auto otherDelegate = std::make_shared<RecordingDelegate>();
+    auto other = VNHTTPRequest::requestWithURL(QUrl(server.url(QStringLiteral("/hello"))));
+    other->setDelegate(otherDelegate);
+    other->startAsynchronous();
+    ASSERT_TRUE(waitUntil([&] { return otherDelegate->ended(); }));
+    EXPECT_EQ(otherDelegate->events().last(), QStringLiteral("finished"));
+    EXPECT_FALSE(slowDelegate->ended());
+
+    release();
+    ASSERT_TRUE(waitUntil([&] { return slowDelegate->ended(); }));
+    EXPECT_EQ(slowDelegate->events().last(), QStringLiteral("finished"));
+    EXPECT_EQ(slow->responseData(), QByteArray("hello"));
+}
+
+TEST_F(NamedHosts, ARefusedAddressGivesWayToTheNext)
+{
+    auto r = VNHTTPRequest::requestWithURL(QUrl(QStringLiteral("http://two.test:%1/hello").arg(server.port())));
+    r->startSynchronous();
+    ASSERT_FALSE(r->error()) << r->error()->message.toStdString();
+    EXPECT_EQ(r->responseData(), QByteArray("hello"));
+}
+
+TEST_F(HTTPRequestConnection, AScriptThatLoopsHoldsOnlyItsOwnRequest)
+{
+    const QString path = dir.filePath(QStringLiteral("loop.pac"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("function FindProxyForURL(url, host) { for (;;) {} }");
+    }
+    auto loopingDelegate = std::make_shared<RecordingDelegate>();
+    auto looping = VNHTTPRequest::requestWithURL(QUrl(server.url(QStringLiteral("/hello"))));
+    looping->setDelegate(loopingDelegate);
+    looping->setPACurl(QUrl::fromLocalFile(path));
+    looping->startAsynchronous();
+    ASSERT_TRUE(waitUntil([&] { return loopingDelegate->count(QStringLiteral("started")) == 0 && looping->isExecuting(); }));
+
+    // The script's watchdog allows it ten seconds; the other request
+    // does not wait for them.
+    auto otherDelegate = std::make_shared<RecordingDelegate>();
+    auto other = VNHTTPRequest::requestWithURL(QUrl(server.url(QStringLiteral("/connection"))));
+    other->setDelegate(otherDelegate);
+    other->startAsynchronous();
+    ASSERT_TRUE(waitUntil([&] { return otherDelegate->ended(); }));
+    EXPECT_EQ(otherDelegate->events().last(), QStringLiteral("finished"));
+    EXPECT_FALSE(loopingDelegate->ended());
+
+    // Stopped, the script yields nothing and the request goes direct.
+    ASSERT_TRUE(waitUntil([&] { return loopingDelegate->ended(); }));
+    EXPECT_EQ(loopingDelegate->events().last(), QStringLiteral("finished"));
+    EXPECT_EQ(looping->responseData(), QByteArray("hello"));
+}
+
+namespace {
+// The most the process has held at once (its high-water mark), in bytes.
+qint64 residentPeak()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+} // namespace
+
+TEST_F(HTTPRequestConnection, AScriptThatGrowsIsStoppedByItsMemoryBound)
+{
+    const qint64 before = residentPeak();
+    const auto started = std::chrono::steady_clock::now();
+    // Half a megabyte more each turn; the time bound alone would let it
+    // reach many gigabytes.
+    const auto proxies = VNPACScriptRunner::proxiesForURL(
+        QStringLiteral("function FindProxyForURL(u, h) { var a = []; for (;;) a.push(new Array(65536).fill(7)); }"),
+        QUrl(QStringLiteral("http://127.0.0.1/")), 600s);
+    EXPECT_FALSE(proxies);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 600s);
+    EXPECT_LT(residentPeak() - before, qint64(1) << 30);
 }

@@ -166,3 +166,28 @@ TEST_F(HTTPRequestProgress, AReceiverClearedBeforeDeliveryHearsNothing)
     ASSERT_TRUE(waitUntil([&] { return !progress->values.isEmpty(); }));
     EXPECT_EQ(progress->values, QList<double> { 0.5 });
 }
+
+// The body goes out within the budget: no more than one second's allowance
+// ahead of the clock (the first second is free), and at most 10 % over it
+// for the rest. A slow machine only takes longer, so the bound holds there.
+TEST_F(HTTPRequestProgress, ThrottledUploadKeepsToTheBudget)
+{
+    server.setScript(QStringLiteral("/sink"), [](ScriptedHTTPServer::Exchange& e) {
+        return e.send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    });
+    const qint64 limit = 50000;
+    const QByteArray body(200 * 1024, 'u');
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto r = VNHTTPRequest::requestWithURL(QUrl(server.url(QStringLiteral("/sink"))));
+    r->appendPostData(body);
+    r->setDelegate(delegate);
+    VNHTTPRequest::setMaxBandwidthPerSecond(quint64(limit));
+    const auto started = std::chrono::steady_clock::now();
+    r->startAsynchronous();
+    ASSERT_TRUE(waitUntil([&] { return delegate->ended(); }, 180s));
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(delegate->events().last(), QStringLiteral("finished"));
+    EXPECT_EQ(r->totalBytesSent(), quint64(body.size()));
+    const double budgetSeconds = double(body.size()) / double(limit) - 1.0;
+    EXPECT_GE(elapsed, budgetSeconds / 1.1) << "sent " << body.size() << " bytes in " << elapsed << " s";
+}
