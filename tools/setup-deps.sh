@@ -9,6 +9,9 @@ packages=(
   zlib1g-dev libxml2-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick python3 dbus-daemon at-spi2-core
+  # Mesa's OpenGL drivers, as on any desktop: the web engine then sets up
+  # OpenGL on them, and the end-to-end tests run as users' machines do.
+  libgl1-mesa-dri libglx-mesa0
   fonts-dejavu-core
   libssl-dev openssl libboost-dev nettle-dev iproute2
   nginx squid dante-server

@@ -36,7 +36,9 @@ public:
     // Hides the page's element with that id, if it has one.
     virtual void hideElementById(const QString& elementId) = 0;
 
-    // The web engine's view, as a child of parent.
+    // The web engine's view, as a child of parent. The first call loads
+    // the engine; should it not load, the view shows nothing and every
+    // load fails.
     static std::unique_ptr<WebView> create(QWidget* parent);
 };
 

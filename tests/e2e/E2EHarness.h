@@ -108,6 +108,9 @@ public:
     // The most memory the running program has held so far (its peak
     // resident set, in KiB; -1 when unknown).
     qint64 peakMemoryKiB() const;
+    // Whether the program reported a memory error, undefined behaviour or
+    // a leak of our code (the libraries' own leaks do not count; see
+    // LeakReport).
     bool stderrHasSanitizerReport();
     QString settingsDir() const { return m_config.path(); }
     QString settingsFile() const;
@@ -147,6 +150,9 @@ public:
     // on another build), else the one of this build tree.
     static QString binaryPath();
     static QString buildDir();
+    // Whether the binary is one of the programs of the tests that show web
+    // pages (their leaks are not judged).
+    static bool showsWebPages(const QString& binary);
     static QString testDataPath(const QString& relative);
 
 private:

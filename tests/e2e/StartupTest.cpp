@@ -3,6 +3,20 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+namespace {
+// What the running program has mapped into its memory (/proc/PID/maps).
+QByteArray mappedFiles(qint64 pid)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    return pid > 0 && maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+}
+
+// The web engine's libraries (ours and the toolkit's), and the OpenGL
+// driver that the engine sets up.
+const char* const kWebEngineFiles[] = {"libVelumoWebEngine.so", "libQt6WebEngineCore.so", "libQt6WebEngineWidgets.so"};
+const char* const kOpenGLDriverFiles[] = {"_dri.so", "libgallium", "libLLVM"};
+} // namespace
+
 TEST(Startup, OpensOneWindowAndQuitsOnCtrlQ)
 {
     E2EHarness h;
@@ -41,4 +55,30 @@ TEST(Startup, RunsFromAnInstallPrefix)
     h.key("ctrl+q");
     EXPECT_EQ(h.waitForExit(), 0);
     EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
+}
+
+TEST(Startup, NeitherTheWebEngineNorOpenGLLoadsBeforeAPageShows)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch());
+    const QString window = h.waitForWindow();
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    // The window's controls are up too (the accessibility tree answers).
+    ASSERT_TRUE(h.findControl(E2EHarness::kCanvasName, window).found);
+    const QByteArray started = mappedFiles(h.processId());
+    ASSERT_FALSE(started.isEmpty());
+    for (const char* file : kWebEngineFiles)
+        EXPECT_FALSE(started.contains(file)) << file;
+    for (const char* file : kOpenGLDriverFiles)
+        EXPECT_FALSE(started.contains(file)) << file;
+    h.quitCleanly(window);
+
+    // The same look finds the engine once a page shows: a program of the
+    // tests that shows one.
+    E2EHarness page;
+    ASSERT_TRUE(page.launch({QStringLiteral("--web-view")}, QStringLiteral(VELUMO_PROMO_PROBE)));
+    ASSERT_TRUE(page.waitForFile(page.workDir() + QStringLiteral("/ready.txt"))) << page.standardError().toStdString();
+    const QByteArray shown = mappedFiles(page.processId());
+    for (const char* file : kWebEngineFiles)
+        EXPECT_TRUE(shown.contains(file)) << file;
 }

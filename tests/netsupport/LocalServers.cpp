@@ -1,5 +1,7 @@
 #include "LocalServers.h"
 
+#include "ServerWatchdog.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -104,6 +106,11 @@ void LocalServers::stopAll()
             ::kill(pid_t(pid), SIGKILL);
             process->waitForFinished(5000);
         }
+        // Helpers and workers the server left behind.
+        if (pid > 0) {
+            ::kill(-pid_t(pid), SIGKILL);
+            ServerWatchdog::shared().forget(pid_t(pid));
+        }
         delete process;
     }
     m_nginx = m_squid = m_dante = nullptr;
@@ -159,9 +166,15 @@ QString LocalServers::startProcess(const QString& name, const QString& program, 
     process = new QProcess();
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(logFile + QStringLiteral(".out"));
+    // The server leads a process group of its own, with its helpers and
+    // workers, so the watchdog can end them all should this process end
+    // without stopping them.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
     process->start(program, arguments);
     if (!process->waitForStarted(10000))
         return QStringLiteral("%1 did not start: %2").arg(name, process->errorString());
+    if (!ServerWatchdog::shared().watch(pid_t(process->processId())))
+        return QStringLiteral("%1 started, but no watchdog could be started to stop it should the tests end abruptly").arg(name);
     // Generous: the sanitizer build and a busy machine make starts slow.
     QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired()) {

@@ -14,8 +14,10 @@ class QProcess;
 // Basic, Digest or NTLM credentials checked by our own helper scripts)
 // and dante (SOCKS5). Each starts on first use, on free ports of
 // 127.0.0.1, with its configuration in a temporary folder, and is stopped
-// by its process id when the test binary ends. A missing server program
-// is reported (with what installs it) instead of skipping the test.
+// by its process id when the test binary ends; should the test binary end
+// otherwise (a crash, a kill), a watchdog process stops them (see
+// ServerWatchdog). A missing server program is reported (with what
+// installs it) instead of skipping the test.
 class LocalServers {
 public:
     static LocalServers& shared();

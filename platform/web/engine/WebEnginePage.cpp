@@ -1,6 +1,6 @@
 #include "WebEnginePage.h"
 
-#include "WebLinkPolicy.h"
+#include "platform/web/WebLinkPolicy.h"
 
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>

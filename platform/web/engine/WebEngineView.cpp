@@ -1,7 +1,7 @@
 #include "WebEngineView.h"
 
 #include "WebEnginePage.h"
-#include "WebViewDelegate.h"
+#include "platform/web/WebViewDelegate.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -14,11 +14,6 @@
 #include <QWebEngineView>
 
 namespace platform {
-
-std::unique_ptr<WebView> WebView::create(QWidget* parent)
-{
-    return std::make_unique<WebEngineView>(parent);
-}
 
 namespace {
 // Whatever a page asks for, nothing is read from the user's files.
@@ -187,3 +182,10 @@ void WebEngineView::timedOut()
 }
 
 } // namespace platform
+
+// What the program finds when it loads this module, on the first page it
+// shows (see WebView::create).
+extern "C" Q_DECL_EXPORT platform::WebView* velumoMakeWebEngineView(QWidget* parent)
+{
+    return new platform::WebEngineView(parent);
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebView.h"
+#include "platform/web/WebView.h"
 
 #include <QObject>
 #include <QPointer>
