@@ -21,6 +21,7 @@ const char* const kGlibAllocation = "    #1 0x7f4ca1f20000 in g_malloc (/lib/x86
                                     "</lib/x86_64-linux-gnu/libglib-2.0.so.0>\n";
 const char* const kDbus = "    #2 0x7f4ca1a00000 in dbus_connection_dispatch (/lib/x86_64-linux-gnu/libdbus-1.so.3+0x1f000) "
                           "</lib/x86_64-linux-gnu/libdbus-1.so.3>\n";
+const char* const kGenerated = "    #1 0x7f4c9e2f1a30  <unknown module>\n";
 const char* const kMain = "    #9 0x55ff59dd0000 in main /src/app/main.cpp:30 </build/asan/bin/velumo>\n";
 // Frames as the checker prints them by default: the module only for frames
 // without source.
@@ -67,6 +68,8 @@ TEST(LeakReport, CountsALeakUnlessALibraryThatCallsUsAllocatedItBeforeOurCode)
         {"two leaks, one each", report({{"Direct", stack({kAllocator, kGlibAllocation, kOurHandler})},
                                         {"Direct", stack({kAllocator, kOurHandler, kGlibLoop})}}),
          2, 1},
+        {"generated code only, where the unwinder stops short of the driver",
+         report({{"Direct", stack({kAllocator, kGenerated})}}), 1, 0},
         {"no report", QStringLiteral("App Build Info:[Velumo - 1.0]\n"), 0, 0},
     };
     for (const Case& c : cases) {

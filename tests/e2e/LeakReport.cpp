@@ -43,14 +43,22 @@ bool LeakReport::isCallingLibrary(const QString& module)
 
 bool LeakReport::counts(const QStringList& frames)
 {
-    for (const QString& frame : frames) {
-        const QString module = moduleOf(frame);
+    bool knownCaller = false;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const QString module = moduleOf(frames[i]);
         if (isOurModule(module))
             return true;
         if (isCallingLibrary(module))
             return false;
+        // Past the allocator itself, a frame in no module is code generated
+        // at run time (a graphics driver's shader compiler); the unwinder
+        // stops there, short of the library that made it.
+        if (i > 0 && !module.isEmpty() && module != QLatin1String("unknown module"))
+            knownCaller = true;
     }
-    return true;
+    // A stack of nothing but generated code belongs to whatever generated
+    // it: no code of ours is generated at run time.
+    return knownCaller;
 }
 
 LeakReport::LeakReport(const QString& standardError)

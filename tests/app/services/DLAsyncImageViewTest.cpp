@@ -14,6 +14,18 @@
 
 namespace {
 
+// A small blue picture, as PNG bytes.
+QByteArray bluePng()
+{
+    QImage picture(6, 4, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return png;
+}
+
 // Pictures and a page that is no picture, served by nginx on this machine.
 class AsyncImage : public ::testing::Test {
 protected:
@@ -23,13 +35,7 @@ protected:
             qunsetenv(name);
         const QString nginx = LocalServers::shared().startNginx();
         ASSERT_TRUE(nginx.isEmpty()) << nginx.toStdString();
-        QImage picture(6, 4, QImage::Format_ARGB32);
-        picture.fill(Qt::blue);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "PNG");
-        serve(QStringLiteral("blue.png"), png);
+        serve(QStringLiteral("blue.png"), bluePng());
         serve(QStringLiteral("page.png"), "<html><body>moved</body></html>");
         errorImage = QImage(3, 3, QImage::Format_ARGB32);
         errorImage.fill(Qt::red);
@@ -158,12 +164,7 @@ TEST_F(AsyncImage, IconLargerThanAnyIconFailsInsteadOfFillingMemory)
 {
     // A real picture followed by megabytes that no icon has: the download
     // stops and the view shows its error image.
-    QImage picture(6, 4, QImage::Format_ARGB32);
-    picture.fill(Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
+    const QByteArray png = bluePng();
     ASSERT_FALSE(QImage::fromData(png + QByteArray(8 << 20, '\0')).isNull()); // the picture alone would decode
     serve(QStringLiteral("huge.png"), png + QByteArray(8 << 20, '\0'));
     DLAsyncImageView view;
