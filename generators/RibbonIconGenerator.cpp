@@ -184,6 +184,27 @@ QList<Icon> icons()
     });
     big(QStringLiteral("paste"), clipboard);
 
+    // The window toolbar's fonts and print items.
+    small(QStringLiteral("toolbar_fonts"), [](QPainter& p) {
+        QFont font;
+        font.setPixelSize(13);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(kInk);
+        p.drawText(QRectF(0, 0, 20, 20), Qt::AlignCenter, QStringLiteral("Aa"));
+    });
+    small(QStringLiteral("toolbar_print"), [](QPainter& p) {
+        p.setPen(pen(kInk, 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(6, 2.5, 8, 5));         // the paper going in
+        p.drawRoundedRect(QRectF(2.5, 7.5, 15, 7), 1.5, 1.5);
+        p.setBrush(kInk);
+        p.drawRect(QRectF(6, 12.5, 8, 5));        // the sheet coming out
+        p.setPen(Qt::NoPen);
+        p.setBrush(kAccent);
+        p.drawEllipse(QRectF(14, 9, 2, 2));
+    });
+
     small(QStringLiteral("cut"), [](QPainter& p) {
         p.setPen(pen(kInk, 1.5));
         p.setBrush(Qt::NoBrush);
@@ -283,8 +304,6 @@ QList<Icon> icons()
         loop.cubicTo(16, 16, 8, 13, 6, 17);
         p.drawPath(loop);
     };
-    small(QStringLiteral("tool_RectangleSelection"), dashedRect);
-    small(QStringLiteral("tool_ArbitrarySelection"), dashedLoop);
     small(QStringLiteral("sel_rectangle"), dashedRect);
     small(QStringLiteral("sel_free"), dashedLoop);
     small(QStringLiteral("tool_Line"), [](QPainter& p) {

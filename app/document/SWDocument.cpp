@@ -7,6 +7,7 @@
 #include "KZGraphicElement.h"
 #include "KZGraphicTool.h"
 #include "KZGraphicsContext.h"
+#include "KZDescendantWalk.h"
 #include "KZOverlayView.h"
 #include "KZRibbonWindow.h"
 #include "KZTabView.h"
@@ -44,6 +45,7 @@
 #include "platform/appkit/PrintOperation.h"
 #include "platform/appkit/SavePanel.h"
 #include "platform/appkit/UndoManager.h"
+#include "platform/appkit/Updatable.h"
 #include "platform/foundation/DeferredPerform.h"
 #include "platform/foundation/ExceptionGuard.h"
 #include "platform/foundation/Geometry.h"
@@ -645,6 +647,11 @@ bool SWDocument::validateMenuItem(platform::MenuItem* item)
         item->setText(shown ? tr("Hide Gridlines") : tr("Show Gridlines"));
         return true;
     }
+    if (action == QLatin1String("toggleToolbarShownAndValidate:")) {
+        const bool shown = m_windowToolbar && !m_windowToolbar->isHidden();
+        item->setText(shown ? tr("Hide Toolbar") : tr("Show Toolbar"));
+        return true;
+    }
     if (action == QLatin1String("selectInvert:")) {
         const auto* selection =
             dynamic_cast<const SWPixelSelectionTarget*>(m_toolbox ? m_toolbox->currentTool() : nullptr);
@@ -803,6 +810,13 @@ void SWDocument::update()
         m_toolboxController->update();
     if (m_viewPanelController)
         m_viewPanelController->update();
+    // The toolbar's controls that enable themselves from the validation of
+    // their actions.
+    if (m_toolboxToolbar)
+        KZDescendantWalk::enumerateDescendantsUsingBlock(m_toolboxToolbar, [](QWidget* view, int, bool*) {
+            if (auto* updatable = dynamic_cast<platform::Updatable*>(view))
+                updatable->performUpdate();
+        });
 }
 
 void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
@@ -888,6 +902,10 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     m_windowToolbar->setObjectName(QStringLiteral("windowToolbar"));
     m_windowToolbar->setMovable(false);
     m_windowToolbar->setFloatable(false);
+    // Shown and hidden only through the document, so that the view tab's
+    // box and the View menu's title always tell the truth: no context menu
+    // of the window's own that would hide it behind their back.
+    m_windowToolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     m_windowToolbar->addWidget(m_toolboxToolbar);
     window->addToolBar(Qt::TopToolBarArea, m_windowToolbar);
     m_windowToolbar->hide();

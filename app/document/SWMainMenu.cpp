@@ -95,6 +95,7 @@ QMenuBar* SWMainMenu::build(QWidget* window)
                               {"&Actual Size", "actualSize:", QKeySequence(Qt::CTRL | Qt::Key_0)},
                               {nullptr, nullptr, {}},
                               {"Show &Gridlines", "toggleGridShown:", {}},
+                              {"Show &Toolbar", "toggleToolbarShownAndValidate:", {}},
                               {"Hide Tool Panel", "toggleRibbonPanel:", {}},
                           });
     // Ctrl++ too, for keyboards where "+" is the key beside "=".

@@ -332,6 +332,12 @@ QWidget* KZToolboxPanel::buildImage(const QStringList& registryLabels)
     return view;
 }
 
+QStringList KZToolboxPanel::rasterSelectionToolLabels()
+{
+    // SWSelectionTool and KZArbitrarySelectionTool.
+    return {QStringLiteral("Rectangle Selection"), QStringLiteral("Arbitrary Selection")};
+}
+
 QWidget* KZToolboxPanel::buildTools(const QStringList& registryLabels)
 {
     QWidget* view = controlsView(136);
@@ -357,17 +363,19 @@ QWidget* KZToolboxPanel::buildTools(const QStringList& registryLabels)
         row->setFocusPolicy(Qt::NoFocus);
         (rowTag == 0 ? m_row0 : m_row1) = row;
     }
-    // The tools that have no place of their own (the bomb, the zoom, the
-    // pixel-grid selections, and whatever the registry may add) get a cell
-    // beside the rows. The Image group offers only the selections that the
-    // editing commands work on, so those others stay out of it.
-    QStringList placedElsewhere = paint + KZShapeKinds::labels();
-    placedElsewhere << kBrushes << QStringLiteral("Line") << QStringLiteral("Curve") << QStringLiteral("Ellipse");
+    // The tools that have no place of their own (the bomb, the zoom, and
+    // whatever the registry may add) get a cell beside the rows. The
+    // pixel-grid selections stay in the registry but get no control: the
+    // Image group's selections do that job, and they are the ones the
+    // editing commands work on.
+    QStringList notHere = paint + KZShapeKinds::labels();
+    notHere << kBrushes << QStringLiteral("Line") << QStringLiteral("Curve") << QStringLiteral("Ellipse");
+    notHere << rasterSelectionToolLabels();
     if (m_controller)
-        placedElsewhere << m_controller->selectionTools();
+        notHere << m_controller->selectionTools();
     QStringList others;
     for (const QString& label : registryLabels) {
-        if (!placedElsewhere.contains(label))
+        if (!notHere.contains(label))
             others << label;
     }
     m_toolMatrix = makeCellMatrix(others, 2, QString(), view);

@@ -29,9 +29,10 @@ class SWMatrix;
 // panel. Every choice goes through the toolbox controller, and the controls
 // follow the controller's properties whoever changed them.
 //
-// Every tool of the registry has a control here, named by the tool's label:
-// the paint-tool rows, the brush button, the image group's selection
-// button, the tool cells beside the rows, and the shapes matrix.
+// Every tool of the registry but the pixel-grid selections has a control
+// here, named by the tool's label: the paint-tool rows, the brush button,
+// the image group's selection button, the tool cells beside the rows, and
+// the shapes matrix.
 class KZToolboxPanel : public QWidget, public KZOrbStyleToolPanelDelegate, public platform::Responder {
     Q_OBJECT
 public:
@@ -71,6 +72,8 @@ public:
     KZColorPanel* colorPanel() const { return m_colorPanel; }
     // Every tool label that has a control here.
     QStringList reachableToolLabels() const { return m_reachable; }
+    // The pixel-grid selection tools: registered, but offered by no control.
+    static QStringList rasterSelectionToolLabels();
 
     // The width that shows every group with its controls, separators included.
     int preferredWidth() const;

@@ -4,6 +4,7 @@
 #include "KZTexturalButton.h"
 #include "KZTexturalSegmentedControl.h"
 #include "KZToolboxController.h"
+#include "KZValidatableButton.h"
 #include "SWColorSelector.h"
 #include "SWColorWell.h"
 #include "SWTool.h"
@@ -14,7 +15,7 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QPainter>
 #include <QMenu>
 #include <QSpinBox>
 
@@ -23,10 +24,42 @@ const QString kChangeToEggsTool = QStringLiteral("changeToEggsTool:");
 const QString kChangeToEggsShape = QStringLiteral("changeToEggsShape:");
 const QString kChangeSelectionTool = QStringLiteral("changeSelectionTool:");
 const QString kEggsZoom = QStringLiteral("eggsZoom:");
+const QString kChangeBrushTool = QStringLiteral("changeBrushTool:");
 // The shape tools' places in the registry's class list.
 constexpr int kFirstShapeTag = 14;
 constexpr int kLastShapeTag = 38;
+
+// An item's label under its view. Drawn rather than a label widget: the
+// control above bears the name, and a second object of that name in the
+// accessibility tree would stand for it.
+class ItemCaption : public QWidget {
+public:
+    explicit ItemCaption(const QString& text, QWidget* parent)
+        : QWidget(parent)
+        , m_text(text)
+    {
+        QFont small = font();
+        small.setPixelSize(9);
+        setFont(small);
+        setFixedHeight(fontMetrics().height());
+        setMinimumWidth(fontMetrics().horizontalAdvance(m_text));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setPen(Qt::white);
+        painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignVCenter, m_text);
+    }
+
+private:
+    QString m_text;
+};
 } // namespace
+
+const QString KZToolboxToolbar::kShowFontsItemIdentifier = QStringLiteral("Fonts");
+const QString KZToolboxToolbar::kPrintItemIdentifier = QStringLiteral("Print");
 
 KZToolboxToolbar::KZToolboxToolbar(KZToolboxController* controller, QWidget* parent)
     : QWidget(parent)
@@ -50,6 +83,10 @@ KZToolboxToolbar::KZToolboxToolbar(KZToolboxController* controller, QWidget* par
     platform::Responder::addAction(kChangeSelectionTool, [this](QObject* sender) {
         if (auto* item = qobject_cast<platform::MenuItem*>(sender); item && m_controller)
             m_controller->changeSelectionToolWithTag(item->tag());
+    });
+    platform::Responder::addAction(kChangeBrushTool, [this](QObject*) {
+        if (m_controller)
+            m_controller->changeBrushTool();
     });
 
     // Zoom: sent up the chain to the document.
@@ -119,6 +156,24 @@ KZToolboxToolbar::KZToolboxToolbar(KZToolboxController* controller, QWidget* par
     m_selectionItem = new QWidget;
     m_selectionButton = popUpButton(tr("Selection"), QStringLiteral("sel_rectangle"), m_selectionMenu, m_selectionItem);
 
+    // Brush: the brush-engine tool (the brushes themselves are chosen in
+    // the ribbon's chooser).
+    m_brushItem = new QWidget;
+    auto* brushLayout = new QHBoxLayout(m_brushItem);
+    brushLayout->setContentsMargins(0, 0, 0, 0);
+    m_brushButton = new KZTexturalButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary, m_brushItem);
+    m_brushButton->setTitle(tr("Brush"));
+    m_brushButton->setAccessibleName(tr("Brush Tool"));
+    m_brushButton->setAccessibleDescription(tr("Paints with the brush chosen in the ribbon"));
+    m_brushButton->setImage(KZRibbonIcons::image(QStringLiteral("big_brushes")));
+    m_brushButton->setImagePosition(platform::ButtonCell::ImageLeft);
+    m_brushButton->setCheckable(true);
+    m_brushButton->setFocusPolicy(Qt::NoFocus);
+    m_brushButton->setFixedSize(m_brushButton->sizeHint().width() + 8, 28);
+    m_brushButton->setTarget(this);
+    m_brushButton->setAction(kChangeBrushTool);
+    brushLayout->addWidget(m_brushButton);
+
     // Color: the front and back wells; Size: the line width.
     m_colorSelector = new SWColorSelector;
     m_colorSelector->setObjectName(QStringLiteral("eggsColorSelector"));
@@ -134,19 +189,22 @@ KZToolboxToolbar::KZToolboxToolbar(KZToolboxController* controller, QWidget* par
             m_controller->setLineWidthDisplay(value);
     });
 
+    // The window's fonts and print items go to the document.
+    m_showFontsButton = windowItemButton(tr("Fonts"), QStringLiteral("toolbar_fonts"), QStringLiteral("showFontPanel:"),
+                                         tr("Shows the fonts panel"));
+    m_printButton = windowItemButton(tr("Print"), QStringLiteral("toolbar_print"), QStringLiteral("printDocument:"),
+                                     tr("Prints the picture"));
+
     for (const QString& identifier : defaultItemIdentifiers()) {
-        if (identifier.isEmpty()) {
+        if (identifier.isEmpty())
             row->addStretch(1);
-            continue;
-        }
-        QWidget* control = identifier == QLatin1String("Zoom")        ? static_cast<QWidget*>(m_zoom)
-                           : identifier == QLatin1String("Tools")     ? static_cast<QWidget*>(m_tools)
-                           : identifier == QLatin1String("Shape")     ? m_shapeItem
-                           : identifier == QLatin1String("Selection") ? m_selectionItem
-                           : identifier == QLatin1String("Color")     ? static_cast<QWidget*>(m_colorSelector)
-                                                                      : static_cast<QWidget*>(m_size);
-        row->addWidget(item(identifier, control));
+        else if (QWidget* control = viewForItemIdentifier(identifier))
+            row->addWidget(item(identifier, control));
     }
+    // Made, but not among the toolbar's items: kept by the toolbar so that
+    // it goes with it.
+    m_brushItem->setParent(this);
+    m_brushItem->hide();
 
     if (!controller)
         return;
@@ -189,8 +247,9 @@ KZToolboxToolbar::~KZToolboxToolbar()
 
 QStringList KZToolboxToolbar::defaultItemIdentifiers()
 {
-    return {QStringLiteral("Zoom"), QStringLiteral("Tools"), QStringLiteral("Shape"), QStringLiteral("Selection"),
-            QString(), QStringLiteral("Color"), QStringLiteral("Size")};
+    return {QStringLiteral("Zoom"),  QStringLiteral("Tools"), QStringLiteral("Shape"), QStringLiteral("Selection"),
+            QString(),               QStringLiteral("Color"), QStringLiteral("Size"),  kShowFontsItemIdentifier,
+            kPrintItemIdentifier};
 }
 
 QWidget* KZToolboxToolbar::viewForItemIdentifier(const QString& identifier) const
@@ -203,10 +262,16 @@ QWidget* KZToolboxToolbar::viewForItemIdentifier(const QString& identifier) cons
         return m_shapeItem;
     if (identifier == QLatin1String("Selection"))
         return m_selectionItem;
+    if (identifier == QLatin1String("Brush"))
+        return m_brushItem;
     if (identifier == QLatin1String("Color"))
         return m_colorSelector;
     if (identifier == QLatin1String("Size"))
         return m_size;
+    if (identifier == kShowFontsItemIdentifier)
+        return m_showFontsButton;
+    if (identifier == kPrintItemIdentifier)
+        return m_printButton;
     return nullptr;
 }
 
@@ -218,16 +283,7 @@ QWidget* KZToolboxToolbar::item(const QString& label, QWidget* control)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(control, 0, Qt::AlignHCenter);
-    auto* caption = new QLabel(label, holder);
-    QFont small = caption->font();
-    small.setPixelSize(9);
-    caption->setFont(small);
-    QPalette white = caption->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    caption->setPalette(white);
-    caption->setAlignment(Qt::AlignHCenter);
-    caption->setAccessibleName(QString()); // the control bears the name
-    column->addWidget(caption);
+    column->addWidget(new ItemCaption(label, holder));
     m_items.insert(label, holder);
     return holder;
 }
@@ -247,9 +303,27 @@ KZTexturalButton* KZToolboxToolbar::popUpButton(const QString& name, const QStri
     button->setFocusPolicy(Qt::NoFocus);
     button->setFixedSize(button->sizeHint().width() + 8, 28);
     layout->addWidget(button);
-    connect(button, &QAbstractButton::clicked, menu, [button, menu] {
+    connect(button, &QAbstractButton::clicked, menu, [this, button, menu] {
+        // The click toggled the button; it shows whether one of its tools
+        // is current, whatever the menu ends in.
+        showCurrentTool(m_controller ? m_controller->currentTool() : QString());
         menu->popup(button->mapToGlobal(QPoint(0, button->height())));
     });
+    return button;
+}
+
+KZTexturalButton* KZToolboxToolbar::windowItemButton(const QString& name, const QString& icon, const QString& action,
+                                                    const QString& description)
+{
+    auto* button = new KZValidatableButton(QStringLiteral("btn_color"), KZTexturalButtonCell::Momentary);
+    button->setTitle(name);
+    button->setAccessibleName(name);
+    button->setAccessibleDescription(description);
+    button->setImage(KZRibbonIcons::image(icon));
+    button->setImagePosition(platform::ButtonCell::ImageOnly);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(32, 28);
+    button->setAction(action); // no target: up the chain to the document
     return button;
 }
 
@@ -270,4 +344,7 @@ void KZToolboxToolbar::showCurrentTool(const QString& label)
     m_shapeButton->setChecked(shape);
     m_selectionButton->setState(selection ? 1 : 0);
     m_selectionButton->setChecked(selection);
+    const bool brush = label == QLatin1String("Brushes");
+    m_brushButton->setState(brush ? 1 : 0);
+    m_brushButton->setChecked(brush);
 }

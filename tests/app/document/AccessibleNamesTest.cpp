@@ -1,6 +1,6 @@
 // What an accessibility client (a screen reader, or the end-to-end tests)
-// finds in a document window: every tool, brush and the canvas under a name
-// of its own, and no control without a name.
+// finds in a document window: every tool the window offers, every brush and
+// the canvas under a name of its own, and no control without a name.
 #include "KZDabBrushListView.h"
 #include "KZPopupButtonAdv.h"
 #include "KZTexturalButton.h"
@@ -116,12 +116,18 @@ TEST(AccessibleNames, EveryToolBrushAndTheCanvasOfADocumentWindowHaveANameOfThei
 
     const QStringList tools = document->toolbox()->labels();
     ASSERT_FALSE(tools.isEmpty());
+    // The pixel-grid selections are registered but offered by no control.
+    const QStringList unoffered = {"Rectangle Selection", "Arbitrary Selection"};
     for (const QString& label : tools) {
         SCOPED_TRACE(label.toStdString());
         // The selection tool that the Image group's button does not show
         // is found in its menu.
         const auto inWindow = shownNamed(nodes, label);
         const auto found = inWindow.empty() ? shownNamed(menuNodes, label) : inWindow;
+        if (unoffered.contains(label)) {
+            EXPECT_TRUE(found.empty() && named(nodes, label).empty()) << "no control offers it";
+            continue;
+        }
         ASSERT_EQ(found.size(), 1u) << "one control, found by the tool's label";
         EXPECT_TRUE(found.front()->shown);
         EXPECT_TRUE(operated(found.front()->role));

@@ -66,6 +66,14 @@ TEST(DocumentCommands, ValidationTable)
     d->toggleGridShown();
     EXPECT_TRUE(enabled(d, "toggleGridShown:", &title));
     EXPECT_EQ(title, "Hide Gridlines");
+    EXPECT_TRUE(enabled(d, "toggleToolbarShownAndValidate:", &title));
+    EXPECT_EQ(title, "Show Toolbar");
+    d->toggleToolbarShownAndValidate();
+    EXPECT_TRUE(enabled(d, "toggleToolbarShownAndValidate:", &title));
+    EXPECT_EQ(title, "Hide Toolbar");
+    d->toggleToolbarShownAndValidate();
+    EXPECT_TRUE(enabled(d, "toggleToolbarShownAndValidate:", &title));
+    EXPECT_EQ(title, "Show Toolbar");
     EXPECT_TRUE(enabled(d, "selectAll:"));
 }
 

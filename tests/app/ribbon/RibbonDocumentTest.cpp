@@ -31,6 +31,8 @@
 
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/DocumentWindow.h"
+#include "platform/appkit/FontPanel.h"
+#include "platform/appkit/PrintOperation.h"
 #include "platform/appkit/MenuItem.h"
 #include "platform/appkit/Pasteboard.h"
 #include "platform/appkit/WindowUpdater.h"
@@ -397,7 +399,23 @@ TEST(RibbonDocument, ShowToolbarShowsTheWindowToolbarWhoseControlsChooseToolsCol
     EXPECT_FALSE(bar->isHidden());
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(KZToolboxToolbar::defaultItemIdentifiers(),
-              QStringList({"Zoom", "Tools", "Shape", "Selection", "", "Color", "Size"}));
+              QStringList({"Zoom", "Tools", "Shape", "Selection", "", "Color", "Size", "Fonts", "Print"}));
+    // Every item shows in the bar, left to right in that order; the brush
+    // item is made for its identifier but is not one of them.
+    int left = -1;
+    for (const QString& identifier : KZToolboxToolbar::defaultItemIdentifiers()) {
+        if (identifier.isEmpty())
+            continue;
+        QWidget* view = tools->viewForItemIdentifier(identifier);
+        ASSERT_NE(view, nullptr) << identifier.toStdString();
+        EXPECT_TRUE(view->isVisible()) << identifier.toStdString();
+        const int x = view->mapTo(bar, QPoint(0, 0)).x();
+        EXPECT_GT(x, left) << identifier.toStdString();
+        left = x;
+    }
+    ASSERT_EQ(tools->viewForItemIdentifier("Brush"), tools->eggsBrushToolbarItemView());
+    EXPECT_FALSE(tools->eggsBrushToolbarItemView()->isVisible());
+    EXPECT_EQ(tools->viewForItemIdentifier("Colors"), nullptr);
 
     // A paint tool by its segment, and back the other way.
     KZTexturalSegmentedControl* row = tools->eggsToolsToolbarItemView();
@@ -429,6 +447,43 @@ TEST(RibbonDocument, ShowToolbarShowsTheWindowToolbarWhoseControlsChooseToolsCol
     EXPECT_EQ(controller->currentTool(), "free selection");
     EXPECT_TRUE(tools->eggsSelectionPopUpButton()->isChecked());
     EXPECT_FALSE(tools->eggsShapePopUpButton()->isChecked());
+
+    // The brush item chooses the brush-engine tool, as the ribbon's brush
+    // button does; the other pop-up buttons let go.
+    KZTexturalButton* brush = tools->eggsBrushPopUpButton();
+    tools->eggsBrushToolbarItemView()->show();
+    QTest::mouseClick(brush, Qt::LeftButton, {}, brush->rect().center());
+    tools->eggsBrushToolbarItemView()->hide();
+    EXPECT_EQ(controller->currentTool(), "Brushes");
+    EXPECT_TRUE(brush->isChecked());
+    EXPECT_EQ(d->toolPanel()->brushListButton()->state(), 1);
+    EXPECT_FALSE(tools->eggsSelectionPopUpButton()->isChecked());
+    controller->chooseToolWithLabel("Eraser");
+    EXPECT_FALSE(brush->isChecked());
+    EXPECT_EQ(row->selectedSegment(), 1);
+    // A pop-up button's menu closed without a choice leaves the button off.
+    KZTexturalButton* shape = tools->eggsShapePopUpButton();
+    QTest::mouseClick(shape, Qt::LeftButton, {}, shape->rect().center());
+    EXPECT_TRUE(settles([&] { return tools->shapeMenu()->isVisible(); }));
+    tools->shapeMenu()->close();
+    EXPECT_FALSE(shape->isChecked());
+    EXPECT_EQ(controller->currentTool(), "Eraser");
+
+    // The window's own items reach the document: the fonts panel shows, and
+    // printing asks (and is cancelled here).
+    KZTexturalButton* fonts = tools->showFontsButton();
+    QTest::mouseClick(fonts, Qt::LeftButton, {}, fonts->rect().center());
+    EXPECT_TRUE(platform::FontPanel::shared().isVisible());
+    platform::FontPanel::shared().close();
+    int printRuns = 0;
+    platform::PrintOperation::setTestConfirmer([&printRuns](QPrinter&) {
+        ++printRuns;
+        return false;
+    });
+    KZTexturalButton* print = tools->printButton();
+    QTest::mouseClick(print, Qt::LeftButton, {}, print->rect().center());
+    platform::PrintOperation::setTestConfirmer({});
+    EXPECT_EQ(printRuns, 1);
 
     // The wells: a colour set in one becomes the tools' colour; a colour
     // chosen in the ribbon shows in them.

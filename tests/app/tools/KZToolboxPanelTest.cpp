@@ -140,13 +140,28 @@ TEST(KZToolboxPanel, NarrowingCollapsesShapesThenPasteThenImageAndWideningRestor
     EXPECT_TRUE(r.smallGroups().isEmpty());
 }
 
-TEST(KZToolboxPanel, EveryToolOfTheRegistryHasAControlThatMakesItCurrent)
+TEST(KZToolboxPanel, EveryToolOfTheRegistryButThePixelGridSelectionsHasAControlThatMakesItCurrent)
 {
     Ribbon r;
     r.setWidth(1400);
     const QStringList labels = registryLabels(&r.controller);
+    // The pixel-grid selections stay registered but no ribbon control offers
+    // them: the Image group's selections do that job.
+    const QStringList unoffered = {"Rectangle Selection", "Arbitrary Selection"};
+    for (const QString& label : unoffered) {
+        EXPECT_TRUE(labels.contains(label)) << label.toStdString();
+        EXPECT_FALSE(r.panel->reachableToolLabels().contains(label)) << label.toStdString();
+        for (const SWMatrix* matrix : std::initializer_list<const SWMatrix*>{r.panel->toolMatrix(), r.panel->shapeMatrix()})
+            for (const platform::ButtonCell* cell : matrix->cells())
+                EXPECT_NE(cell->title(), label) << matrix->accessibleName().toStdString();
+    }
     for (const QString& label : labels)
-        EXPECT_TRUE(r.panel->reachableToolLabels().contains(label)) << label.toStdString();
+        if (!unoffered.contains(label))
+            EXPECT_TRUE(r.panel->reachableToolLabels().contains(label)) << label.toStdString();
+    // Chosen by label, a pixel-grid selection is current with no cell marked.
+    r.controller.chooseToolWithLabel("Rectangle Selection");
+    EXPECT_EQ(r.controller.currentTool(), "Rectangle Selection");
+    EXPECT_EQ(r.panel->toolMatrix()->selectedCell(), nullptr);
 
     // A paint-tool segment: row 1, segment 2 is the eyedropper.
     KZTexturalSegmentedControl* row1 = r.panel->toolsSegments(1);

@@ -2,7 +2,11 @@
 #include "RasterToolFixture.h"
 #include "SWSelectionTool.h"
 
+#include "platform/appkit/Alert.h"
+
+#include <QImageReader>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -257,4 +261,67 @@ TEST(SWSelectionTool, ClosingTheWindowWithAFloatingSelectionIsClean)
     f.document = nullptr;
     f.spin(200);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// No control offers the pixel-grid selections any more, so what the window
+// did with them end to end is checked here: Save writes a floating selection
+// where it was moved, and Revert drops one without putting it down.
+TEST(SWSelectionTool, SaveWritesTheFloatingSelectionWhereItWasMovedAndRevertDropsIt)
+{
+    RasterToolFixture f;
+    QPainter(&f.mainImage()).fillRect(QRect(20, 20, 30, 30), Qt::black);
+    const QImage before = f.mainImage().copy();
+    f.controller()->setBackgroundColor(Qt::white);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("moved.png"));
+    ASSERT_TRUE(f.document->writeToFile(path, QStringLiteral("png"), nullptr));
+    f.document->setFilePath(path);
+    f.document->setFileType(QStringLiteral("png"));
+    // The square moved 100 to the right, as the file must hold it.
+    QImage expected = before.convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter painter(&expected);
+        painter.fillRect(QRect(20, 20, 30, 30), Qt::white);
+        painter.fillRect(QRect(120, 20, 30, 30), Qt::black);
+    }
+
+    for (const QString label : {"Rectangle Selection", "Arbitrary Selection"}) {
+        SCOPED_TRACE(label.toStdString());
+        auto* selection = dynamic_cast<SWSelectionTool*>(f.choose(label));
+        ASSERT_NE(selection, nullptr);
+        // The box from (x, 10) to (x + 50, 60): dragged corner to corner, or
+        // walked round with the lasso.
+        const auto select = [&](double x) {
+            if (label == QLatin1String("Rectangle Selection"))
+                f.gesture({{x, 10}, {x + 25, 35}, {x + 50, 60}});
+            else
+                f.gesture({{x, 10}, {x + 50, 10}, {x + 50, 60}, {x, 60}, {x, 11}});
+        };
+        select(10);
+        ASSERT_TRUE(selection->isSelected());
+        f.gesture({{35, 35}, {85, 35}, {135, 35}});
+        ASSERT_TRUE(f.document->saveDocument());
+        EXPECT_FALSE(selection->isSelected()) << "put down before the file was written";
+        QImageReader reader(path, "png");
+        const QImage saved = reader.read().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(saved.size(), before.size()) << reader.errorString().toStdString();
+        EXPECT_TRUE(sameImage(saved, expected));
+
+        // Lifted again and moved back; Revert reads the file as saved.
+        select(110);
+        ASSERT_TRUE(selection->isSelected());
+        f.gesture({{135, 35}, {85, 35}, {35, 35}});
+        platform::Alert::setTestResponder([](const platform::Alert&) { return platform::Alert::FirstButton; });
+        const bool reverted = f.document->revertDocumentToSaved();
+        platform::Alert::setTestResponder(nullptr);
+        ASSERT_TRUE(reverted);
+        EXPECT_FALSE(selection->isSelected());
+        EXPECT_FALSE(selection->isAnimating());
+        f.gesture({{5, 140}}); // would put down a selection that still floated
+        EXPECT_TRUE(sameImage(f.mainImage().convertToFormat(QImage::Format_RGB32), expected));
+
+        // The next tool starts from the picture as it was.
+        QPainter(&f.mainImage()).drawImage(0, 0, before);
+        ASSERT_TRUE(f.document->saveDocument());
+    }
 }
