@@ -1,5 +1,6 @@
 #include "DabRowKernel.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -243,72 +244,121 @@ DAB_ROW_KERNEL_AVX2 inline __m256i blendConstant8(__m256i px, __m256i keep, __m2
     return _mm256_packus_epi16(divide255x8(lo), divide255x8(hi));
 }
 
+// The per-dab terms of the eight-pixel path, set up once for a row or a box.
+struct Avx2Terms
+{
+    __m256 ratio, inverseRadius2, one, hardness, hardnessFactor, opacity, f255, eraserTargetAlpha;
+    __m256i hardKeep, hardAdd, color, laneIndex;
+    bool hard, fullTarget;
+};
+
+DAB_ROW_KERNEL_AVX2 inline void setUpAvx2(Avx2Terms& t, const DabRowShape& s)
+{
+    t.ratio = _mm256_set1_ps(s.ratio);
+    t.inverseRadius2 = _mm256_set1_ps(s.inverseRadius2);
+    t.one = _mm256_set1_ps(1.0f);
+    t.hardness = _mm256_set1_ps(s.hardness);
+    t.hardnessFactor = _mm256_set1_ps(s.hardnessFactor);
+    t.opacity = _mm256_set1_ps(s.opacity);
+    t.f255 = _mm256_set1_ps(255.0f);
+    t.eraserTargetAlpha = _mm256_set1_ps(s.eraserTargetAlpha);
+    t.hardKeep = _mm256_set1_epi16(short(255 - s.hardAlpha));
+    t.hardAdd = _mm256_broadcastsi128_si256(hardAddend(s));
+    t.color = _mm256_broadcastsi128_si256(_mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]),
+                                                         short(s.color[3]), short(s.color[0]), short(s.color[1]),
+                                                         short(s.color[2]), short(s.color[3])));
+    t.laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    t.hard = s.hard;
+    // With a target alpha of 1 the erase amount is a8 itself.
+    t.fullTarget = s.eraserTargetAlpha == 1.0f;
+}
+
+// Blends the first `count` (at most 8) pixels of source into target; the
+// lanes beyond count are neither read nor written.
+DAB_ROW_KERNEL_AVX2 inline void blendGroupAvx2(const unsigned char* source, unsigned char* target,
+                                               const float* cosTerms, const float* sinTerms, int count,
+                                               __m256 rowSin, __m256 rowCos, const Avx2Terms& t)
+{
+    const bool whole = count >= 8;
+    const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), t.laneIndex);
+    const __m256 columnCos = whole ? _mm256_loadu_ps(cosTerms) : _mm256_maskload_ps(cosTerms, lanes);
+    const __m256 columnSin = whole ? _mm256_loadu_ps(sinTerms) : _mm256_maskload_ps(sinTerms, lanes);
+    const __m256 xr = _mm256_add_ps(columnCos, rowSin);
+    const __m256 yr = _mm256_mul_ps(_mm256_sub_ps(rowCos, columnSin), t.ratio);
+    const __m256 rr = _mm256_mul_ps(_mm256_add_ps(_mm256_mul_ps(xr, xr), _mm256_mul_ps(yr, yr)), t.inverseRadius2);
+    const __m256i inside = _mm256_and_si256(lanes, _mm256_castps_si256(_mm256_cmp_ps(rr, t.one, _CMP_LE_OQ)));
+    if (_mm256_testz_si256(inside, inside) && source == target)
+        return;
+    const __m256i px = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source))
+                             : _mm256_maskload_epi32(reinterpret_cast<const int*>(source), lanes);
+    __m256i result;
+    if (_mm256_testz_si256(inside, inside)) {
+        result = px;
+    } else if (t.hard) {
+        result = _mm256_blendv_epi8(px, blendConstant8(px, t.hardKeep, t.hardAdd), inside);
+    } else {
+        // The inner curve (and its division) only where a lane needs it.
+        const __m256 useInner = _mm256_cmp_ps(rr, t.hardness, _CMP_LT_OQ);
+        __m256 p = _mm256_mul_ps(t.hardnessFactor, _mm256_sub_ps(t.one, rr));
+        if (!_mm256_testz_ps(useInner, useInner)) {
+            const __m256 inner = _mm256_sub_ps(_mm256_add_ps(rr, t.one), _mm256_div_ps(rr, t.hardness));
+            p = _mm256_blendv_ps(p, inner, useInner);
+        }
+        const __m256i a8 =
+            _mm256_and_si256(inside, _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(p, t.opacity), t.f255)));
+        const __m256i e8 =
+            t.fullTarget ? a8 : _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(a8), t.eraserTargetAlpha));
+        result = blend8(px, a8, e8, t.color);
+    }
+    if (whole)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), result);
+    else
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(target), lanes, result);
+}
+
+// The constant blend of a hard dab's inside for the first `count` (at most 8) pixels.
+DAB_ROW_KERNEL_AVX2 inline void blendInsideGroupAvx2(unsigned char* pixels, int count, const Avx2Terms& t)
+{
+    if (count >= 8) {
+        __m256i* p = reinterpret_cast<__m256i*>(pixels);
+        _mm256_storeu_si256(p, blendConstant8(_mm256_loadu_si256(p), t.hardKeep, t.hardAdd));
+        return;
+    }
+    const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), t.laneIndex);
+    int* p = reinterpret_cast<int*>(pixels);
+    _mm256_maskstore_epi32(p, lanes, blendConstant8(_mm256_maskload_epi32(p, lanes), t.hardKeep, t.hardAdd));
+}
+
 DAB_ROW_KERNEL_AVX2 void renderAvx2(const unsigned char* source, unsigned char* target, int n, const DabRowShape& s)
 {
+    Avx2Terms t;
+    setUpAvx2(t, s);
     const __m256 rowSin = _mm256_set1_ps(s.rowSin);
     const __m256 rowCos = _mm256_set1_ps(s.rowCos);
-    const __m256 ratio = _mm256_set1_ps(s.ratio);
-    const __m256 inverseRadius2 = _mm256_set1_ps(s.inverseRadius2);
-    const __m256 one = _mm256_set1_ps(1.0f);
-    const __m256 hardness = _mm256_set1_ps(s.hardness);
-    const __m256 hardnessFactor = _mm256_set1_ps(s.hardnessFactor);
-    const __m256 opacity = _mm256_set1_ps(s.opacity);
-    const __m256 f255 = _mm256_set1_ps(255.0f);
-    const __m256 eraserTargetAlpha = _mm256_set1_ps(s.eraserTargetAlpha);
-    const bool fullTarget = s.eraserTargetAlpha == 1.0f;
-    const __m128i hardAdd128 = hardAddend(s);
-    const __m256i hardKeep = _mm256_set1_epi16(short(255 - s.hardAlpha));
-    const __m256i hardAdd = _mm256_broadcastsi128_si256(hardAdd128);
-    const __m256i color = _mm256_setr_epi16(
-        short(s.color[0]), short(s.color[1]), short(s.color[2]), short(s.color[3]), short(s.color[0]),
-        short(s.color[1]), short(s.color[2]), short(s.color[3]), short(s.color[0]), short(s.color[1]),
-        short(s.color[2]), short(s.color[3]), short(s.color[0]), short(s.color[1]), short(s.color[2]),
-        short(s.color[3]));
+    for (int i = 0; i < n; i += 8)
+        blendGroupAvx2(source + 4 * i, target + 4 * i, s.columnCos + i, s.columnSin + i, n - i, rowSin, rowCos, t);
+}
 
-    // Whole groups of 8, then the last few pixels through a lane mask: every
-    // lane the mask leaves out is neither read nor written.
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    for (int i = 0; i < n; i += 8) {
-        const bool whole = i + 8 <= n;
-        const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), laneIndex);
-        const __m256 columnCos = whole ? _mm256_loadu_ps(s.columnCos + i)
-                                       : _mm256_maskload_ps(s.columnCos + i, lanes);
-        const __m256 columnSin = whole ? _mm256_loadu_ps(s.columnSin + i)
-                                       : _mm256_maskload_ps(s.columnSin + i, lanes);
-        const __m256 xr = _mm256_add_ps(columnCos, rowSin);
-        const __m256 yr = _mm256_mul_ps(_mm256_sub_ps(rowCos, columnSin), ratio);
-        const __m256 rr =
-            _mm256_mul_ps(_mm256_add_ps(_mm256_mul_ps(xr, xr), _mm256_mul_ps(yr, yr)), inverseRadius2);
-        const __m256i inside = _mm256_and_si256(lanes, _mm256_castps_si256(_mm256_cmp_ps(rr, one, _CMP_LE_OQ)));
-        const __m256i px = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 4 * i))
-                                 : _mm256_maskload_epi32(reinterpret_cast<const int*>(source + 4 * i), lanes);
-        __m256i result;
-        if (_mm256_testz_si256(inside, inside)) {
-            if (source == target)
-                continue;
-            result = px;
-        } else if (s.hard) {
-            result = _mm256_blendv_epi8(px, blendConstant8(px, hardKeep, hardAdd), inside);
-        } else {
-            // The inner curve (and its division) only where a lane needs it.
-            const __m256 useInner = _mm256_cmp_ps(rr, hardness, _CMP_LT_OQ);
-            __m256 p = _mm256_mul_ps(hardnessFactor, _mm256_sub_ps(one, rr));
-            if (!_mm256_testz_ps(useInner, useInner)) {
-                const __m256 inner = _mm256_sub_ps(_mm256_add_ps(rr, one), _mm256_div_ps(rr, hardness));
-                p = _mm256_blendv_ps(p, inner, useInner);
-            }
-            const __m256i a8 =
-                _mm256_and_si256(inside, _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(p, opacity), f255)));
-            // With a target alpha of 1 the erase amount is a8 itself.
-            const __m256i e8 = fullTarget
-                ? a8
-                : _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(a8), eraserTargetAlpha));
-            result = blend8(px, a8, e8, color);
+DAB_ROW_KERNEL_AVX2 void renderBoxAvx2(const DabBox& box, const DabRowShape& s)
+{
+    Avx2Terms t;
+    setUpAvx2(t, s);
+    if (t.hard && s.hardAlpha == 0)
+        return;
+    for (int r = 0; r < box.rows; ++r) {
+        const DabRowSpan span = box.spans[r];
+        unsigned char* line = box.pixels + box.stride * r;
+        const __m256 rowSin = _mm256_set1_ps(box.rowSin[r]);
+        const __m256 rowCos = _mm256_set1_ps(box.rowCos[r]);
+        for (int i = span.first; i <= span.last; i += 8) {
+            const int count = std::min(8, span.last + 1 - i);
+            unsigned char* pixels = line + 4 * i;
+            // A group wholly inside a hard dab needs no distance.
+            if (t.hard && i >= span.insideFirst && i + count - 1 <= span.insideLast)
+                blendInsideGroupAvx2(pixels, count, t);
+            else
+                blendGroupAvx2(pixels, pixels, s.columnCos + i, s.columnSin + i, count, rowSin, rowCos, t);
         }
-        if (whole)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + 4 * i), result);
-        else
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(target + 4 * i), lanes, result);
     }
 }
 
@@ -376,54 +426,155 @@ inline __mmask16 firstLanes(int count)
     return count >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << count) - 1u);
 }
 
+// The per-dab terms of the sixteen-pixel path, set up once for a row or a box.
+struct Avx512Terms
+{
+    __m512 ratio, inverseRadius2, one, hardness, hardnessFactor, opacity, f255, eraserTargetAlpha;
+    __m512i hardKeep, hardAdd, color;
+    bool hard, fullTarget;
+};
+
+DAB_ROW_KERNEL_AVX512 inline void setUpAvx512(Avx512Terms& t, const DabRowShape& s)
+{
+    t.ratio = _mm512_set1_ps(s.ratio);
+    t.inverseRadius2 = _mm512_set1_ps(s.inverseRadius2);
+    t.one = _mm512_set1_ps(1.0f);
+    t.hardness = _mm512_set1_ps(s.hardness);
+    t.hardnessFactor = _mm512_set1_ps(s.hardnessFactor);
+    t.opacity = _mm512_set1_ps(s.opacity);
+    t.f255 = _mm512_set1_ps(255.0f);
+    t.eraserTargetAlpha = _mm512_set1_ps(s.eraserTargetAlpha);
+    t.hardKeep = _mm512_set1_epi16(short(255 - s.hardAlpha));
+    t.hardAdd = _mm512_broadcast_i32x4(hardAddend(s));
+    t.color = _mm512_broadcast_i32x4(_mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]),
+                                                    short(s.color[3]), short(s.color[0]), short(s.color[1]),
+                                                    short(s.color[2]), short(s.color[3])));
+    t.hard = s.hard;
+    t.fullTarget = s.eraserTargetAlpha == 1.0f;
+}
+
+// Blends the pixels of the given lanes (up to 16) of source into target;
+// other lanes are neither read nor written.
+DAB_ROW_KERNEL_AVX512 inline void blendGroupAvx512(const unsigned char* source, unsigned char* target,
+                                                   const float* cosTerms, const float* sinTerms, __mmask16 lanes,
+                                                   __m512 rowSin, __m512 rowCos, const Avx512Terms& t)
+{
+    const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, cosTerms), rowSin);
+    const __m512 yr = _mm512_mul_ps(_mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, sinTerms)), t.ratio);
+    const __m512 rr = _mm512_mul_ps(_mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr)), t.inverseRadius2);
+    const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, rr, t.one, _CMP_LE_OQ);
+    if (inside == 0 && source == target)
+        return;
+    const __m512i px = _mm512_maskz_loadu_epi32(lanes, source);
+    __m512i result;
+    if (inside == 0) {
+        result = px;
+    } else if (t.hard) {
+        result = _mm512_mask_mov_epi32(px, inside, blendConstant16(px, t.hardKeep, t.hardAdd));
+    } else {
+        const __mmask16 useInner = _mm512_cmp_ps_mask(rr, t.hardness, _CMP_LT_OQ);
+        __m512 p = _mm512_mul_ps(t.hardnessFactor, _mm512_sub_ps(t.one, rr));
+        if (useInner) {
+            const __m512 inner = _mm512_sub_ps(_mm512_add_ps(rr, t.one), _mm512_div_ps(rr, t.hardness));
+            p = _mm512_mask_mov_ps(p, useInner, inner);
+        }
+        const __m512i a8 = _mm512_maskz_cvttps_epi32(inside, _mm512_mul_ps(_mm512_mul_ps(p, t.opacity), t.f255));
+        const __m512i e8 =
+            t.fullTarget ? a8 : _mm512_cvttps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(a8), t.eraserTargetAlpha));
+        result = blend16(px, a8, e8, t.color);
+    }
+    _mm512_mask_storeu_epi32(target, lanes, result);
+}
+
 DAB_ROW_KERNEL_AVX512 void renderAvx512(const unsigned char* source, unsigned char* target, int n,
                                         const DabRowShape& s)
 {
+    Avx512Terms t;
+    setUpAvx512(t, s);
     const __m512 rowSin = _mm512_set1_ps(s.rowSin);
     const __m512 rowCos = _mm512_set1_ps(s.rowCos);
-    const __m512 ratio = _mm512_set1_ps(s.ratio);
-    const __m512 inverseRadius2 = _mm512_set1_ps(s.inverseRadius2);
-    const __m512 one = _mm512_set1_ps(1.0f);
-    const __m512 hardness = _mm512_set1_ps(s.hardness);
-    const __m512 hardnessFactor = _mm512_set1_ps(s.hardnessFactor);
-    const __m512 opacity = _mm512_set1_ps(s.opacity);
-    const __m512 f255 = _mm512_set1_ps(255.0f);
-    const __m512 eraserTargetAlpha = _mm512_set1_ps(s.eraserTargetAlpha);
-    const bool fullTarget = s.eraserTargetAlpha == 1.0f;
-    const __m512i hardKeep = _mm512_set1_epi16(short(255 - s.hardAlpha));
-    const __m512i hardAdd = _mm512_broadcast_i32x4(hardAddend(s));
-    const __m512i color = _mm512_broadcast_i32x4(_mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]),
-                                                                short(s.color[3]), short(s.color[0]), short(s.color[1]),
-                                                                short(s.color[2]), short(s.color[3])));
-    for (int i = 0; i < n; i += 16) {
-        const __mmask16 lanes = firstLanes(n - i);
-        const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, s.columnCos + i), rowSin);
-        const __m512 yr = _mm512_mul_ps(_mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, s.columnSin + i)), ratio);
-        const __m512 rr =
-            _mm512_mul_ps(_mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr)), inverseRadius2);
-        const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, rr, one, _CMP_LE_OQ);
-        const __m512i px = _mm512_maskz_loadu_epi32(lanes, source + 4 * i);
-        __m512i result;
-        if (inside == 0) {
-            if (source == target)
-                continue;
-            result = px;
-        } else if (s.hard) {
-            result = _mm512_mask_mov_epi32(px, inside, blendConstant16(px, hardKeep, hardAdd));
-        } else {
-            const __mmask16 useInner = _mm512_cmp_ps_mask(rr, hardness, _CMP_LT_OQ);
-            __m512 p = _mm512_mul_ps(hardnessFactor, _mm512_sub_ps(one, rr));
-            if (useInner) {
-                const __m512 inner = _mm512_sub_ps(_mm512_add_ps(rr, one), _mm512_div_ps(rr, hardness));
-                p = _mm512_mask_mov_ps(p, useInner, inner);
+    for (int i = 0; i < n; i += 16)
+        blendGroupAvx512(source + 4 * i, target + 4 * i, s.columnCos + i, s.columnSin + i, firstLanes(n - i), rowSin,
+                         rowCos, t);
+}
+
+// In place, the pixels of the given lanes that lie inside a hard dab take
+// its one blend; the others are not written. No branch depends on where the
+// ellipse falls, which on small dabs costs more in mispredictions than the
+// distances cost to work out.
+DAB_ROW_KERNEL_AVX512 inline void blendHardGroupAvx512(unsigned char* pixels, const float* cosTerms,
+                                                       const float* sinTerms, __mmask16 lanes, __m512 rowSin,
+                                                       __m512 rowCos, const Avx512Terms& t)
+{
+    const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, cosTerms), rowSin);
+    const __m512 yr = _mm512_mul_ps(_mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, sinTerms)), t.ratio);
+    const __m512 rr = _mm512_mul_ps(_mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr)), t.inverseRadius2);
+    const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, rr, t.one, _CMP_LE_OQ);
+    const __m512i px = _mm512_maskz_loadu_epi32(inside, pixels);
+    _mm512_mask_storeu_epi32(pixels, inside, blendConstant16(px, t.hardKeep, t.hardAdd));
+}
+
+// The same for a soft dab: each lane's opacity worked out, the inside ones written.
+DAB_ROW_KERNEL_AVX512 inline void blendSoftGroupAvx512(unsigned char* pixels, const float* cosTerms,
+                                                       const float* sinTerms, __mmask16 lanes, __m512 rowSin,
+                                                       __m512 rowCos, const Avx512Terms& t)
+{
+    const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, cosTerms), rowSin);
+    const __m512 yr = _mm512_mul_ps(_mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, sinTerms)), t.ratio);
+    const __m512 rr = _mm512_mul_ps(_mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr)), t.inverseRadius2);
+    const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, rr, t.one, _CMP_LE_OQ);
+    // Soft work is dear enough that groups wholly outside, and the inner
+    // curve's division where no lane needs it, are worth a jump.
+    if (inside == 0)
+        return;
+    const __mmask16 useInner = _mm512_mask_cmp_ps_mask(inside, rr, t.hardness, _CMP_LT_OQ);
+    __m512 p = _mm512_mul_ps(t.hardnessFactor, _mm512_sub_ps(t.one, rr));
+    if (useInner)
+        p = _mm512_mask_sub_ps(p, useInner, _mm512_add_ps(rr, t.one), _mm512_div_ps(rr, t.hardness));
+    const __m512i a8 = _mm512_maskz_cvttps_epi32(inside, _mm512_mul_ps(_mm512_mul_ps(p, t.opacity), t.f255));
+    const __m512i e8 =
+        t.fullTarget ? a8 : _mm512_cvttps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(a8), t.eraserTargetAlpha));
+    const __m512i px = _mm512_maskz_loadu_epi32(inside, pixels);
+    _mm512_mask_storeu_epi32(pixels, inside, blend16(px, a8, e8, t.color));
+}
+
+// Rows whose known inside spans this many pixels take the constant blend
+// there; on shorter ones the changing split would cost more than it saves.
+constexpr int kLongInside = 64;
+
+DAB_ROW_KERNEL_AVX512 void renderBoxAvx512(const DabBox& box, const DabRowShape& s)
+{
+    Avx512Terms t;
+    setUpAvx512(t, s);
+    if (t.hard && s.hardAlpha == 0)
+        return;
+    for (int r = 0; r < box.rows; ++r) {
+        const DabRowSpan span = box.spans[r];
+        unsigned char* line = box.pixels + box.stride * r;
+        const __m512 rowSin = _mm512_set1_ps(box.rowSin[r]);
+        const __m512 rowCos = _mm512_set1_ps(box.rowCos[r]);
+        auto group = [&](int i, int count) DAB_ROW_KERNEL_AVX512 {
+            if (t.hard)
+                blendHardGroupAvx512(line + 4 * i, s.columnCos + i, s.columnSin + i, firstLanes(count), rowSin,
+                                     rowCos, t);
+            else
+                blendSoftGroupAvx512(line + 4 * i, s.columnCos + i, s.columnSin + i, firstLanes(count), rowSin,
+                                     rowCos, t);
+        };
+        int from = span.first;
+        if (t.hard && span.insideLast - span.insideFirst + 1 >= kLongInside) {
+            for (int i = span.first; i < span.insideFirst; i += 16)
+                group(i, std::min(16, span.insideFirst - i));
+            int i = span.insideFirst;
+            for (; i + 16 <= span.insideLast + 1; i += 16) {
+                unsigned char* pixels = line + 4 * i;
+                _mm512_storeu_si512(pixels,
+                                    blendConstant16(_mm512_loadu_si512(pixels), t.hardKeep, t.hardAdd));
             }
-            const __m512i a8 = _mm512_maskz_cvttps_epi32(inside, _mm512_mul_ps(_mm512_mul_ps(p, opacity), f255));
-            const __m512i e8 = fullTarget
-                ? a8
-                : _mm512_cvttps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(a8), eraserTargetAlpha));
-            result = blend16(px, a8, e8, color);
+            from = i;
         }
-        _mm512_mask_storeu_epi32(target + 4 * i, lanes, result);
+        for (int i = from; i <= span.last; i += 16)
+            group(i, span.last + 1 - i);
     }
 }
 
@@ -565,6 +716,78 @@ void render(const unsigned char* source, unsigned char* target, int n, const Dab
 {
     static const RowFunction row = fastestRow();
     row(source, target, n, shape);
+}
+
+namespace {
+
+// Any path's box: each row's span through its row function, the inside of a
+// hard dab through its constant blend.
+void renderBoxByRows(RowFunction row, InsideFunction inside, const DabBox& box, const DabRowShape& s)
+{
+    DabRowShape shape = s;
+    for (int r = 0; r < box.rows; ++r) {
+        const DabRowSpan& span = box.spans[r];
+        unsigned char* line = box.pixels + box.stride * r;
+        shape.rowSin = box.rowSin[r];
+        shape.rowCos = box.rowCos[r];
+        auto part = [&](int from, int to) {
+            if (from > to)
+                return;
+            shape.columnCos = s.columnCos + from;
+            shape.columnSin = s.columnSin + from;
+            row(line + 4 * from, line + 4 * from, to - from + 1, shape);
+        };
+        if (!s.hard || span.insideFirst > span.insideLast) {
+            part(span.first, span.last);
+            continue;
+        }
+        part(span.first, span.insideFirst - 1);
+        inside(line + 4 * span.insideFirst, span.insideLast - span.insideFirst + 1, shape);
+        part(span.insideLast + 1, span.last);
+    }
+}
+
+using BoxFunction = void (*)(const DabBox&, const DabRowShape&);
+
+void renderBoxScalar(const DabBox& box, const DabRowShape& shape)
+{
+    renderBoxByRows(renderScalar, renderInsideScalar, box, shape);
+}
+
+#if defined(DAB_ROW_KERNEL_X86)
+void renderBoxSse2(const DabBox& box, const DabRowShape& shape)
+{
+    renderBoxByRows(renderSse2, renderInsideSse2, box, shape);
+}
+#endif
+
+BoxFunction boxFunction(Path path)
+{
+    switch (path) {
+#if defined(DAB_ROW_KERNEL_X86)
+    case Path::Sse2:
+        return renderBoxSse2;
+    case Path::Avx2:
+        return available(Path::Avx2) ? renderBoxAvx2 : renderBoxScalar;
+    case Path::Avx512:
+        return available(Path::Avx512) ? renderBoxAvx512 : renderBoxScalar;
+#endif
+    default:
+        return renderBoxScalar;
+    }
+}
+
+} // namespace
+
+void renderBox(Path path, const DabBox& box, const DabRowShape& shape)
+{
+    boxFunction(path)(box, shape);
+}
+
+void renderBox(const DabBox& box, const DabRowShape& shape)
+{
+    static const BoxFunction function = boxFunction(fastest());
+    function(box, shape);
 }
 
 void renderInside(Path path, unsigned char* pixels, int n, const DabRowShape& shape)

@@ -26,6 +26,32 @@ struct DabRowShape
     uint16_t color[4] = {0, 0, 0, 255}; // R, G, B bytes and 255 for alpha
 };
 
+// Where one row of a dab's box meets the ellipse, as box columns: pixels
+// outside [first, last] surely lie outside it (first > last: the whole row
+// does), and for hard dabs the pixels of [insideFirst, insideLast] surely lie
+// inside it (insideFirst > insideLast: none are known to).
+struct DabRowSpan
+{
+    int first = 0;
+    int last = -1;
+    int insideFirst = 0;
+    int insideLast = -1;
+};
+
+// A whole dab's box, blended in place row by row so that the per-dab terms
+// are set up once. Row r starts at pixels + r × stride (stride in bytes, may
+// be negative) and has its own dy × sin, dy × cos and span; the shape's
+// column terms start at the box's first column and its row terms are unused.
+struct DabBox
+{
+    unsigned char* pixels = nullptr;
+    long stride = 0;
+    int rows = 0;
+    const float* rowSin = nullptr;
+    const float* rowCos = nullptr;
+    const DabRowSpan* spans = nullptr;
+};
+
 // Pixels are 4 bytes (R, G, B, A premultiplied). Each byte c becomes
 // (c × (255 − a8) + C × e8) / 255 (truncating), C being the colour byte and
 // 255 for alpha; a8 and e8 are the pixel's opacity and erase amounts.
@@ -43,6 +69,10 @@ bool available(Path path);
 // row's span, possibly the same memory) with the fastest available path.
 void render(const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape);
 void render(Path path, const unsigned char* source, unsigned char* target, int n, const DabRowShape& shape);
+
+// Blends every row of a box; the same bytes as render over each row's span.
+void renderBox(const DabBox& box, const DabRowShape& shape);
+void renderBox(Path path, const DabBox& box, const DabRowShape& shape);
 
 // Blends n pixels in place that all lie inside a hard dab: one a8 and e8 for all.
 void renderInside(unsigned char* pixels, int n, const DabRowShape& shape);

@@ -57,33 +57,24 @@ bool clippedSpan(float centre, float reach, int limit, int& first, int& last)
     return true;
 }
 
-// Rows of at least this many pixels take the constant blend inside hard dabs.
-constexpr int kWideRow = 48;
-
 // Dabs whose box is at most this many pixels wide are blended box row by box
 // row, without working out where each row meets the ellipse.
 constexpr int kNarrowBox = 64;
 
-// floor(v) and ceil(v) held to [lo, hi], for values that may lie far outside
-// the int range or be NaN (which gives lo).
-inline int floorWithin(double v, int lo, int hi)
+// floor(v) held to [lo, hi] (whole numbers within the int range) without
+// jumps; NaN gives lo.
+inline int floorHeld(double v, double lo, double hi)
 {
-    if (!(v > double(lo)))
-        return lo;
-    if (v >= double(hi))
-        return hi;
+    v = v > lo ? v : lo;
+    v = v < hi ? v : hi;
     const int i = int(v);
-    return double(i) > v ? i - 1 : i;
+    return i - int(double(i) > v);
 }
 
-inline int ceilWithin(double v, int lo, int hi)
+// ceil(v) likewise.
+inline int ceilHeld(double v, double lo, double hi)
 {
-    if (!(v > double(lo)))
-        return lo;
-    if (v >= double(hi))
-        return hi;
-    const int i = int(v);
-    return double(i) < v ? i + 1 : i;
+    return -floorHeld(-v, -hi, -lo);
 }
 
 // Offset of a pixel centre from the dab centre, measured inside the pixel's
@@ -187,9 +178,15 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     shape.hardErase = int(float(shape.hardAlpha) * eraserTargetAlpha);
 
     const size_t columns = size_t(x1 - x0 + 1);
+    const size_t rows = size_t(y1 - y0 + 1);
     if (m_columnCos.size() < columns) {
         m_columnCos.resize(columns);
         m_columnSin.resize(columns);
+    }
+    if (m_rowSin.size() < rows) {
+        m_rowSin.resize(rows);
+        m_rowCos.resize(rows);
+        m_rowSpans.resize(rows);
     }
     for (int px = x0; px <= x1; ++px) {
         const float dx = cellOffset(px, x);
@@ -217,69 +214,65 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     const double outerDisc0 = 4.0 * quadA * outerReach * outerReach;
     const double innerDisc0 = 4.0 * quadA * innerReach * innerReach;
     const double shiftPerDy = -bPerDy * halfOverA;
-    const bool separate = source.top != target.top;
+    const bool findInside = shape.hard && innerReach > 0.0;
+
+    // Finding the ellipse's span costs more than testing every pixel of a
+    // small box: its rows all take the whole box.
     const bool narrow = columns <= size_t(kNarrowBox);
-
+    const DabRowSpan wholeRow {0, int(columns) - 1, 0, -1};
+    // Branch-free: mispredicted jumps here would cost more than the pixels
+    // of many rows. A row that misses the ellipse gets an empty span.
+    const double columnLo = double(x0), columnHi = double(x1);
     for (int row = y0; row <= y1; ++row) {
+        const size_t r = size_t(row - y0);
         const float dy = cellOffset(row, y);
-        unsigned char* dst = target.engineRow(row);
-        if (separate)
-            std::memcpy(dst + qsizetype(x0) * 4, source.engineRow(row) + qsizetype(x0) * 4, columns * 4);
-
-        shape.rowSin = dy * sn;
-        shape.rowCos = dy * cs;
+        m_rowSin[r] = dy * sn;
+        m_rowCos[r] = dy * cs;
         if (narrow) {
-            // Finding the ellipse's span costs more than testing the few
-            // pixels of a small box around it.
-            shape.columnCos = m_columnCos.data();
-            shape.columnSin = m_columnSin.data();
-            DabRowKernel::render(dst + qsizetype(x0) * 4, dst + qsizetype(x0) * 4, int(columns), shape);
+            m_rowSpans[r] = wholeRow;
             continue;
         }
 
         const double dy2 = double(dy) * double(dy);
-        const double disc = outerDisc0 + discPerDy2 * dy2;
-        if (!(disc >= 0.0))
-            continue;
         const double middle = centre + shiftPerDy * double(dy);
-        const double halfSpan = std::sqrt(disc) * halfOverA;
-        const int first = floorWithin(middle - halfSpan - 1.0, x0, x1 + 1);
-        const int last = ceilWithin(middle + halfSpan + 1.0, x0 - 1, x1);
-        if (first > last)
-            continue;
-
-        int insideFirst = last + 1, insideLast = last;
-        // Only on wide rows does the constant blend save more than it costs.
-        if (shape.hard && innerReach > 0.0 && last - first >= kWideRow) {
+        const double disc = outerDisc0 + discPerDy2 * dy2;
+        const double halfSpan = std::sqrt(disc > 0.0 ? disc : 0.0) * halfOverA;
+        const int first = floorHeld(middle - halfSpan - 1.0, columnLo, columnHi + 1.0);
+        const int last = disc >= 0.0 ? ceilHeld(middle + halfSpan + 1.0, columnLo - 1.0, columnHi) : x0 - 1;
+        DabRowSpan& span = m_rowSpans[r];
+        span.first = first - x0;
+        span.last = last - x0;
+        span.insideFirst = 0;
+        span.insideLast = -1;
+        if (findInside) {
             const double innerDisc = innerDisc0 + discPerDy2 * dy2;
-            if (innerDisc >= 0.0) {
-                const double innerHalfSpan = std::sqrt(innerDisc) * halfOverA;
-                int lo = ceilWithin(middle - innerHalfSpan + 1.0, first, last + 1);
-                int hi = floorWithin(middle + innerHalfSpan - 1.0, first - 1, last);
-                // The edges go through the vector kernel four pixels at a
-                // time; pixels of the inside taken into them blend the same.
-                lo = first + (lo - first + 3) / 4 * 4;
-                hi = last - (last - hi + 3) / 4 * 4;
-                if (lo <= hi) {
-                    insideFirst = lo;
-                    insideLast = hi;
-                }
-            }
+            const double innerHalfSpan = std::sqrt(innerDisc > 0.0 ? innerDisc : 0.0) * halfOverA;
+            const int lo = floorHeld(-(middle - innerHalfSpan + 1.0), -double(last + 1), -double(first));
+            const int hi = floorHeld(middle + innerHalfSpan - 1.0, double(first - 1), double(last));
+            const bool any = innerDisc >= 0.0 && -lo <= hi;
+            span.insideFirst = any ? -lo - x0 : 0;
+            span.insideLast = any ? hi - x0 : -1;
         }
-
-        auto edge = [&](int from, int to) {
-            if (from > to)
-                return;
-            shape.columnCos = m_columnCos.data() + (from - x0);
-            shape.columnSin = m_columnSin.data() + (from - x0);
-            unsigned char* pixels = dst + qsizetype(from) * 4;
-            DabRowKernel::render(pixels, pixels, to - from + 1, shape);
-        };
-        edge(first, insideFirst - 1);
-        if (insideFirst <= insideLast)
-            DabRowKernel::renderInside(dst + qsizetype(insideFirst) * 4, insideLast - insideFirst + 1, shape);
-        edge(insideLast + 1, last);
     }
+
+    // A separate target takes the whole box from the source first, so that
+    // the pixels the dab leaves alone come over too.
+    if (source.top != target.top) {
+        for (int row = y0; row <= y1; ++row)
+            std::memcpy(target.engineRow(row) + qsizetype(x0) * 4, source.engineRow(row) + qsizetype(x0) * 4,
+                        columns * 4);
+    }
+
+    shape.columnCos = m_columnCos.data();
+    shape.columnSin = m_columnSin.data();
+    DabBox box;
+    box.pixels = target.engineRow(y0) + qsizetype(x0) * 4;
+    box.stride = -long(target.stride);
+    box.rows = int(rows);
+    box.rowSin = m_rowSin.data();
+    box.rowCos = m_rowCos.data();
+    box.spans = m_rowSpans.data();
+    DabRowKernel::renderBox(box, shape);
     return true;
 }
 

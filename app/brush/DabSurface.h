@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColorAdapter.h"
+#include "DabRowKernel.h"
 #include "DevicePainter.h"
 #include "PixelDevice.h"
 #include "Surface.h"
@@ -58,4 +59,8 @@ private:
     std::vector<float> m_columnCos;
     std::vector<float> m_columnSin;
     std::vector<float> m_columnDx;
+    // Per-row terms and spans of the current dab.
+    std::vector<float> m_rowSin;
+    std::vector<float> m_rowCos;
+    std::vector<DabRowSpan> m_rowSpans;
 };

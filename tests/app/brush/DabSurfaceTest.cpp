@@ -539,3 +539,122 @@ TEST(DabSurface, EveryRowKernelPathMatchesThePlainLoop)
         }
     }
 }
+
+TEST(DabSurface, EveryBoxPathMatchesThePlainLoopRowByRow)
+{
+    // Whole boxes of rows with their own spans (empty, partial, whole row,
+    // with and without a known inside for hard dabs), in place with a
+    // negative stride as the surface lays them out: each path against the
+    // plain loop over each row's span, and nothing outside the spans touched.
+    using DabRowKernel::Path;
+    QRandomGenerator rng(5150);
+    auto uniform = [&](float lo, float hi) { return lo + float(rng.generateDouble()) * (hi - lo); };
+    for (int trial = 0; trial < 120; ++trial) {
+        const int columns = 1 + int(rng.bounded(trial % 4 == 0 ? 200 : 50));
+        const int rows = 1 + int(rng.bounded(40));
+        const int padding = 3; // columns on either side that no span reaches
+        const int stride = (columns + 2 * padding) * 4;
+        std::vector<unsigned char> pixels(size_t(stride) * size_t(rows));
+        for (size_t i = 0; i < pixels.size(); i += 4) {
+            const int alpha = int(rng.bounded(256));
+            pixels[i + 3] = uchar(alpha);
+            for (int k = 0; k < 3; ++k)
+                pixels[i + size_t(k)] = uchar(rng.bounded(alpha + 1));
+        }
+
+        const bool hard = trial % 2 == 0;
+        const float radius = uniform(1.0f, float(std::max(columns, rows)));
+        const float angle = uniform(0.0f, 6.3f);
+        const float x = uniform(-2.0f, float(columns) + 2.0f), y = uniform(-2.0f, float(rows) + 2.0f);
+        std::vector<float> cosTerms(static_cast<size_t>(columns)), sinTerms(static_cast<size_t>(columns));
+        std::vector<float> rowSin(static_cast<size_t>(rows)), rowCos(static_cast<size_t>(rows));
+        for (int i = 0; i < columns; ++i) {
+            cosTerms[size_t(i)] = (float(i) + 0.5f - x) * std::cos(angle);
+            sinTerms[size_t(i)] = (float(i) + 0.5f - x) * std::sin(angle);
+        }
+        for (int r = 0; r < rows; ++r) {
+            rowSin[size_t(r)] = (float(r) + 0.5f - y) * std::sin(angle);
+            rowCos[size_t(r)] = (float(r) + 0.5f - y) * std::cos(angle);
+        }
+        DabRowShape shape;
+        shape.columnCos = cosTerms.data();
+        shape.columnSin = sinTerms.data();
+        shape.ratio = uniform(1.0f, 3.0f);
+        shape.inverseRadius2 = 1.0f / (radius * radius);
+        shape.opacity = trial % 11 == 0 ? 0.002f : uniform(0.05f, 1.0f);
+        shape.eraserTargetAlpha = trial % 3 == 0 ? 1.0f : uniform(0.0f, 1.0f);
+        shape.hard = hard;
+        shape.hardness = hard ? 1.0f : uniform(0.01f, 0.99f);
+        shape.hardnessFactor = hard ? 0.0f : shape.hardness / (1.0f - shape.hardness);
+        shape.hardAlpha = int(shape.opacity * 255.0f);
+        shape.hardErase = int(float(shape.hardAlpha) * shape.eraserTargetAlpha);
+        for (int k = 0; k < 3; ++k)
+            shape.color[k] = uint16_t(rng.bounded(256));
+
+        // Spans; a hard dab's inside is the longest run of pixels that the
+        // distance test puts inside (what the surface promises).
+        std::vector<DabRowSpan> spans(static_cast<size_t>(rows));
+        for (int r = 0; r < rows; ++r) {
+            DabRowSpan& span = spans[size_t(r)];
+            switch (rng.bounded(4)) {
+            case 0: span = DabRowSpan(); break;
+            case 1: span = {0, columns - 1, 0, -1}; break;
+            default: {
+                const int a = int(rng.bounded(columns)), b = int(rng.bounded(columns));
+                span = {std::min(a, b), std::max(a, b), 0, -1};
+            }
+            }
+            if (!hard)
+                continue;
+            int runStart = -1;
+            for (int i = span.first; i <= span.last + 1; ++i) {
+                bool in = false;
+                if (i <= span.last) {
+                    const float xr = cosTerms[size_t(i)] + rowSin[size_t(r)];
+                    const float yr = (rowCos[size_t(r)] - sinTerms[size_t(i)]) * shape.ratio;
+                    in = (xr * xr + yr * yr) * shape.inverseRadius2 <= 1.0f;
+                }
+                if (in && runStart < 0)
+                    runStart = i;
+                if (!in && runStart >= 0) {
+                    if (i - runStart > span.insideLast - span.insideFirst + 1)
+                        span.insideFirst = runStart, span.insideLast = i - 1;
+                    runStart = -1;
+                }
+            }
+        }
+
+        // The plain loop, row by row over each span.
+        std::vector<unsigned char> expected = pixels;
+        for (int r = 0; r < rows; ++r) {
+            const DabRowSpan& span = spans[size_t(r)];
+            if (span.first > span.last)
+                continue;
+            DabRowShape row = shape;
+            row.columnCos += span.first;
+            row.columnSin += span.first;
+            row.rowSin = rowSin[size_t(r)];
+            row.rowCos = rowCos[size_t(r)];
+            // Rows are laid out upwards: box row r is memory row rows - 1 - r.
+            unsigned char* line =
+                expected.data() + size_t(stride) * size_t(rows - 1 - r) + size_t(4 * (padding + span.first));
+            DabRowKernel::render(Path::Scalar, line, line, span.last - span.first + 1, row);
+        }
+
+        for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2, Path::Avx512}) {
+            if (!DabRowKernel::available(path))
+                continue;
+            SCOPED_TRACE(testing::Message() << "path " << int(path) << " trial " << trial);
+            std::vector<unsigned char> out = pixels;
+            DabBox box;
+            box.pixels = out.data() + size_t(stride) * size_t(rows - 1) + size_t(4 * padding);
+            box.stride = -long(stride);
+            box.rows = rows;
+            box.rowSin = rowSin.data();
+            box.rowCos = rowCos.data();
+            box.spans = spans.data();
+            DabRowKernel::renderBox(path, box, shape);
+            ASSERT_EQ(out, expected);
+        }
+    }
+}
