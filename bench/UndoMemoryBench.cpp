@@ -5,7 +5,9 @@
 // - time to record a step (completing it: finding and keeping what
 //   changed), to undo and to redo, also as a ratio to one memcpy of the
 //   picture, with the picture's write marks as the document passes them
-//   and without (the page map then tells what was written);
+//   and without (the page map then tells what was written), against a
+//   plain copy of the picture as the document keeps it and against one
+//   that shares pages with the picture;
 // - peak resident memory while a PNG of that size is opened, over the
 //   resident size before, as a ratio to the canvas bytes.
 // The picture is a photograph-like gradient with grain, which deflates

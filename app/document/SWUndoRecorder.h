@@ -15,8 +15,8 @@ class CanvasWriteMarks;
 // Makes a document's undo steps without copying the whole picture.
 //
 // It keeps a checkpoint: the picture as it was when the last step was
-// opened, which shares its memory with the live picture until that is
-// written. A step is opened before a change and completed when the next one
+// opened, either a plain copy or one that shares its memory with the live
+// picture until that is written (see setSharing()). A step is opened before a change and completed when the next one
 // opens (undo and redo open one too): then the tiles where the checkpoint
 // differs from the live picture go into the step, and the checkpoint takes
 // the live picture's pixels. Whatever changed in between, through whatever
@@ -29,9 +29,9 @@ class CanvasWriteMarks;
 // write went around them, the kernel's record of the pages the live picture
 // wrote since they were last shared tells which tiles to compare; failing
 // that, every tile is. Undo and redo go through apply(), which writes a
-// step's tiles where the live picture and the checkpoint both read them and
-// hands the tiles they replace to the open step straight away, so the next
-// step finds nothing left to compare.
+// step's tiles into the live picture and the checkpoint alike (through the
+// shared pages where they share) and hands the tiles they replace to the
+// open step straight away, so the next step finds nothing left to compare.
 class SWUndoRecorder {
 public:
     SWUndoRecorder();
