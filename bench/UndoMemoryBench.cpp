@@ -4,7 +4,10 @@
 //   the stroke touched and of the whole canvas;
 // - time to record a step (completing it: finding and keeping what
 //   changed), to undo and to redo, also as a ratio to one memcpy of the
-//   picture;
+//   picture, with the picture's write marks as the document passes them
+//   and without (the page map then tells what was written), against a
+//   plain copy of the picture as the document keeps it and against one
+//   that shares pages with the picture;
 // - peak resident memory while a PNG of that size is opened, over the
 //   resident size before, as a ratio to the canvas bytes.
 // The picture is a photograph-like gradient with grain, which deflates
@@ -105,16 +108,18 @@ void stepMemory(benchmark::State& state)
     pencil.setFrontColor(QColor(20, 40, 200));
     pencil.setBackColor(Qt::white);
     SWUndoRecorder recorder;
+    recorder.setAuditing(false);
+    recorder.setSharing(false); // as the document keeps it
     std::size_t bytes = 0;
     int tiles = 0;
     unsigned seed = 1;
     for (auto _ : state) {
-        auto step = recorder.beginStep(store->mainImage());
+        auto step = recorder.beginStep(store->mainImage(), &store->mainImageMarks());
         if (segments > 100)
             sweep(*store, pencil, segments, seed++);
         else
             stroke(*store, pencil, segments, QPointF(W / 2.0, H / 2.0), seed++);
-        recorder.beginStep(store->mainImage());
+        recorder.beginStep(store->mainImage(), &store->mainImageMarks());
         recorder.compressCompleted(); // as the document does once the event is handled
         bytes = step->byteSize();
         tiles = step->tileCount();
@@ -128,7 +133,10 @@ void stepMemory(benchmark::State& state)
 
 // What one undo step costs in time after a short stroke: range(0) 0
 // records (the stroke's step completes: what changed is found and kept), 1
-// undoes, 2 redoes. As in the document: a step opens before the stroke
+// undoes, 2 redoes; range(1) 1 passes the picture's write marks, 0 leaves
+// the recorder to find the written pages itself; range(2) 0 keeps a plain
+// copy of the picture, as the document does, 1 one that shares pages with
+// the picture. As in the document: a step opens before the stroke
 // (completing the one before), the next opens after it, and undo and redo
 // each open a step and apply one through the recorder. Every iteration
 // strokes, records, undoes and redoes; one phase is timed. The steps'
@@ -139,12 +147,15 @@ void stepTime(benchmark::State& state)
     const int timed = int(state.range(0));
     auto store = photoCanvas();
     QImage& main = store->mainImage();
+    platform::CanvasWriteMarks* marks = state.range(1) != 0 ? &store->mainImageMarks() : nullptr;
     KZToolboxController controller;
     controller.setLineWidth(4);
     SWBrushTool pencil(&controller);
     pencil.setFrontColor(QColor(20, 40, 200));
     pencil.setBackColor(Qt::white);
     SWUndoRecorder recorder;
+    recorder.setAuditing(false);
+    recorder.setSharing(state.range(2) != 0);
     unsigned seed = 1;
     double worst = 0;
     double total = 0;
@@ -152,7 +163,7 @@ void stepTime(benchmark::State& state)
     int tiles = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        std::shared_ptr<SWUndoStep> strokeStep = recorder.beginStep(main);
+        std::shared_ptr<SWUndoStep> strokeStep = recorder.beginStep(main, marks);
         recorder.compressCompleted();
         stroke(*store, pencil, 40, QPointF(500 + seed * 37 % 3000, 400 + seed * 53 % 2200), seed);
         ++seed;
@@ -163,13 +174,13 @@ void stepTime(benchmark::State& state)
                 state.ResumeTiming();
             const auto t0 = std::chrono::steady_clock::now();
             if (phase == 0) {
-                recorder.beginStep(main);
+                recorder.beginStep(main, marks);
             } else if (phase == 1) {
-                back = recorder.beginStep(main);
-                recorder.apply(*strokeStep, main);
+                back = recorder.beginStep(main, marks);
+                recorder.apply(*strokeStep, main, marks);
             } else {
-                recorder.beginStep(main);
-                recorder.apply(*back, main);
+                recorder.beginStep(main, marks);
+                recorder.apply(*back, main, marks);
             }
             if (timing) {
                 const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
@@ -253,10 +264,8 @@ BENCHMARK(stepMemory)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(stepTime)
-    ->Name("StepTime4000x3000/record0_undo1_redo2")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
+    ->Name("StepTime4000x3000/record0_undo1_redo2/marks/shared")
+    ->ArgsProduct({{0, 1, 2}, {1, 0}, {0, 1}})
     ->Iterations(30)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(openPeak)->Name("OpenPng4000x3000/alpha")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -138,7 +138,14 @@ void DabBrushTool::performDrawAtPoint(const QPointF& point, SWImageDataSource* d
     if (phase == MouseDown && document())
         document()->handleUndoWithImageData();
 
-    const QRectF r = drawOnContext(QPointF(point.x(), fy), mainImage, mainImage, phase, event);
+    QRectF r;
+    {
+        // The dabs land in the picture itself; their boxes are what changed
+        // (a pixel more for the flip between the engine's rows and ours).
+        auto write = dataSource->writeMainImage();
+        r = drawOnContext(QPointF(point.x(), fy), write.image(), write.image(), phase, event);
+        write.add(r.adjusted(-1, -1, 1, 1));
+    }
 
     if (phase == MouseDown) {
         if (m_dabBrush) {

@@ -87,6 +87,13 @@ SWDocument::SWDocument()
     undoManager()->setLevelsOfUndo(platform::UserDefaults::standard().integer(QStringLiteral("UndoLevels")));
     undoManager()->setByteBudget(platform::UndoManager::defaultByteBudget());
     m_undoRecorder = std::make_unique<SWUndoRecorder>();
+    // The picture's write marks tell each step where to look, so a plain
+    // copy of the picture costs a step only the tiles it copies. A copy
+    // that shares pages with the picture costs one picture less memory but
+    // page-table work on every step (mapping, dropping and copying pages
+    // again, and every processor forgetting its page translations), which
+    // on virtual machines took tens of times longer than the step itself.
+    m_undoRecorder->setSharing(false);
     // An emptied history (a revert, closing) leaves nothing for the recorder
     // to complete.
     connect(undoManager(), &platform::UndoManager::changed, this, [this](platform::UndoManager::Change change) {
@@ -338,7 +345,7 @@ std::shared_ptr<SWUndoStep> SWDocument::beginUndoStep()
 {
     if (!m_dataSource)
         return std::make_shared<SWUndoStep>();
-    return m_undoRecorder->beginStep(m_dataSource->mainImage());
+    return m_undoRecorder->beginStep(m_dataSource->mainImage(), &m_dataSource->mainImageMarks());
 }
 
 void SWDocument::registerUndoStep(const std::shared_ptr<SWUndoStep>& step)
@@ -363,7 +370,7 @@ void SWDocument::restoreImageData(const std::shared_ptr<SWUndoStep>& step)
     if (!m_dataSource || !step || !step->isComplete() || step->size().isEmpty())
         return;
     m_dataSource->resizeToSize(QSizeF(step->size()), false);
-    m_undoRecorder->apply(*step, m_dataSource->mainImage());
+    m_undoRecorder->apply(*step, m_dataSource->mainImage(), &m_dataSource->mainImageMarks());
     paintViewFrameDidChange();
 }
 
@@ -492,7 +499,10 @@ void SWDocument::flipHorizontal()
         return;
     }
     handleUndoWithImageData();
-    SWImageTools::flipImageHorizontal(m_dataSource->mainImage());
+    {
+        auto write = m_dataSource->writeMainImage(m_dataSource->drawableRect());
+        SWImageTools::flipImageHorizontal(write.image());
+    }
     refreshDisplay();
 }
 
@@ -507,7 +517,10 @@ void SWDocument::flipVertical()
         return;
     }
     handleUndoWithImageData();
-    SWImageTools::flipImageVertical(m_dataSource->mainImage());
+    {
+        auto write = m_dataSource->writeMainImage(m_dataSource->drawableRect());
+        SWImageTools::flipImageVertical(write.image());
+    }
     refreshDisplay();
 }
 
@@ -608,7 +621,10 @@ void SWDocument::invertColors()
     if (!m_dataSource)
         return;
     handleUndoWithImageData();
-    SWImageTools::invertImage(m_dataSource->mainImage());
+    {
+        auto write = m_dataSource->writeMainImage(m_dataSource->drawableRect());
+        SWImageTools::invertImage(write.image());
+    }
     if (m_paintView)
         m_paintView->update();
 }
@@ -1338,7 +1354,8 @@ bool SWDocument::pasteImage(const QImage& image, const QPointF& point)
         // into the canvas at once, within the same undo step.
         if (!stepTaken)
             handleUndoWithImageData();
-        SWImageTools::drawToImage(m_dataSource->mainImage(), image, origin, true);
+        auto write = m_dataSource->writeMainImage(QRectF(origin, QSizeF(image.size())));
+        SWImageTools::drawToImage(write.image(), image, origin, true);
     }
     refreshDisplay();
     return true;

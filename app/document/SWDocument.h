@@ -77,6 +77,8 @@ public:
 
     // -- the store and the window
     SWImageDataSource* dataSource() const { return m_dataSource.get(); }
+    // What keeps the undo steps' pictures (for tests that check its marks).
+    SWUndoRecorder* undoRecorder() const { return m_undoRecorder.get(); }
     SWPaintView* paintView() const { return m_paintView; }
     SWScalingScrollView* scrollView() const { return m_scrollView; }
     KZOverlayView* overlayView() const { return m_overlayView; }

@@ -2,6 +2,7 @@
 
 #include "SWImageTools.h"
 #include "platform/graphics/CanvasBitmap.h"
+#include "platform/graphics/CanvasWrite.h"
 #include "platform/graphics/ImageDecoder.h"
 
 #include <QPainter>
@@ -105,7 +106,7 @@ bool SWImageDataSource::customInit(const QSizeF& size, const QColor& backgroundC
     if (!main.isNull())
         main.fill(CanvasBitmap::premultipliedPixel(backgroundColor)); // a plain fill: replaces the pixels
     saveSize(size);
-    m_mainImage = main;
+    replaceMainImage(main);
     m_bufferImage = buffer;
     m_backgroundColor = backgroundColor;
     m_editors.clear();
@@ -153,7 +154,7 @@ bool SWImageDataSource::setUpWithImage(const QImage& picture, double pixelPerPoi
     // operation), so the main image is the picture itself. It may still share
     // its pixels with the caller's copy; the first drawing detaches it.
     saveSize(size);
-    m_mainImage = main;
+    replaceMainImage(main);
     m_bufferImage = buffer;
     m_backgroundColor = backgroundColor;
     m_editors.clear();
@@ -187,7 +188,7 @@ bool SWImageDataSource::resizeToSize(const QSizeF& size, bool scaleImage)
         }
     }
     saveSize(size);
-    m_mainImage = main;
+    replaceMainImage(main);
     m_bufferImage = buffer;
     return true;
 }
@@ -208,7 +209,7 @@ bool SWImageDataSource::rotate(bool clockwise)
             return false;
     }
     saveSize(QSizeF(m_mainImage.height(), m_mainImage.width()));
-    m_mainImage = main;
+    replaceMainImage(main);
     m_bufferImage = buffer;
     return true;
 }
@@ -224,7 +225,15 @@ void SWImageDataSource::restoreMainImageFromData(const QImage& data)
 {
     if (data.isNull() || m_mainImage.isNull())
         return;
+    platform::CanvasWrite write(&m_mainMarks, m_mainImage, data.rect());
     SWImageTools::drawToImage(m_mainImage, data, false);
+}
+
+void SWImageDataSource::replaceMainImage(const QImage& image)
+{
+    platform::CanvasWrite write(&m_mainMarks, m_mainImage);
+    m_mainImage = image;
+    write.addAll();
 }
 
 bool SWImageDataSource::restoreBufferImageFromData(const QImage& data)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/graphics/CanvasWrite.h"
+#include "platform/graphics/CanvasWriteMarks.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRectF>
@@ -95,8 +98,20 @@ public:
 
     // Sets the canvas size and the drawable rectangle; the bitmaps stay.
     void saveSize(const QSizeF& size);
+    // For drawing into the main image, take it through writeMainImage():
+    // writes the marks do not learn of cost the undo history a look at the
+    // pixels.
     QImage& mainImage() { return m_mainImage; }
     const QImage& mainImage() const { return m_mainImage; }
+    // Where the main image was written since the undo history last looked.
+    platform::CanvasWriteMarks& mainImageMarks() { return m_mainMarks; }
+    // A write to the main image within area (canvas pixels, grown to whole
+    // pixels; add to it while drawing when it is known only then). Keep it
+    // for the length of the write, and take the image from it.
+    platform::CanvasWrite writeMainImage(const QRectF& area = QRectF())
+    {
+        return platform::CanvasWrite(&m_mainMarks, m_mainImage, area.toAlignedRect());
+    }
     QImage& bufferImage() { return m_bufferImage; }
     const QImage& bufferImage() const { return m_bufferImage; }
     QColor backgroundColor() const { return m_backgroundColor; }
@@ -114,7 +129,12 @@ public:
     void setPixelPerPoint(double ratio) { m_pixelPerPoint = ratio; }
 
 private:
+    // Every replacement of the main image goes through here, so the marks
+    // see it.
+    void replaceMainImage(const QImage& image);
+
     QImage m_mainImage;
+    platform::CanvasWriteMarks m_mainMarks;
     QSizeF m_canvasSize;
     QImage m_bufferImage;
     QRectF m_drawableRect;

@@ -144,9 +144,12 @@ bool SWUndoStep::addTile(int tx, int ty, const uchar* band, std::size_t rowBytes
         // Kept raw for now: deflating costs more than the whole step else
         // does, and compress() does it once the user is not waiting.
         tile.encoding = Encoding::Raw;
-        tile.bytes.resize(tileRow * std::size_t(h));
-        for (int y = 0; y < h; ++y)
-            std::memcpy(tile.bytes.data() + std::size_t(y) * tileRow, first + std::size_t(y) * rowBytes, tileRow);
+        // Row by row onto the end: no zeroing first of what is then copied.
+        tile.bytes.reserve(tileRow * std::size_t(h));
+        for (int y = 0; y < h; ++y) {
+            const uchar* row = first + std::size_t(y) * rowBytes;
+            tile.bytes.insert(tile.bytes.end(), row, row + tileRow);
+        }
         m_compressed = false;
     }
     m_tiles.push_back(std::move(tile));

@@ -442,7 +442,9 @@ bool KZGraphicTool::commitEditing()
     clearBuffer();
     if (!m_imageDataSource || m_imageDataSource->mainImage().isNull())
         return true;
-    QPainter painter(&m_imageDataSource->mainImage());
+    // An element draws within its bounds; two pixels more for rounding.
+    auto write = m_imageDataSource->writeMainImage(m_element ? m_element->bounds().adjusted(-2, -2, 2, 2) : QRectF());
+    QPainter painter(&write.image());
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (m_element)
         m_element->draw(m_context.get(), &painter);

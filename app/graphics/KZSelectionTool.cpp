@@ -123,7 +123,8 @@ bool KZSelectionTool::didCreatedGraphic(const std::shared_ptr<KZGraphicElement>&
         floating->setPosition(created->position());
         setElement(floating);
         takeUndoStep();
-        eraseContentInPath(path, store->mainImage());
+        auto write = store->writeMainImage(path.boundingRect().adjusted(-1, -1, 1, 1));
+        eraseContentInPath(path, write.image());
         m_oldSelectedElement.reset();
         m_invertedElement.reset();
     }
@@ -221,8 +222,10 @@ void KZSelectionTool::selectInvert()
         const std::shared_ptr<KZGraphicElement> inverse = old ? old : inverseOf(current);
         if (inverse) {
             takeUndoStep();
-            SWImageTools::subtractSelection(store->mainImage(), inverse->bitmapRepresentation(),
-                                            bitmapOrigin(*inverse), context()->backColor());
+            const QImage selection = inverse->bitmapRepresentation();
+            const QPointF origin = bitmapOrigin(*inverse);
+            auto write = store->writeMainImage(QRectF(origin, QSizeF(selection.size())).adjusted(-1, -1, 1, 1));
+            SWImageTools::subtractSelection(write.image(), selection, origin, context()->backColor());
             didCreatedGraphic(inverse);
         }
     }

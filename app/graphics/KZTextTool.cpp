@@ -206,10 +206,11 @@ bool KZTextTool::commitEditing()
     if (!store || store->mainImage().isNull())
         return true;
     // Taken afresh after the undo step: the step may replace the bitmap.
-    QImage& main = store->mainImage();
-    QPainter painter(&main);
+    const QPointF at = textFrameInCanvas().topLeft();
+    auto write = store->writeMainImage(QRectF(at, QSizeF(text.size())).adjusted(-1, -1, 1, 1));
+    QPainter painter(&write.image());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(textFrameInCanvas().topLeft(), text);
+    painter.drawImage(at, text);
     return true;
 }
 

@@ -76,7 +76,8 @@ void KZArbitrarySelectionTool::lift()
         stopAnimation();
         return;
     }
-    QImage& main = *m_mainImage;
+    auto write = writeKeptMainImage(bounds);
+    QImage& main = write.image();
     // The pixels the outline takes, worked out once, so that the lifted
     // image and the hole it leaves match pixel for pixel.
     const QRect box = bounds.toAlignedRect();

@@ -72,7 +72,7 @@ void SWAirbrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dat
             endSpray();
         m_random.seed(static_cast<unsigned>(std::time(nullptr)));
         m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
-        m_mainImage = dataSource ? &dataSource->mainImage() : nullptr;
+        keepMainImage(dataSource);
         if (m_bufferImage && m_mainImage)
             SWImageTools::drawToImage(*m_bufferImage, *m_mainImage, false);
         m_airbrushTimer.start();
@@ -132,7 +132,10 @@ void SWAirbrushTool::endSpray()
     if (document())
         document()->handleUndoWithImageData();
     if (m_bufferImage && m_mainImage) {
-        SWImageTools::drawToImage(*m_mainImage, *m_bufferImage, false);
+        // The buffer holds the whole picture with the spray over it.
+        auto write = writeKeptMainImage();
+        write.addAll();
+        SWImageTools::drawToImage(write.image(), *m_bufferImage, false);
         SWImageTools::clearImage(*m_bufferImage);
     }
 }

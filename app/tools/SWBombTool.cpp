@@ -45,7 +45,7 @@ void SWBombTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSou
     m_rect = QRectF();
     m_p = p;
     m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
-    m_mainImage = dataSource ? &dataSource->mainImage() : nullptr;
+    keepMainImage(dataSource);
     m_bombColor = SWDrawingSupport::otherColor(m_flags, m_frontColor, m_backColor);
     m_bombSpeed = (m_flags & platform::ModifierFlags::Shift) ? 2 : 50;
     const double w = m_mainImage ? m_mainImage->width() : 0;
@@ -66,8 +66,10 @@ void SWBombTool::drawNewCircle()
     }
     const double i = double(m_i);
     m_rect = QRectF(m_p.x() - i, m_p.y() - i, 2 * i, 2 * i);
-    if (m_mainImage && !m_mainImage->isNull())
-        fillCircle(*m_mainImage);
+    if (m_mainImage && !m_mainImage->isNull()) {
+        auto write = writeKeptMainImage(m_rect.adjusted(-1, -1, 1, 1));
+        fillCircle(write.image());
+    }
     m_redrawRect = m_rect;
     if (document())
         document()->refreshImage(this);
@@ -177,7 +179,9 @@ void SWBombTool::endExplosion()
     m_bombTimer.stop();
     if (m_mainImage && !m_mainImage->isNull() && m_bombColor.isValid() &&
         platform::CanvasBitmap::convert(*m_mainImage)) {
-        QImage& image = *m_mainImage;
+        auto write = writeKeptMainImage();
+        write.addAll();
+        QImage& image = write.image();
         const uint32_t word = platform::CanvasBitmap::premultipliedPixel(m_bombColor);
         const std::vector<Run>* filled = filledRuns(image);
         for (int y = 0; y < image.height(); ++y) {

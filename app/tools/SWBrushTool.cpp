@@ -62,7 +62,8 @@ void SWBrushTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSo
         document()->handleUndoWithImageData();
     if (dataSource) {
         QImage& buffer = dataSource->bufferImage();
-        m_drawn.compositeInto(dataSource->mainImage(), buffer);
+        auto write = dataSource->writeMainImage(m_drawn.compositeArea(buffer));
+        m_drawn.compositeInto(write.image(), buffer);
         m_drawn.clear(buffer);
     }
     endStroke();

@@ -45,7 +45,7 @@ void SWCurveTool::performDrawAtPoint(const QPointF& point, SWImageDataSource* da
         m_primaryColor = SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor);
     }
     m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
-    m_mainImage = dataSource ? &dataSource->mainImage() : nullptr;
+    keepMainImage(dataSource);
     switch (m_numberOfClicks) {
     case 1:
         m_beginPoint = m_cp1 = pixelUnder(m_savedPoint);
@@ -99,7 +99,8 @@ void SWCurveTool::tieUpLooseEnds()
         if (m_mainImage && m_numberOfClicks > 0) {
             if (document())
                 document()->handleUndoWithImageData();
-            m_bufferRecord.compositeInto(*m_mainImage, *m_bufferImage);
+            auto write = writeKeptMainImage(m_bufferRecord.compositeArea(*m_bufferImage));
+            m_bufferRecord.compositeInto(write.image(), *m_bufferImage);
         }
         m_bufferRecord.clear(*m_bufferImage);
     }

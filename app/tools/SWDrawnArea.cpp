@@ -68,6 +68,13 @@ void SWDrawnArea::compositeInto(QImage& target, const QImage& image) const
     SWImageTools::drawToImage(target, image.copy(m_area), QPointF(m_area.topLeft()), true);
 }
 
+QRect SWDrawnArea::compositeArea(const QImage& image) const
+{
+    if (image.isNull())
+        return {};
+    return holds(image) ? m_area : image.rect();
+}
+
 void SWDrawnArea::forget()
 {
     m_image = nullptr;

@@ -22,6 +22,8 @@ public:
     // Composites the bitmap into a target with source-over, touching only the
     // recorded area when the record holds.
     void compositeInto(QImage& target, const QImage& image) const;
+    // What compositeInto() may change in a target.
+    QRect compositeArea(const QImage& image) const;
 
     // Whether the bitmap is as this record last left it.
     bool holds(const QImage& image) const;

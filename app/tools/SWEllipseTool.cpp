@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 SWEllipseTool::SWEllipseTool(KZToolboxController* controller)
     : SWTool(controller)
@@ -48,18 +49,22 @@ void SWEllipseTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* data
         return;
     QImage& buffer = dataSource->bufferImage();
     m_bufferRecord.clear(buffer);
-    if (phase == MouseUp) {
-        if (document())
-            document()->handleUndoWithImageData();
-        m_drawToMe = &dataSource->mainImage();
-    } else {
-        m_drawToMe = &buffer;
-    }
     if (phase == MouseDown) {
         m_primaryColor = SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor);
         m_secondaryColor = SWDrawingSupport::otherColor(m_flags, m_frontColor, m_backColor);
     }
     const QPainterPath oval = pathFromPoint(m_savedPoint, q);
+    const double grow = m_pathWidth + 2;
+    const QRectF reach = oval.boundingRect().adjusted(-grow, -grow, grow, grow);
+    std::optional<platform::CanvasWrite> write;
+    if (phase == MouseUp) {
+        if (document())
+            document()->handleUndoWithImageData();
+        write.emplace(&dataSource->mainImageMarks(), dataSource->mainImage(), reach.toAlignedRect());
+        m_drawToMe = &write->image();
+    } else {
+        m_drawToMe = &buffer;
+    }
     if (!m_drawToMe->isNull() && (m_shouldFill || m_shouldStroke)) {
         QPainter painter(m_drawToMe);
         painter.setRenderHint(QPainter::Antialiasing, false);
@@ -74,9 +79,7 @@ void SWEllipseTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* data
             painter.strokePath(oval, pen);
         }
     }
-    if (m_drawToMe == &buffer) {
-        const double grow = m_pathWidth + 2;
-        m_bufferRecord.add(buffer, oval.boundingRect().adjusted(-grow, -grow, grow, grow));
-    }
+    if (m_drawToMe == &buffer)
+        m_bufferRecord.add(buffer, reach);
     m_drawToMe = nullptr;
 }

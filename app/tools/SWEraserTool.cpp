@@ -25,10 +25,10 @@ QRectF SWEraserTool::reach(const QLineF& segment) const
     return QRectF(segment.p1(), segment.p2()).normalized().adjusted(-grow, -grow, grow, grow);
 }
 
-void SWEraserTool::drawStroke(QImage& bitmap, const QRectF& area, bool everything)
+QRect SWEraserTool::drawStroke(QImage& bitmap, const QRectF& area, bool everything)
 {
     if (bitmap.isNull() || m_segments.empty())
-        return;
+        return {};
     const QColor color = SWDrawingSupport::otherColor(m_flags, m_frontColor, m_backColor);
     const bool antialiased = SWDrawingSupport::antialiasByDefault();
     // A change of colour or smoothing applies to the whole stroke, as when
@@ -54,7 +54,7 @@ void SWEraserTool::drawStroke(QImage& bitmap, const QRectF& area, bool everythin
     else
         clip = clip.intersected(drawn.toAlignedRect());
     if (part.isEmpty() || clip.isEmpty())
-        return;
+        return {};
     QPainter painter(&bitmap);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.setClipRect(clip);
@@ -65,6 +65,7 @@ void SWEraserTool::drawStroke(QImage& bitmap, const QRectF& area, bool everythin
     painter.fillPath(SWDrawingSupport::freehandOutline(part, m_width), color);
     m_drawnColor = color;
     m_drawnAntialiased = antialiased;
+    return clip;
 }
 
 QRectF SWEraserTool::draw(QImage* bitmap)
@@ -80,6 +81,12 @@ void SWEraserTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataS
     const QPointF q = pixelUnder(p);
     QRectF r;
     QImage* main = dataSource ? &dataSource->mainImage() : nullptr;
+    const auto drawOnMain = [&](const QRectF& area) {
+        if (!dataSource)
+            return;
+        auto write = dataSource->writeMainImage();
+        write.add(drawStroke(write.image(), area, false));
+    };
     // The eraser draws nothing there; the buffer is cleared once and then
     // known to stay clear.
     if (dataSource)
@@ -99,7 +106,7 @@ void SWEraserTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataS
         m_segments.push_back(dot);
         m_savedPoint = q;
         if (main)
-            drawStroke(*main, reach(dot), false);
+            drawOnMain(reach(dot));
         r = reach(dot);
         break;
     }
@@ -110,7 +117,7 @@ void SWEraserTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataS
         SWDrawingSupport::appendStrokeSegment(m_path, segment, false);
         m_segments.push_back(segment);
         if (main)
-            drawStroke(*main, reach(segment), false);
+            drawOnMain(reach(segment));
         r = reach(segment);
         m_savedPoint = q;
         break;
@@ -118,7 +125,7 @@ void SWEraserTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataS
     case MouseUp:
         // The release point adds nothing; a change of colour still shows.
         if (main && !m_segments.empty())
-            drawStroke(*main, QRectF(), false);
+            drawOnMain(QRectF());
         r = path().boundingRect().adjusted(-m_width, -m_width, m_width, m_width);
         endStroke();
         break;

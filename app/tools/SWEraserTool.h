@@ -36,8 +36,8 @@ public:
 
 private:
     // Draws the stroke within an area (or all of it) of the bitmap, over
-    // the picture of the press.
-    void drawStroke(QImage& bitmap, const QRectF& area, bool everything);
+    // the picture of the press; the rectangle it may have changed.
+    QRect drawStroke(QImage& bitmap, const QRectF& area, bool everything);
     QRectF reach(const QLineF& segment) const;
     void endStroke();
 

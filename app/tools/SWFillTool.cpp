@@ -25,15 +25,17 @@ QImage SWFillTool::newFloodFillSelect(const QPointF& point, double tolerance) co
 
 void SWFillTool::fillMask(const QImage& mask, const QColor& color)
 {
-    if (m_mainImage)
-        SWSelectionBuilder::fillMask(*m_mainImage, mask, color);
+    if (!m_mainImage)
+        return;
+    auto write = writeKeptMainImage();
+    write.add(SWSelectionBuilder::fillMask(write.image(), mask, color));
 }
 
 void SWFillTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSource, int phase, QMouseEvent* event)
 {
     if (phase == MouseDown && dataSource && pointLiesOnCanvas(p, dataSource) && !dataSource->mainImage().isNull()) {
+        keepMainImage(dataSource);
         QImage& main = dataSource->mainImage();
-        m_mainImage = &main;
         m_w = main.width();
         m_h = main.height();
         m_fillColor = SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor).toRgb();

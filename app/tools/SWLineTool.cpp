@@ -8,6 +8,8 @@
 
 #include <QPainter>
 
+#include <optional>
+
 SWLineTool::SWLineTool(KZToolboxController* controller)
     : SWTool(controller)
 {
@@ -45,14 +47,18 @@ void SWLineTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSou
     m_bufferRecord.clear(buffer);
     if (phase == MouseDown)
         m_primaryColor = SWDrawingSupport::colorChoice(m_flags, m_frontColor, m_backColor);
+    const QPainterPath line = pathFromPoint(m_savedPoint, q);
+    const double grow = m_pathWidth + 2;
+    const QRectF reach = line.boundingRect().adjusted(-grow, -grow, grow, grow);
+    std::optional<platform::CanvasWrite> write;
     if (phase == MouseUp) {
         if (document())
             document()->handleUndoWithImageData();
-        m_drawToMe = &dataSource->mainImage();
+        write.emplace(&dataSource->mainImageMarks(), dataSource->mainImage(), reach.toAlignedRect());
+        m_drawToMe = &write->image();
     } else {
         m_drawToMe = &buffer;
     }
-    const QPainterPath line = pathFromPoint(m_savedPoint, q);
     if (!m_drawToMe->isNull()) {
         QPainter painter(m_drawToMe);
         painter.setRenderHint(QPainter::Antialiasing, SWDrawingSupport::antialiasByDefault());
@@ -61,9 +67,7 @@ void SWLineTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* dataSou
         pen.setMiterLimit(10.0);
         painter.strokePath(line, pen);
     }
-    if (m_drawToMe == &buffer) {
-        const double grow = m_pathWidth + 2;
-        m_bufferRecord.add(buffer, line.boundingRect().adjusted(-grow, -grow, grow, grow));
-    }
+    if (m_drawToMe == &buffer)
+        m_bufferRecord.add(buffer, reach);
     m_drawToMe = nullptr;
 }

@@ -164,12 +164,13 @@ void SWSelectionBuilder::fill(QImage& mask)
     }
 }
 
-void SWSelectionBuilder::fillMask(QImage& bitmap, const QImage& mask, const QColor& color)
+QRect SWSelectionBuilder::fillMask(QImage& bitmap, const QImage& mask, const QColor& color)
 {
     if (bitmap.isNull() || mask.isNull() || mask.size() != bitmap.size() || mask.depth() != 8 || !color.isValid())
-        return;
+        return {};
     if (!CanvasBitmap::convert(bitmap))
-        return;
+        return {};
+    QRect filled;
     const Word value = CanvasBitmap::premultipliedPixel(color);
     const int w = bitmap.width();
     for (int y = 0; y < bitmap.height(); ++y) {
@@ -183,6 +184,9 @@ void SWSelectionBuilder::fillMask(QImage& bitmap, const QImage& mask, const QCol
             while (x < w && m[x] == 0)
                 ++x;
             std::fill(d + start, d + x, value);
+            if (x > start)
+                filled |= QRect(start, y, x - start, 1);
         }
     }
+    return filled;
 }

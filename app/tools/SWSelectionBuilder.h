@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
+#include <QRect>
 
 #include <cstddef>
 #include <cstdint>
@@ -37,9 +38,10 @@ public:
     QImage newRealMask();
 
     // Paints a colour into a canvas bitmap wherever the mask is 0, replacing
-    // the pixels, alpha included (the fill tool's fillMask). Does nothing
-    // when the mask's size differs from the bitmap's.
-    static void fillMask(QImage& bitmap, const QImage& mask, const QColor& color);
+    // the pixels, alpha included (the fill tool's fillMask); the rectangle
+    // of the pixels it painted. Does nothing when the mask's size differs
+    // from the bitmap's.
+    static QRect fillMask(QImage& bitmap, const QImage& mask, const QColor& color);
 
     // Exact comparison of two canvas pixels, two fully transparent pixels
     // counting as equal. The fill does not use it.

@@ -71,7 +71,7 @@ QPainterPath SWSelectionTool::borderPath()
 
 void SWSelectionTool::keepImages(SWImageDataSource* dataSource)
 {
-    m_mainImage = dataSource ? &dataSource->mainImage() : nullptr;
+    keepMainImage(dataSource);
     m_bufferImage = dataSource ? &dataSource->bufferImage() : nullptr;
 }
 
@@ -174,7 +174,8 @@ void SWSelectionTool::performDrawAtPoint(const QPointF& p, SWImageDataSource* da
             clearBuffer();
             takeLiftedImage(SWImageTools::cropImage(*m_mainImage, m_clippingRect));
             {
-                QPainter painter(m_mainImage);
+                auto write = writeKeptMainImage(m_clippingRect);
+                QPainter painter(&write.image());
                 painter.setCompositionMode(QPainter::CompositionMode_Source);
                 painter.fillRect(m_clippingRect, m_backColor.isValid() ? m_backColor : QColor(Qt::transparent));
             }
@@ -288,18 +289,27 @@ void SWSelectionTool::tieUpLooseEnds()
         if (!m_originalImageCopy.isNull() && m_mainImage && m_originalImageCopy.size() == m_mainImage->size()) {
             // The undo step records the picture from before the lift; the
             // picture with the hole comes back for the paste.
-            QImage hole = std::exchange(*m_mainImage, std::move(m_originalImageCopy));
+            QImage hole;
+            {
+                auto write = writeKeptMainImage();
+                write.addAll();
+                hole = std::exchange(write.image(), std::move(m_originalImageCopy));
+            }
             if (document())
                 document()->handleUndoWithImageData();
-            *m_mainImage = std::move(hole);
+            auto write = writeKeptMainImage();
+            write.addAll();
+            write.image() = std::move(hole);
         } else if (!m_originalImageCopy.isNull() && document()) {
             document()->handleUndoWithImageData();
         }
         m_originalImageCopy = QImage();
     }
     if (m_mainImage) {
-        if (!m_selectedImage.isNull())
-            SWImageTools::drawToImage(*m_mainImage, m_selectedImage, imagePosition(), true);
+        if (!m_selectedImage.isNull()) {
+            auto write = writeKeptMainImage(QRectF(imagePosition(), QSizeF(m_selectedImage.size())));
+            SWImageTools::drawToImage(write.image(), m_selectedImage, imagePosition(), true);
+        }
         addRectToRedrawRect(QRectF(QPointF(0, 0), QSizeF(m_mainImage->size())));
     } else {
         resetRedrawRect();
@@ -311,10 +321,14 @@ void SWSelectionTool::tieUpLooseEnds()
     m_lastBorder.valid = false;
     deleteKey();
     m_mainImage = nullptr;
+    m_mainMarks = nullptr;
 }
 
 void SWSelectionTool::setClippingRect(const QRectF& r, QImage* image, QImage* mainImage)
 {
+    // Marks of some other picture must not hear of writes to this one.
+    if (mainImage != m_mainImage)
+        m_mainMarks = nullptr;
     m_mainImage = mainImage;
     m_bufferImage = image;
     m_deltax = m_deltay = 0;

@@ -139,3 +139,9 @@ QPointF SWTool::pixelUnder(const QPointF& point)
 {
     return QPointF(std::floor(point.x()), std::floor(point.y()));
 }
+
+void SWTool::keepMainImage(SWImageDataSource* dataSource)
+{
+    m_mainImage = dataSource ? &dataSource->mainImage() : nullptr;
+    m_mainMarks = dataSource ? &dataSource->mainImageMarks() : nullptr;
+}

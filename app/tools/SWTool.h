@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/graphics/CanvasWrite.h"
+
 #include <QColor>
 #include <QCursor>
 #include <QImage>
@@ -136,6 +138,17 @@ protected:
     QImage* m_drawToMe = nullptr;
     QImage* m_mainImage = nullptr;
     QImage* m_bufferImage = nullptr;
+    // The write marks of m_mainImage (null when it has none): keep both
+    // with keepMainImage(), and draw into the picture through
+    // writeKeptMainImage() so the undo history learns where it changed.
+    platform::CanvasWriteMarks* m_mainMarks = nullptr;
+    void keepMainImage(SWImageDataSource* dataSource);
+    // A write to *m_mainImage (not null) within area; hold it for the
+    // length of the write.
+    platform::CanvasWrite writeKeptMainImage(const QRectF& area = QRectF())
+    {
+        return platform::CanvasWrite(m_mainMarks, *m_mainImage, area.toAlignedRect());
+    }
 
 private:
     void scheduleDocumentRefresh();

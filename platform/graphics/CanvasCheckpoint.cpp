@@ -56,6 +56,26 @@ bool writeAll(int fd, const uchar* from, std::size_t bytes, off_t at)
     return true;
 }
 
+// From a page map entry of the live mapping: whether the page is a private
+// copy made by a write. A page not present reads the file; a present file
+// page is the file's. Anything else (a private copy, in memory or swapped
+// out) was written.
+bool isWrittenPage(std::uint64_t entry)
+{
+    constexpr std::uint64_t Present = std::uint64_t(1) << 63;
+    constexpr std::uint64_t Swapped = std::uint64_t(1) << 62;
+    constexpr std::uint64_t FileOrShared = std::uint64_t(1) << 61;
+    return (entry & Swapped) || ((entry & Present) && !(entry & FileOrShared));
+}
+
+// The kernel's page map of this process: for every page of a mapping,
+// whether it still is the file's page or a private copy made by a write.
+int pagemapFile()
+{
+    static const int pagemap = open("/proc/self/pagemap", O_RDONLY | O_CLOEXEC);
+    return pagemap;
+}
+
 bool readAll(int fd, uchar* into, std::size_t bytes, off_t at)
 {
     while (bytes > 0) {
@@ -155,9 +175,7 @@ bool CanvasCheckpoint::writtenRanges(const QImage& live, std::vector<Range>& ran
     ranges.clear();
     if (!sharesWith(live))
         return false;
-    // The kernel's page map tells, for every page of the mapping, whether it
-    // still is the file's page or a private copy made by a write.
-    static const int pagemap = open("/proc/self/pagemap", O_RDONLY | O_CLOEXEC);
+    const int pagemap = pagemapFile();
     if (pagemap < 0)
         return false;
     const std::size_t page = pageSize();
@@ -168,16 +186,8 @@ bool CanvasCheckpoint::writtenRanges(const QImage& live, std::vector<Range>& ran
     if (!readAll(pagemap, reinterpret_cast<uchar*>(entries.data()), pages * sizeof(std::uint64_t),
                  off_t(first * sizeof(std::uint64_t))))
         return false;
-    constexpr std::uint64_t Present = std::uint64_t(1) << 63;
-    constexpr std::uint64_t Swapped = std::uint64_t(1) << 62;
-    constexpr std::uint64_t FileOrShared = std::uint64_t(1) << 61;
     for (std::size_t i = 0; i < pages; ++i) {
-        const std::uint64_t e = entries[i];
-        // A page not present reads the file; a present file page is the
-        // file's. Anything else (a private copy, in memory or swapped out)
-        // was written.
-        const bool written = (e & Swapped) || ((e & Present) && !(e & FileOrShared));
-        if (!written)
+        if (!isWrittenPage(entries[i]))
             continue;
         const std::size_t from = i * page;
         const std::size_t to = std::min(from + page, length);
@@ -186,6 +196,82 @@ bool CanvasCheckpoint::writtenRanges(const QImage& live, std::vector<Range>& ran
         else
             ranges.push_back({from, to});
     }
+    return true;
+}
+
+std::vector<CanvasCheckpoint::Range> CanvasCheckpoint::pageRanges(const std::vector<QRect>& rects) const
+{
+    const std::size_t page = pageSize();
+    const std::size_t rowBytes = this->rowBytes();
+    const std::size_t length = rowBytes * std::size_t(m_size.height());
+    std::vector<Range> runs;
+    for (const QRect& rect : rects) {
+        const QRect r = rect.intersected(QRect(QPoint(0, 0), m_size));
+        if (r.isEmpty())
+            continue;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const std::size_t row = std::size_t(y) * rowBytes;
+            const std::size_t from = (row + std::size_t(r.left()) * 4) / page * page;
+            const std::size_t to = (row + std::size_t(r.right() + 1) * 4 + page - 1) / page * page;
+            runs.push_back({from, std::min(to, length)});
+        }
+    }
+    std::sort(runs.begin(), runs.end(), [](const Range& a, const Range& b) { return a.from < b.from; });
+    std::vector<Range> merged;
+    for (const Range& run : runs) {
+        if (!merged.empty() && run.from <= merged.back().to)
+            merged.back().to = std::max(merged.back().to, run.to);
+        else
+            merged.push_back(run);
+    }
+    return merged;
+}
+
+bool CanvasCheckpoint::pagesShared(const QImage& live, const std::vector<Range>& ranges) const
+{
+    if (!sharesWith(live))
+        return false;
+    const int pagemap = pagemapFile();
+    if (pagemap < 0)
+        return false;
+    const std::size_t page = pageSize();
+    const auto first = reinterpret_cast<std::uintptr_t>(m_live) / page;
+    // Runs close together are read in one go; far apart, each on its own,
+    // so the kernel walks only the page tables around them.
+    constexpr std::size_t Gap = std::size_t(1) << 20;
+    std::vector<std::uint64_t> entries;
+    for (std::size_t i = 0; i < ranges.size();) {
+        const std::size_t from = ranges[i].from / page;
+        std::size_t j = i + 1;
+        while (j < ranges.size() && ranges[j].from - ranges[j - 1].to <= Gap)
+            ++j;
+        const std::size_t to = (ranges[j - 1].to + page - 1) / page;
+        entries.resize(to - from);
+        if (!readAll(pagemap, reinterpret_cast<uchar*>(entries.data()), entries.size() * sizeof(std::uint64_t),
+                     off_t((first + from) * sizeof(std::uint64_t))))
+            return false;
+        for (; i < j; ++i) {
+            for (std::size_t p = ranges[i].from / page; p < (ranges[i].to + page - 1) / page; ++p) {
+                if (isWrittenPage(entries[p - from]))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool CanvasCheckpoint::updateRect(const QImage& live, const QRect& rect)
+{
+    if (live.size() != m_size || live.format() != CanvasBitmap::Format || !QRect(QPoint(0, 0), m_size).contains(rect))
+        return false;
+    uchar* bits = m_fd >= 0 ? m_view : m_copy.bits();
+    if (!bits)
+        return false;
+    const std::size_t rowBytes = this->rowBytes();
+    const std::size_t bytes = std::size_t(rect.width()) * 4;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        std::memcpy(bits + std::size_t(y) * rowBytes + std::size_t(rect.left()) * 4,
+                    live.constScanLine(y) + std::size_t(rect.left()) * 4, bytes);
     return true;
 }
 

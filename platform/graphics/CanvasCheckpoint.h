@@ -40,6 +40,8 @@ public:
     std::size_t rowBytes() const { return std::size_t(m_size.width()) * 4; }
     // Whether live is the bitmap that shares memory with this checkpoint.
     bool sharesWith(const QImage& live) const;
+    // Whether this is a plain copy (it never shares memory).
+    bool isCopy() const { return m_fd < 0; }
 
     // A run of bytes of the bitmap, counted from its first pixel.
     struct Range {
@@ -52,9 +54,20 @@ public:
     // differ).
     bool writtenRanges(const QImage& live, std::vector<Range>& ranges) const;
     // The checkpoint takes a sharing live bitmap's bytes in the given runs,
-    // and those pages are shared again. Only for runs from writtenRanges()
-    // whose every changed byte the caller has kept, if it needs them.
+    // and those pages are shared again. Only for runs that begin and end on
+    // page boundaries (as from writtenRanges() or pageRanges()) and whose
+    // every changed byte the caller has kept, if it needs them.
     bool updateRanges(QImage& live, const std::vector<Range>& ranges);
+    // Whole pages around rectangles of pixels, in order and merged: what
+    // updateRanges() takes, and what a shared write there reaches.
+    std::vector<Range> pageRanges(const std::vector<QRect>& rects) const;
+    // For a sharing live bitmap: whether no page in the runs was written
+    // since it was last shared, so live reads there what the checkpoint
+    // holds. False also when that cannot be told.
+    bool pagesShared(const QImage& live, const std::vector<Range>& ranges) const;
+    // Pixels of rect (inside the bitmap) take live's (same size): for a
+    // plain copy, or a live bitmap that does not share.
+    bool updateRect(const QImage& live, const QRect& rect);
 
     // The checkpoint's pixels, rowBytes() apart, top row first.
     const uchar* pixels() const { return m_fd >= 0 ? m_view : m_copy.constBits(); }

@@ -4,6 +4,8 @@
 #include "SWUndoStep.h"
 
 #include "platform/graphics/CanvasBitmap.h"
+#include "platform/graphics/CanvasWrite.h"
+#include "platform/graphics/CanvasWriteMarks.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -255,4 +257,130 @@ TEST(SWUndoRecorder, ApplyAfterUnrecordedDrawingKeepsEveryStepExact)
     ASSERT_TRUE(back->isComplete());
     ASSERT_TRUE(back->apply(live));
     EXPECT_EQ(live, stroked) << "the open step came back to the picture it opened on";
+}
+
+// The document's way: every write goes through the picture's marks, and a
+// step compares the marked tiles alone. The steps hold exactly the tiles
+// the writes reached and undo and redo to the byte, and the page map finds
+// no changed tile the marks missed.
+TEST(SWUndoRecorder, MarkedWritesMakeStepsOfExactlyTheirTiles)
+{
+    const std::vector<std::vector<QRect>> strokes{
+        {QRect(130, 70, 1, 1)},
+        {QRect(60, 60, 10, 10)},
+        {QRect(10, 300, 900, 2)},
+        {QRect(5, 5, 3, 3), QRect(900, 500, 30, 30)},
+        {QRect(990, 590, 10, 10)},
+        {QRect(700, 0, 1, 600)},
+    };
+    for (const bool sharing : {true, false}) {
+        SCOPED_TRACE(sharing ? "shared checkpoint" : "copied checkpoint");
+        SWUndoRecorder recorder;
+        recorder.setSharing(sharing);
+        recorder.setAuditing(true);
+        QImage live = noise({1000, 600}, 8);
+        platform::CanvasWriteMarks marks;
+        recorder.beginStep(live, &marks);
+        std::vector<QImage> pictures{live.copy()};
+        std::vector<std::shared_ptr<SWUndoStep>> undoStack;
+        int round = 0;
+        for (const auto& stroke : strokes) {
+            SCOPED_TRACE(round);
+            std::shared_ptr<SWUndoStep> step = recorder.beginStep(live, &marks);
+            for (const QRect& r : stroke) {
+                platform::CanvasWrite write(&marks, live, r);
+                paint(write.image(), {r}, 0xff304050u + std::uint32_t(round));
+            }
+            ++round;
+            const QImage after = live.copy();
+            std::shared_ptr<SWUndoStep> back = recorder.beginStep(live, &marks);
+            EXPECT_EQ(live, after) << "recording leaves the pixels alone";
+            EXPECT_EQ(tilesHeld(*step), tilesOf(stroke));
+            ASSERT_TRUE(recorder.apply(*step, live, &marks));
+            EXPECT_EQ(live, pictures.back()) << "undo";
+            std::shared_ptr<SWUndoStep> forth = recorder.beginStep(live, &marks);
+            EXPECT_EQ(tilesHeld(*back), tilesOf(stroke)) << "the redo step";
+            ASSERT_TRUE(recorder.apply(*back, live, &marks));
+            EXPECT_EQ(live, after) << "redo";
+            undoStack.push_back(forth);
+            pictures.push_back(after);
+        }
+        for (int i = int(undoStack.size()) - 1; i >= 0; --i) {
+            recorder.beginStep(live, &marks);
+            ASSERT_TRUE(recorder.apply(*undoStack[size_t(i)], live, &marks));
+            EXPECT_EQ(live, pictures[size_t(i)]) << "undo to " << i;
+        }
+        EXPECT_EQ(recorder.missedTiles(), 0);
+        EXPECT_EQ(recorder.unaccountedSteps(), 0);
+    }
+}
+
+// A write around the marks changes the picture's cache key: the step then
+// finds the change from the pixels, and is just as exact.
+TEST(SWUndoRecorder, AWriteAroundTheMarksIsFoundFromThePixels)
+{
+    for (const bool sharing : {true, false}) {
+        SCOPED_TRACE(sharing ? "shared checkpoint" : "copied checkpoint");
+        SWUndoRecorder recorder;
+        recorder.setSharing(sharing);
+        QImage live = noise({400, 300}, 12);
+        const QImage before = live.copy();
+        platform::CanvasWriteMarks marks;
+        auto step = recorder.beginStep(live, &marks);
+        {
+            platform::CanvasWrite write(&marks, live, QRect(10, 10, 5, 5));
+            paint(write.image(), {QRect(10, 10, 5, 5)}, 0xff0000ffu);
+        }
+        paint(live, {QRect(300, 200, 20, 20)}, 0xff00ff00u); // not marked
+        const QImage after = live.copy();
+        recorder.beginStep(live, &marks);
+        EXPECT_EQ(recorder.unaccountedSteps(), 1);
+        EXPECT_EQ(tilesHeld(*step), tilesOf({QRect(10, 10, 5, 5), QRect(300, 200, 20, 20)}));
+        recorder.beginStep(live, &marks);
+        ASSERT_TRUE(recorder.apply(*step, live, &marks));
+        EXPECT_EQ(live, before);
+    }
+}
+
+// A writer that changes more than the rectangle it marked: the audit finds
+// the tiles, counts them and keeps them in the step. Without the audit the
+// step misses them, but the live picture never loses a pixel: a page goes
+// back to the checkpoint only whole.
+TEST(SWUndoRecorder, AWriterThatMarksTooLittleIsCaughtAndThePictureKeepsItsPixels)
+{
+    const QRect named(70, 70, 4, 4);
+    const QRect drawn(70, 70, 200, 130); // beyond the named tile, on pages near it and far from it
+    for (const bool auditing : {true, false}) {
+        SCOPED_TRACE(auditing ? "audited" : "not audited");
+        SWUndoRecorder recorder;
+        recorder.setAuditing(auditing);
+        QImage live = noise({1000, 600}, 13);
+        const QImage before = live.copy();
+        platform::CanvasWriteMarks marks;
+        auto step = recorder.beginStep(live, &marks);
+        {
+            platform::CanvasWrite write(&marks, live, named);
+            paint(write.image(), {drawn}, 0xffa0b0c0u);
+        }
+        const QImage after = live.copy();
+        recorder.beginStep(live, &marks);
+        EXPECT_EQ(live, after) << "the picture keeps what was drawn";
+        if (auditing) {
+            EXPECT_EQ(recorder.missedTiles(), int(tilesOf({drawn}).size() - tilesOf({named}).size()));
+            EXPECT_EQ(tilesHeld(*step), tilesOf({drawn}));
+            recorder.beginStep(live, &marks);
+            ASSERT_TRUE(recorder.apply(*step, live, &marks));
+            EXPECT_EQ(live, before);
+        } else {
+            EXPECT_EQ(recorder.missedTiles(), 0);
+            // Drawn on again and recorded: still nothing is lost.
+            {
+                platform::CanvasWrite write(&marks, live, QRect(600, 400, 3, 3));
+                paint(write.image(), {QRect(600, 400, 3, 3)}, 0xff102030u);
+            }
+            const QImage again = live.copy();
+            recorder.beginStep(live, &marks);
+            EXPECT_EQ(live, again);
+        }
+    }
 }
