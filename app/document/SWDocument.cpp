@@ -52,11 +52,13 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/ImageEncoder.h"
+#include "platform/graphics/ImageFileLoader.h"
 #include "platform/outside/MSAnalyticsProxy.h"
 
 #include <algorithm>
 #include <QCheckBox>
 #include <QToolBar>
+#include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -130,6 +132,11 @@ SWDocument::SWDocument()
 
 SWDocument::~SWDocument()
 {
+    // A picture still decoding is not waited for: its read fails at once.
+    if (m_loader) {
+        m_loader.reset();
+        qApp->removeEventFilter(this);
+    }
     // Observers go first, so nothing calls into a half-destroyed document.
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     platform::DeferredPerform::shared().cancel(this);
@@ -343,6 +350,8 @@ void SWDocument::handleUndoWithImageData(const QImage&, const QRectF&)
 
 std::shared_ptr<SWUndoStep> SWDocument::beginUndoStep()
 {
+    // The history starts from the picture read, never from the empty canvas.
+    completeReading();
     if (!m_dataSource)
         return std::make_shared<SWUndoStep>();
     return m_undoRecorder->beginStep(m_dataSource->mainImage(), &m_dataSource->mainImageMarks());
@@ -694,6 +703,7 @@ std::optional<bool> SWDocument::validateUserInterfaceItem(QObject* item, const Q
 
 bool SWDocument::readFromFile(const QString& path, const QString&, QString* error)
 {
+    completeReading();
     const QColor background = backgroundColorForNewStore();
     QString reason;
     if (m_dataSource) {
@@ -717,6 +727,7 @@ bool SWDocument::readFromFile(const QString& path, const QString&, QString* erro
 
 QByteArray SWDocument::dataOfType(const QString& type, QString* error)
 {
+    completeReading();
     if (!m_dataSource) {
         if (error)
             *error = QStringLiteral("There is no picture to write.");
@@ -787,6 +798,11 @@ void SWDocument::close()
 {
     if (isClosing())
         return;
+    // Nobody will see a picture still decoding.
+    if (m_loader) {
+        m_loader.reset();
+        qApp->removeEventFilter(this);
+    }
     // The tools' timers stop with their work, before the window goes.
     tieUpLooseEnds();
     if (m_dataSource) {
@@ -972,6 +988,8 @@ void SWDocument::setToolbox(std::unique_ptr<SWToolbox> toolbox)
 
 void SWDocument::tieUpLooseEnds()
 {
+    // Whatever comes next works on the picture, not on the empty canvas.
+    completeReading();
     if (m_toolbox)
         m_toolbox->tieUpLooseEndsForCurrentTool();
 }
@@ -1270,6 +1288,7 @@ void SWDocument::addEditingAndZoomActions()
 
 void SWDocument::writeImageToPasteboard()
 {
+    completeReading();
     const std::optional<QImage> bitmap = selectedGraphicBitmap();
     if (!bitmap)
         return;

@@ -10,6 +10,7 @@
 
 #include "platform/appkit/Document.h"
 #include "platform/appkit/SavePanel.h"
+#include "platform/graphics/ImageDecoder.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -47,6 +48,7 @@ class SWUndoRecorder;
 class SWUndoStep;
 
 namespace platform {
+class ImageFileLoader;
 class SavePanel;
 struct Notification;
 } // namespace platform
@@ -219,6 +221,14 @@ public:
 
     // -- files
     bool readFromFile(const QString& path, const QString& type, QString* error) override;
+    // Checks the file's header, gives the canvas the picture's size and
+    // decodes the pixels on a thread of their own while the window comes
+    // up; the canvas fills when they arrive. Any user input into the window,
+    // and every command that reads or changes the picture, waits for them
+    // first, so nothing acts on the empty canvas.
+    bool beginReadingFromFile(const QString& path, const QString& type, QString* error) override;
+    // A picture still decoding arrives now (the caller waits for it).
+    void completeReading();
     QByteArray dataOfType(const QString& type, QString* error) override;
     bool prepareSavePanel(platform::SavePanel& panel) override;
     QString fileTypeFromLastRunSavePanel() const override { return m_currentFileType; }
@@ -233,6 +243,7 @@ public:
     std::optional<bool> validateUserInterfaceItem(QObject* item, const QString& action, int tag) override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void windowControllerDidLoadNib(platform::DocumentWindow* window) override;
     platform::DocumentWindow* makeWindow() override;
     void documentDidRevert() override;
@@ -240,6 +251,8 @@ protected:
     void documentWillRevert() override;
 
 private:
+    // The decoded picture (or the failure) of a read begun in the background.
+    void pictureDidLoad(platform::ImageDecoder::Result result);
     void setUpPaintViewAndCanvasResizer();
     void placePaintWindowAtScreenCenterIfNeeded();
     void paintViewFrameDidChange();
@@ -271,6 +284,8 @@ private:
 
     std::unique_ptr<KZCanvasResizer> m_canvasResizer;
     std::unique_ptr<SWImageDataSource> m_dataSource;
+    // The picture being decoded for the canvas, while it is.
+    std::unique_ptr<platform::ImageFileLoader> m_loader;
     std::unique_ptr<SWUndoRecorder> m_undoRecorder;
     bool m_compressScheduled = false;
     QSizeF m_originCanvasSize;

@@ -138,6 +138,22 @@ bool SWImageDataSource::readFromPasteboard(const QMimeData* pasteboard, const QC
     return setUpWithImage(picture, ratio, backgroundColor);
 }
 
+bool SWImageDataSource::awaitPicture(const QSize& size, const QColor& backgroundColor)
+{
+    const QSizeF canvas(size);
+    bool ok = !size.isEmpty();
+    QImage main = makeBitmap(canvas, ok);
+    QImage buffer = makeBitmap(canvas, ok);
+    if (!ok)
+        return false;
+    saveSize(canvas);
+    m_mainImage = main;
+    m_bufferImage = buffer;
+    m_backgroundColor = backgroundColor;
+    m_editors.clear();
+    return true;
+}
+
 bool SWImageDataSource::setUpWithImage(const QImage& picture, double pixelPerPoint, const QColor& backgroundColor)
 {
     if (picture.isNull())
@@ -203,7 +219,7 @@ bool SWImageDataSource::rotate(bool clockwise)
     QImage buffer;
     if (!m_bufferImage.isNull()) {
         // The buffer is mostly clear between gestures: a clear one need not be turned.
-        buffer = isClear(m_bufferImage) ? CanvasBitmap::make(m_bufferImage.height(), m_bufferImage.width())
+        buffer = CanvasBitmap::isKnownClear(m_bufferImage) || isClear(m_bufferImage) ? CanvasBitmap::make(m_bufferImage.height(), m_bufferImage.width())
                                         : SWImageTools::rotatedImage(m_bufferImage, clockwise);
         if (buffer.isNull())
             return false;
@@ -266,9 +282,12 @@ void SWImageDataSource::renderToContext(QPainter& painter, const QRectF& frame) 
         painter.drawImage(visible, image, visible);
         painter.restore();
     };
-    if (!m_mainImage.isNull())
+    // A bitmap known to be untouched adds nothing to the picture, and
+    // reading it would make the pages under the view resident: the buffer
+    // between gestures, a canvas whose picture is still decoding.
+    if (!m_mainImage.isNull() && !CanvasBitmap::isKnownClear(m_mainImage))
         drawPart(m_mainImage, drawableRect());
-    if (!m_bufferImage.isNull())
+    if (!m_bufferImage.isNull() && !CanvasBitmap::isKnownClear(m_bufferImage))
         drawPart(m_bufferImage, drawableRectForBufferImage(true));
     for (const auto& editor : m_editors)
         editor->renderToContext(painter, frame);

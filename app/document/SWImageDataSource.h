@@ -61,6 +61,11 @@ public:
     bool readFromFile(const QString& path, const QColor& backgroundColor, QString* error = nullptr);
     // The same from the clipboard.
     bool readFromPasteboard(const QMimeData* pasteboard, const QColor& backgroundColor);
+    // A canvas of the size of a picture still being decoded, until
+    // setUpWithImage() brings its pixels: both bitmaps transparent and
+    // untouched, so that they cost no memory beside the decoder's. False
+    // (the store unchanged) when the memory cannot be had.
+    bool awaitPicture(const QSize& size, const QColor& backgroundColor);
     // The same from a decoded picture: the canvas takes its size and pixels
     // (transparent pixels stay transparent) and the given ratio.
     bool setUpWithImage(const QImage& picture, double pixelPerPoint, const QColor& backgroundColor);

@@ -259,6 +259,12 @@ void Document::close()
     deleteLater();
 }
 
+void Document::didFinishReading(bool ok, const QString& error)
+{
+    m_reading = false;
+    emit readingFinished(ok, error);
+}
+
 void Document::presentError(QWidget* window, const QString& message, const QString& information)
 {
     Alert alert;

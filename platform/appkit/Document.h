@@ -58,6 +58,17 @@ public:
 
     // -- reading and writing, by the subclass
     virtual bool readFromFile(const QString& path, const QString& type, QString* error) = 0;
+    // Reads a file for a document that is about to be shown. The default
+    // reads it all with readFromFile(). A subclass may instead check what it
+    // can at once, return true with isReading() set and the content still
+    // coming, and end with didFinishReading() (the window shows meanwhile).
+    // False, with an error text, for a file that will not open.
+    virtual bool beginReadingFromFile(const QString& path, const QString& type, QString* error)
+    {
+        return readFromFile(path, type, error);
+    }
+    // Whether a read begun with beginReadingFromFile() is still under way.
+    bool isReading() const { return m_reading; }
     // The file's bytes; empty with an error text on failure.
     virtual QByteArray dataOfType(const QString& type, QString* error) = 0;
     // Called before the save panel runs; false cancels the save.
@@ -95,6 +106,11 @@ public:
     // Tells the user about a failure, as a sheet on the window if there is one.
     static void presentError(QWidget* window, const QString& message, const QString& information);
 
+signals:
+    // A read that went on after beginReadingFromFile() has ended; on failure
+    // error says why, for the user.
+    void readingFinished(bool ok, const QString& error);
+
 protected:
     // The window is made: place the document's views in it.
     virtual void windowControllerDidLoadNib(DocumentWindow* window) { (void)window; }
@@ -110,6 +126,9 @@ protected:
     // work in progress ends (the reading replaces whatever it left).
     virtual void documentWillRevert() {}
     void updateWindowTitle();
+    // For subclasses that read on after beginReadingFromFile().
+    void setReading(bool reading) { m_reading = reading; }
+    void didFinishReading(bool ok, const QString& error);
 
 private:
     void hookUndoManager();
@@ -123,6 +142,7 @@ private:
     int m_changeCount = 0;
     bool m_everChanged = false;
     bool m_closing = false;
+    bool m_reading = false;
     PrintInfo m_printInfo;
 };
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 namespace platform {
@@ -96,7 +97,10 @@ Document* DocumentController::openDocument(const QString& path, bool display, QS
     Document* document = m_factory();
     const QString type = typeForPath(path);
     QString reason;
-    if (!document->readFromFile(info.absoluteFilePath(), type, &reason)) {
+    // A document to show reads on while its window comes up.
+    const bool read = display ? document->beginReadingFromFile(info.absoluteFilePath(), type, &reason)
+                              : document->readFromFile(info.absoluteFilePath(), type, &reason);
+    if (!read) {
         delete document;
         if (error)
             *error = reason;
@@ -108,9 +112,40 @@ Document* DocumentController::openDocument(const QString& path, bool display, QS
     document->makeWindowControllers();
     if (display)
         document->showWindows();
-    if (untouched && m_documents.contains(untouched) && untouched->isUntouchedUntitled())
-        untouched->close();
+    if (document->isReading()) {
+        // The untitled window goes only once the picture is in: a file that
+        // fails to decode leaves the user where they were.
+        const QPointer<Document> untitled = untouched;
+        const QString name = info.fileName();
+        connect(document, &Document::readingFinished, this,
+                [this, document, untitled, name](bool ok, const QString& reason) {
+                    if (ok)
+                        closeIfUntouched(untitled);
+                    else
+                        readingFailed(document, name, reason);
+                });
+        return document;
+    }
+    closeIfUntouched(untouched);
     return document;
+}
+
+void DocumentController::closeIfUntouched(Document* untitled)
+{
+    if (untitled && m_documents.contains(untitled) && untitled->isUntouchedUntitled())
+        untitled->close();
+}
+
+void DocumentController::readingFailed(Document* document, const QString& fileName, const QString& reason)
+{
+    if (!m_documents.contains(document))
+        return;
+    // As when a file fails before its window shows: the program stays, with
+    // an untitled window if nothing else is open.
+    if (m_documents.size() == 1)
+        openUntitledDocumentAndDisplay(true);
+    document->close();
+    Document::presentError(nullptr, QStringLiteral("The file “%1” couldn’t be opened.").arg(fileName), reason);
 }
 
 Document* DocumentController::openDocumentReportingErrors(const QString& path)

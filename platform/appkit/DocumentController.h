@@ -50,7 +50,10 @@ public:
     Document* openUntitledDocumentAndDisplay(bool display, QString* error = nullptr);
     // Reads the file into a new document; null with an error text when it
     // cannot be read. Shown, it takes the place of an untitled document that
-    // was never changed and is the only one open.
+    // was never changed and is the only one open. A document to show may
+    // read on after its window shows (Document::beginReadingFromFile()):
+    // if that read fails, the user is told, the window closes, and an
+    // untitled window opens when no other is left.
     Document* openDocument(const QString& path, bool display, QString* error = nullptr);
     // openDocument, telling the user when the file cannot be read.
     Document* openDocumentReportingErrors(const QString& path);
@@ -75,6 +78,8 @@ public:
 private:
     DocumentController();
     void runOpenPanel();
+    void closeIfUntouched(Document* untitled);
+    void readingFailed(Document* document, const QString& fileName, const QString& reason);
     Factory m_factory;
     WindowSetUp m_windowSetUp;
     QList<Document*> m_documents; // owned through deleteLater at close

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
-#include <set>
+#include <map>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -29,15 +29,17 @@ constexpr std::size_t MappedFrom = std::size_t(8) << 20;
 
 // The anonymous mappings make() handed out and that are still alive: only
 // their pages may be dropped to clear them (a file mapping would read the
-// file again, not zeros). Bitmaps may go on any thread.
+// file again, not zeros). Each with the cache key its bitmap had when it was
+// last known to be all zeros (made or cleared), 0 when never. Bitmaps may go
+// on any thread.
 std::mutex& mappingsLock()
 {
     static std::mutex lock;
     return lock;
 }
-std::set<const void*>& anonymousMappings()
+std::map<const void*, qint64>& anonymousMappings()
 {
-    static std::set<const void*> mappings;
+    static std::map<const void*, qint64> mappings;
     return mappings;
 }
 
@@ -80,7 +82,7 @@ QImage CanvasBitmap::make(int width, int height)
         }
         try {
             std::lock_guard<std::mutex> hold(mappingsLock());
-            anonymousMappings().insert(address);
+            anonymousMappings()[address] = image.cacheKey();
         } catch (const std::bad_alloc&) {
             // Not known: clear() then writes its zeros, which is all it costs.
         }
@@ -90,6 +92,15 @@ QImage CanvasBitmap::make(int width, int height)
     if (!image.isNull())
         image.fill(0u);
     return image;
+}
+
+bool CanvasBitmap::isKnownClear(const QImage& image)
+{
+    if (!isCanvas(image))
+        return false;
+    std::lock_guard<std::mutex> hold(mappingsLock());
+    const auto known = anonymousMappings().find(image.constBits());
+    return known != anonymousMappings().end() && known->second != 0 && known->second == image.cacheKey();
 }
 
 bool CanvasBitmap::clear(QImage& image)
@@ -109,13 +120,15 @@ bool CanvasBitmap::clear(QImage& image)
     uchar* bits = image.bits();
     const std::size_t rowBytes = std::size_t(image.width()) * 4;
     const std::size_t bytes = rowBytes * std::size_t(image.height());
-    bool known = false;
     if (bytes >= MappedFrom && std::size_t(image.bytesPerLine()) == rowBytes) {
         std::lock_guard<std::mutex> hold(mappingsLock());
-        known = anonymousMappings().count(bits) != 0;
+        const auto known = anonymousMappings().find(bits);
+        // The length is rounded up to whole pages: all of them are ours.
+        if (known != anonymousMappings().end() && madvise(bits, bytes, MADV_DONTNEED) == 0) {
+            known->second = image.cacheKey(); // bits() above was the last write access
+            return true;
+        }
     }
-    if (known && madvise(bits, bytes, MADV_DONTNEED) == 0)
-        return true; // the length is rounded up to whole pages: all of them are ours
     image.fill(0u);
     return true;
 }

@@ -37,6 +37,14 @@ public:
     // bitmap.
     static bool clear(QImage& image);
 
+    // Whether image is a large bitmap of make() that nothing has opened for
+    // writing (non-const bits(), scanLine(), a painter, ...) since it was
+    // made or last cleared: all its pixels are transparent then, known
+    // without reading them. Reading a page never written makes it resident
+    // all the same on some systems, so an untouched bitmap is best left
+    // unread. False when that cannot be told.
+    static bool isKnownClear(const QImage& image);
+
     static bool isCanvas(const QImage& image) { return !image.isNull() && image.format() == Format; }
 
     // Brings any image to the canvas format, in place when the depth allows.

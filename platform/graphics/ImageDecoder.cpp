@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <cstdint>
 #include <new>
 
 namespace platform {
@@ -45,29 +46,111 @@ ImageDecoder::Result incomplete()
     return failure(QStringLiteral("The file is incomplete: the picture's data is cut short."));
 }
 
+// Qt's limit is process-wide: set once, never again while another thread
+// may be reading.
+void limitAllocations()
+{
+    static const bool limited = [] {
+        QImageReader::setAllocationLimit(ImageDecoder::AllocationLimitMB);
+        return true;
+    }();
+    (void)limited;
+}
+
+// A file that fails every read once stop is set: the decoders give up at
+// their next read, so a decode that nobody waits for any more ends early.
+class StoppableFile final : public QIODevice {
+public:
+    StoppableFile(QFile& file, const std::atomic<bool>* stop) : m_file(file), m_stop(stop) {}
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_file.size(); }
+
+protected:
+    // Opened unbuffered: pos() is where the read starts.
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_stop && m_stop->load(std::memory_order_relaxed))
+            return -1;
+        if (m_file.pos() != pos() && !m_file.seek(pos()))
+            return -1;
+        return m_file.read(data, maxSize);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile& m_file;
+    const std::atomic<bool>* m_stop;
+};
+
+// The size the picture will have, from the reader and from the file's own
+// header, or why it will not open. Some readers (MNG) cannot tell the size
+// before they decode, and allocate for it while decoding; others allocate
+// more than the size they tell (GIF: the whole screen). The file's own
+// header speaks for them.
+QString checkHeader(QImageReader& reader, const ImageFileInspector::Result& facts, QSize& declared)
+{
+    if (!reader.canRead())
+        return QStringLiteral("The file is not a picture in a format Velumo can read.");
+    declared = reader.size();
+    if (facts.declaredSize)
+        declared = declared.isValid() ? declared.expandedTo(*facts.declaredSize) : *facts.declaredSize;
+    if (declared.isValid() && exceedsLimit(declared))
+        return tooLarge(declared);
+    return {};
+}
+
+// The 32-bit formats readers decode to, which become the canvas format in
+// place, row by row: such a picture is decoded straight into the memory of
+// the canvas bitmap that keeps it.
+bool becomesCanvasInPlace(QImage::Format format)
+{
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32;
+}
+
+void toCanvasRows(QImage& canvas, QImage::Format from)
+{
+    const int width = canvas.width();
+    for (int y = 0; y < canvas.height(); ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(canvas.scanLine(y));
+        if (from == QImage::Format_ARGB32) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = qPremultiply(row[x]);
+                row[x] = CanvasBitmap::pack(std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c)),
+                                            std::uint8_t(qAlpha(c)));
+            }
+        } else {
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = row[x];
+                row[x] = CanvasBitmap::pack(std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c)), 255);
+            }
+        }
+    }
+}
+
 // Decodes what source holds, whose structure facts describe. A file read
 // as it decodes keeps only the decoded picture in memory, where a mapped
 // file would stay resident as a whole beside it.
 ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Result& facts)
 {
     // Set before any reader looks at the data.
-    QImageReader::setAllocationLimit(ImageDecoder::AllocationLimitMB);
+    limitAllocations();
     QImageReader reader(source);
     reader.setDecideFormatFromContent(true);
-    if (!reader.canRead())
-        return failure(QStringLiteral("The file is not a picture in a format Velumo can read."));
+    QSize declared;
+    if (const QString refused = checkHeader(reader, facts, declared); !refused.isEmpty())
+        return failure(refused);
 
-    // Some readers (MNG) cannot tell the size before they decode, and
-    // allocate for it while decoding; others allocate more than the size
-    // they tell (GIF: the whole screen). The file's own header speaks for
-    // them.
-    QSize declared = reader.size();
-    if (facts.declaredSize)
-        declared = declared.isValid() ? declared.expandedTo(*facts.declaredSize) : *facts.declaredSize;
-    if (declared.isValid() && exceedsLimit(declared))
-        return failure(tooLarge(declared));
-
+    // Where the reader will decode to 32 bits a pixel at the size it told,
+    // it decodes into the canvas bitmap's own memory (a large one of whole
+    // pages that the system may back with huge pages: fewer page faults).
+    const QImage::Format decodedFormat = reader.imageFormat();
+    QImage canvas;
     QImage image;
+    if (!facts.declaredSize && declared.isValid() && !declared.isEmpty() && becomesCanvasInPlace(decodedFormat)) {
+        canvas = CanvasBitmap::make(declared);
+        if (!canvas.isNull())
+            image = QImage(canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine(), decodedFormat);
+    }
     if (!reader.read(&image) || image.isNull()) {
         // Qt reports a failed allocation like damaged data; an untouched
         // allocation of the same size tells the two apart at no cost.
@@ -81,8 +164,18 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
     const int fileDotsPerMeter = image.dotsPerMeterX();
     const int defaultDotsPerMeter = QImage(1, 1, CanvasBitmap::Format).dotsPerMeterX();
     const QSize size = image.size();
-    if (!CanvasBitmap::convert(image))
-        return failure(noMemory(size));
+    if (!canvas.isNull() && image.constBits() == canvas.constBits() && image.format() == decodedFormat &&
+        image.size() == canvas.size()) {
+        canvas.setDotsPerMeterX(image.dotsPerMeterX());
+        canvas.setDotsPerMeterY(image.dotsPerMeterY());
+        image = QImage(); // the view into the canvas goes before the canvas changes
+        toCanvasRows(canvas, decodedFormat);
+        image = canvas;
+    } else {
+        canvas = QImage(); // the reader chose memory of its own
+        if (!CanvasBitmap::convert(image))
+            return failure(noMemory(size));
+    }
 
     ImageDecoder::Result result;
     result.image = image;
@@ -94,6 +187,34 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
     else
         result.pixelPerPoint = 1.0; // no declared resolution: 72 dots per inch, one pixel per point
     return result;
+}
+
+QString cannotOpen(const QString& path, const QFile& file)
+{
+    return QStringLiteral("The file \"%1\" cannot be opened: %2").arg(path, file.errorString());
+}
+
+const QString kEmpty = QStringLiteral("The file is empty.");
+const QString kNoMemory = QStringLiteral("There is not enough memory to open the picture.");
+
+// The structure of an open file, read from its mapping, without a copy in
+// memory. The mapping goes before returning, so that the file's pages and
+// the decoder's picture are never resident side by side. False when the
+// file cannot be mapped.
+bool inspectMapped(QFile& file, ImageFileInspector::Result& facts)
+{
+    const qint64 size = file.size();
+    uchar* mapped = file.map(0, size);
+    if (!mapped)
+        return false;
+    try {
+        facts = ImageFileInspector::inspect(QByteArrayView(mapped, qsizetype(size)));
+    } catch (...) {
+        file.unmap(mapped);
+        throw;
+    }
+    file.unmap(mapped);
+    return true;
 }
 
 } // namespace
@@ -111,37 +232,58 @@ ImageDecoder::Result ImageDecoder::decode(const QByteArray& data)
         buffer.open(QIODevice::ReadOnly);
         return decodeFrom(&buffer, facts);
     } catch (const std::bad_alloc&) {
-        return failure(QStringLiteral("There is not enough memory to open the picture."));
+        return failure(kNoMemory);
     }
 }
 
-ImageDecoder::Result ImageDecoder::readFile(const QString& path)
+ImageDecoder::Header ImageDecoder::readHeader(const QString& path)
+{
+    Header header;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        header.error = cannotOpen(path, file);
+        return header;
+    }
+    if (file.size() <= 0) {
+        header.error = kEmpty;
+        return header;
+    }
+    try {
+        ImageFileInspector::Result facts;
+        if (inspectMapped(file, facts) && !facts.complete) {
+            header.error = incomplete().error;
+            return header;
+        }
+        limitAllocations();
+        QImageReader reader(&file);
+        reader.setDecideFormatFromContent(true);
+        header.error = checkHeader(reader, facts, header.size);
+    } catch (const std::bad_alloc&) {
+        header.error = kNoMemory;
+    }
+    return header;
+}
+
+ImageDecoder::Result ImageDecoder::readFile(const QString& path, const std::atomic<bool>* stop)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(QStringLiteral("The file \"%1\" cannot be opened: %2").arg(path, file.errorString()));
+        return failure(cannotOpen(path, file));
     const qint64 size = file.size();
     if (size <= 0)
-        return failure(QStringLiteral("The file is empty."));
-    // The structure is read from the mapped file, without a copy in memory;
-    // the mapping goes before the decoder allocates the picture, so the
-    // file's pages and the picture are never resident side by side.
-    if (uchar* mapped = file.map(0, size)) {
+        return failure(kEmpty);
+    try {
         ImageFileInspector::Result facts;
-        try {
-            facts = ImageFileInspector::inspect(QByteArrayView(mapped, qsizetype(size)));
-        } catch (const std::bad_alloc&) {
-            file.unmap(mapped);
-            return failure(QStringLiteral("There is not enough memory to open the picture."));
+        if (inspectMapped(file, facts)) {
+            if (!facts.complete)
+                return incomplete();
+            StoppableFile source(file, stop);
+            if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                return failure(cannotOpen(path, file));
+            return decodeFrom(&source, facts);
         }
-        file.unmap(mapped);
-        if (!facts.complete)
-            return incomplete();
-        try {
-            return decodeFrom(&file, facts);
-        } catch (const std::bad_alloc&) {
-            return failure(QStringLiteral("There is not enough memory to open the picture."));
-        }
+    } catch (const std::bad_alloc&) {
+        return failure(kNoMemory);
     }
     try {
         const QByteArray data = file.read(size);

@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+
+#include <atomic>
 
 namespace platform {
 
@@ -30,7 +33,20 @@ public:
     // at 16 bits a sample, so our own limit is the one that speaks.
     static constexpr int AllocationLimitMB = 2048;
 
-    static Result readFile(const QString& path);
+    // What a file's header says, before any pixel is decoded.
+    struct Header {
+        QSize size;     // the picture's size; invalid when the reader cannot tell it before decoding
+        QString error;  // why the file will not open, for the user; empty when it may
+        bool ok() const { return error.isEmpty(); }
+    };
+
+    // Reads only the structure and the header: a file that is no picture, is
+    // cut short or declares a picture too large fails here at once, without
+    // allocating for its pixels. One that passes may still fail to decode.
+    static Header readHeader(const QString& path);
+    // stop (when given) is polled at every read from the file: once it is
+    // set the read fails, so a decode that nobody waits for ends early.
+    static Result readFile(const QString& path, const std::atomic<bool>* stop = nullptr);
     static Result decode(const QByteArray& data);
 };
 

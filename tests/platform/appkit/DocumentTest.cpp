@@ -57,6 +57,29 @@ public:
     bool failWrites = false;
 };
 
+// A text document that reads on after its window shows, until the test
+// lets the read end.
+class LateTextDocument : public TextDocument {
+public:
+    bool beginReadingFromFile(const QString& path, const QString&, QString* error) override
+    {
+        if (QFileInfo(path).size() == 0) {
+            *error = QStringLiteral("nothing to read");
+            return false;
+        }
+        pending = path;
+        setReading(true);
+        return true;
+    }
+    void finish()
+    {
+        QString error;
+        const bool ok = readFromFile(pending, QString(), &error);
+        didFinishReading(ok, error);
+    }
+    QString pending;
+};
+
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
@@ -337,4 +360,68 @@ TEST_F(DocumentTest, AnUntouchedUntitledDocumentIsReplacedByTheDocumentOpenedNex
         flushDeletes();
         ASSERT_TRUE(controller.documents().isEmpty());
     }
+}
+
+// A document may show its window before its content is in. The untitled
+// window it replaces goes only once the content is; a read that fails then
+// is reported, and the program keeps a window to work in.
+TEST_F(DocumentTest, ADocumentReadAfterItsWindowShowsReplacesTheUntitledOneOnlyOnceRead)
+{
+    auto& controller = platform::DocumentController::shared();
+    controller.setDocumentFactory([] { return new LateTextDocument; });
+    const QString good = dir.filePath(QStringLiteral("good.txt"));
+    const QString bad = dir.filePath(QStringLiteral("bad.txt"));
+    const QString empty = dir.filePath(QStringLiteral("empty.txt"));
+    writeFile(good, "hello");
+    writeFile(bad, "BAD bytes");
+    writeFile(empty, "");
+    const auto names = [&] {
+        QStringList list;
+        for (platform::Document* d : controller.documents())
+            list << (d->filePath().isEmpty() ? QStringLiteral("untitled") : QFileInfo(d->filePath()).fileName());
+        return list;
+    };
+    struct Case {
+        const char* name;
+        bool withUntitled;
+        QString opened;
+        QStringList whileReading;
+        QStringList after;
+        QStringList alerts;
+    };
+    const Case cases[] = {
+        {"read", true, good, {"untitled", "good.txt"}, {"good.txt"}, {}},
+        {"read alone", false, good, {"good.txt"}, {"good.txt"}, {}},
+        {"failed: the untitled window stays", true, bad, {"untitled", "bad.txt"}, {"untitled"},
+         {"The file “bad.txt” couldn’t be opened."}},
+        {"failed alone: an untitled window takes its place", false, bad, {"bad.txt"}, {"untitled"},
+         {"The file “bad.txt” couldn’t be opened."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        alerts.clear();
+        if (c.withUntitled)
+            ASSERT_NE(controller.openUntitledDocumentAndDisplay(true), nullptr);
+        auto* doc = static_cast<LateTextDocument*>(controller.openDocument(c.opened, true));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_TRUE(doc->isReading());
+        ASSERT_NE(doc->window(), nullptr);
+        EXPECT_TRUE(doc->window()->isVisible());
+        EXPECT_EQ(doc->window()->windowTitle(), QFileInfo(c.opened).fileName() + QStringLiteral("[*]"));
+        EXPECT_EQ(names(), c.whileReading);
+        doc->finish();
+        EXPECT_FALSE(doc->isReading());
+        flushDeletes();
+        EXPECT_EQ(names(), c.after);
+        EXPECT_EQ(alerts, c.alerts);
+        controller.closeAllDocuments();
+        flushDeletes();
+        ASSERT_TRUE(controller.documents().isEmpty());
+    }
+
+    // What fails before any window shows fails as a plain read does.
+    QString error;
+    EXPECT_EQ(controller.openDocument(empty, true, &error), nullptr);
+    EXPECT_EQ(error, QStringLiteral("nothing to read"));
+    EXPECT_TRUE(controller.documents().isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "platform/graphics/CanvasBitmap.h"
 #include "platform/graphics/CanvasCheckpoint.h"
 
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
@@ -102,4 +103,44 @@ TEST(CanvasBitmap, ClearingALargeBitmapGivesItsMemoryBack)
     EXPECT_TRUE(allTransparent(image));
     image.setPixel(5, 5, 0xff00ff00u); // drawn on again as usual
     EXPECT_EQ(image.pixel(5, 5), 0xff00ff00u);
+}
+
+// A large bitmap is known clear while nothing has opened it for writing
+// since it was made or cleared; whatever writes (or could) ends that.
+TEST(CanvasBitmap, ALargeBitmapIsKnownClearUntilSomethingMayHaveWritten)
+{
+    const struct {
+        const char* name;
+        std::function<void(QImage&)> use;
+        bool stillKnownClear;
+    } cases[] = {
+        {"untouched", [](QImage&) {}, true},
+        {"read only", [](QImage& i) { (void)i.constScanLine(7); (void)i.pixel(3, 3); }, true},
+        {"a shared copy read", [](QImage& i) { const QImage copy = i; (void)copy.constBits(); }, true},
+        {"written through bits()", [](QImage& i) { i.bits()[100] = 1; }, false},
+        {"a row opened for writing, nothing written", [](QImage& i) { (void)i.scanLine(0); }, false},
+        {"filled", [](QImage& i) { i.fill(0u); }, false},
+        {"painted on", [](QImage& i) { QPainter(&i).fillRect(0, 0, 2, 2, Qt::red); }, false},
+        {"written, then cleared", [](QImage& i) { i.bits()[100] = 1; CanvasBitmap::clear(i); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage image = CanvasBitmap::make(3000, 2000);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_TRUE(CanvasBitmap::isKnownClear(image));
+        c.use(image);
+        EXPECT_EQ(CanvasBitmap::isKnownClear(image), c.stillKnownClear);
+        if (c.stillKnownClear)
+            EXPECT_TRUE(allTransparent(image));
+    }
+    // Telling needs no look at the pixels.
+    const QImage untouched = CanvasBitmap::make(3000, 2000);
+    EXPECT_TRUE(CanvasBitmap::isKnownClear(untouched));
+    EXPECT_EQ(residentPages(untouched), 0u);
+    // A small bitmap, or one of another origin, cannot be told.
+    EXPECT_FALSE(CanvasBitmap::isKnownClear(CanvasBitmap::make(10, 10)));
+    QImage other(3000, 2000, CanvasBitmap::Format);
+    other.fill(0u);
+    EXPECT_FALSE(CanvasBitmap::isKnownClear(other));
+    EXPECT_FALSE(CanvasBitmap::isKnownClear(QImage()));
 }
