@@ -1,8 +1,12 @@
-#include "VNPACScriptRunner.h"
-
+// The script engine behind VNPACScriptRunner, in a module of its own
+// (libVelumoPACScript.so): the engine's libraries are large, few users
+// ever have a proxy auto-configuration script, and so start-up does not
+// load them; the first script to run does.
 #include <QFile>
 #include <QJSEngine>
 #include <QJSValue>
+#include <QString>
+#include <QtGlobal>
 
 #include <condition_variable>
 #include <mutex>
@@ -66,14 +70,14 @@ qint64 residentBytes()
 // a few megabytes of the bound.
 class Watchdog {
 public:
-    Watchdog(QJSEngine& engine, std::chrono::milliseconds limit)
-        : m_thread([this, &engine, limit] {
+    Watchdog(QJSEngine& engine, std::chrono::milliseconds limit, qint64 memoryLimit)
+        : m_thread([this, &engine, limit, memoryLimit] {
             const auto deadline = std::chrono::steady_clock::now() + limit;
             const qint64 baseline = residentBytes();
             std::unique_lock lock(m_lock);
             while (!m_finished) {
                 if (std::chrono::steady_clock::now() >= deadline
-                    || (baseline > 0 && residentBytes() - baseline > VNPACScriptRunner::MaximumScriptMemory)) {
+                    || (baseline > 0 && residentBytes() - baseline > memoryLimit)) {
                     engine.setInterrupted(true);
                     return;
                 }
@@ -100,30 +104,32 @@ private:
 };
 } // namespace
 
-std::optional<QList<VNProxy>> VNPACScriptRunner::proxiesForURL(const QString& script, const QUrl& url,
-    std::chrono::milliseconds timeLimit)
+// Runs the script's FindProxyForURL for the URL and host; true with its
+// answer (a string) in *answer, false when the script fails, throws, runs
+// past the time limit, grows the process past the memory limit or answers
+// no string. The limits are the caller's; nothing here is unbounded.
+extern "C" Q_DECL_EXPORT bool velumoRunPACScript(const QString& script, const QString& url, const QString& host,
+    qint64 timeLimitMs, qint64 memoryLimit, QString* answer)
 {
-    if (script.isEmpty() || script.size() > MaximumScriptLength || timeLimit.count() <= 0)
-        return std::nullopt;
+    if (!answer || script.isEmpty() || timeLimitMs <= 0 || memoryLimit <= 0)
+        return false;
     QJSEngine engine;
-    QJSValue answer;
+    QJSValue result;
     {
-        Watchdog watchdog(engine, timeLimit);
+        Watchdog watchdog(engine, std::chrono::milliseconds(timeLimitMs), memoryLimit);
         engine.evaluate(QString::fromLatin1(Helpers));
         const QJSValue loaded = engine.evaluate(script);
         if (loaded.isError() || engine.isInterrupted())
-            return std::nullopt;
+            return false;
         QJSValue find = engine.globalObject().property(QStringLiteral("FindProxyForURL"));
         if (!find.isCallable())
-            return std::nullopt;
-        answer = find.call({ QJSValue(url.toString(QUrl::FullyEncoded)), QJSValue(url.host()) });
+            return false;
+        result = find.call({ QJSValue(url), QJSValue(host) });
         if (engine.isInterrupted())
-            return std::nullopt;
+            return false;
     }
-    if (answer.isError() || !answer.isString())
-        return std::nullopt;
-    const QList<VNProxy> proxies = VNProxy::parsePACResult(answer.toString());
-    if (proxies.isEmpty())
-        return std::nullopt;
-    return proxies;
+    if (result.isError() || !result.isString())
+        return false;
+    *answer = result.toString();
+    return true;
 }
