@@ -3,10 +3,12 @@
 
 #include "platform/appkit/Application.h"
 #include "platform/appkit/DocumentController.h"
+#include "platform/appkit/ImageResource.h"
 #include "platform/foundation/Bundle.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 
 int main(int argc, char** argv)
 {
@@ -17,7 +19,10 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Velumo"));
     QApplication::setApplicationVersion(platform::Bundle::shortVersion());
     QApplication::setDesktopFileName(QStringLiteral("velumo"));
-    QApplication::setWindowIcon(QIcon(platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))));
+    // Read as the PNG it is: an icon made from a file name asks every image
+    // format plug-in whether it reads the file, which loads them all.
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageResource::readFile(
+        platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))))));
     platform::Application::install();
 
     int result = 0;

@@ -73,7 +73,7 @@ SWAppController::SWAppController()
     auto& documents = platform::DocumentController::shared();
     documents.setDocumentFactory([] { return new SWDocument; });
     documents.setDefaultType(QStringLiteral("png"));
-    documents.setReadableExtensions(SWDocument::readableExtensions());
+    documents.setReadableExtensions(&SWDocument::readableExtensions);
     documents.setWindowSetUp([this](platform::Document* document, platform::DocumentWindow* window) {
         installMenuBar(document, window);
     });

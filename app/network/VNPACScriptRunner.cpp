@@ -1,103 +1,19 @@
 #include "VNPACScriptRunner.h"
 
-#include <QFile>
-#include <QJSEngine>
-#include <QJSValue>
-
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-#include <unistd.h>
+#include "platform/foundation/LoadableModule.h"
 
 namespace {
-// The helper functions scripts expect. Those that would look a name up
-// answer only for address literals, so a script cannot reach a resolver.
-const char* const Helpers = R"JS(
-function isPlainHostName(host) { return String(host).indexOf('.') < 0; }
-function dnsDomainIs(host, domain) {
-    host = String(host).toLowerCase(); domain = String(domain).toLowerCase();
-    return host.length >= domain.length && host.substring(host.length - domain.length) == domain;
-}
-function localHostOrDomainIs(host, hostdom) {
-    host = String(host).toLowerCase(); hostdom = String(hostdom).toLowerCase();
-    return host == hostdom || hostdom.lastIndexOf(host + '.', 0) == 0;
-}
-function __isIPv4(s) { return /^(\d{1,3})\.(\d{1,3})\.(\d{1,3})\.(\d{1,3})$/.test(String(s)); }
-function dnsResolve(host) { return __isIPv4(host) ? String(host) : null; }
-function isResolvable(host) { return __isIPv4(host); }
-function myIpAddress() { return '127.0.0.1'; }
-function dnsDomainLevels(host) { return String(host).split('.').length - 1; }
-function __ipNumber(s) {
-    var p = String(s).split('.'); if (p.length != 4) return null;
-    var n = 0; for (var i = 0; i < 4; ++i) { var v = parseInt(p[i], 10); if (isNaN(v) || v < 0 || v > 255) return null; n = n * 256 + v; }
-    return n;
-}
-function isInNet(host, pattern, mask) {
-    var h = __ipNumber(dnsResolve(host)), p = __ipNumber(pattern), m = __ipNumber(mask);
-    if (h === null || p === null || m === null) return false;
-    for (var bit = 0x80000000, i = 0; i < 32; ++i, bit /= 2) {
-        if (Math.floor(m / bit) % 2 == 1 && Math.floor(h / bit) % 2 != Math.floor(p / bit) % 2) return false;
-    }
-    return true;
-}
-function shExpMatch(str, shexp) {
-    var re = '^' + String(shexp).replace(/[.+^${}()|[\]\\]/g, '\\$&').replace(/\*/g, '.*').replace(/\?/g, '.') + '$';
-    return new RegExp(re).test(String(str));
-}
-function weekdayRange() { return true; }
-function dateRange() { return true; }
-function timeRange() { return true; }
-)JS";
+using ScriptRunner = bool (*)(const QString& script, const QString& url, const QString& host, qint64 timeLimitMs,
+    qint64 memoryLimit, QString* answer);
 
-// The process's resident size in bytes (0 when unknown).
-qint64 residentBytes()
+// The script engine is a module loaded by the first script that runs (see
+// app/pacscript): its libraries stay out of every run that has no script.
+ScriptRunner scriptRunner()
 {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+    static const ScriptRunner runner = reinterpret_cast<ScriptRunner>(
+        platform::LoadableModule::resolve(QStringLiteral("libVelumoPACScript.so"), "velumoRunPACScript"));
+    return runner;
 }
-
-// Interrupts the engine when the time is up or the process has grown past
-// the memory bound, unless told the run ended. Growth is looked at often
-// enough that a script filling memory as fast as it can is stopped within
-// a few megabytes of the bound.
-class Watchdog {
-public:
-    Watchdog(QJSEngine& engine, std::chrono::milliseconds limit)
-        : m_thread([this, &engine, limit] {
-            const auto deadline = std::chrono::steady_clock::now() + limit;
-            const qint64 baseline = residentBytes();
-            std::unique_lock lock(m_lock);
-            while (!m_finished) {
-                if (std::chrono::steady_clock::now() >= deadline
-                    || (baseline > 0 && residentBytes() - baseline > VNPACScriptRunner::MaximumScriptMemory)) {
-                    engine.setInterrupted(true);
-                    return;
-                }
-                m_done.wait_for(lock, std::chrono::milliseconds(5));
-            }
-        })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_lock);
-            m_finished = true;
-        }
-        m_done.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_done;
-    bool m_finished = false;
-    std::thread m_thread;
-};
 } // namespace
 
 std::optional<QList<VNProxy>> VNPACScriptRunner::proxiesForURL(const QString& script, const QUrl& url,
@@ -105,24 +21,12 @@ std::optional<QList<VNProxy>> VNPACScriptRunner::proxiesForURL(const QString& sc
 {
     if (script.isEmpty() || script.size() > MaximumScriptLength || timeLimit.count() <= 0)
         return std::nullopt;
-    QJSEngine engine;
-    QJSValue answer;
-    {
-        Watchdog watchdog(engine, timeLimit);
-        engine.evaluate(QString::fromLatin1(Helpers));
-        const QJSValue loaded = engine.evaluate(script);
-        if (loaded.isError() || engine.isInterrupted())
-            return std::nullopt;
-        QJSValue find = engine.globalObject().property(QStringLiteral("FindProxyForURL"));
-        if (!find.isCallable())
-            return std::nullopt;
-        answer = find.call({ QJSValue(url.toString(QUrl::FullyEncoded)), QJSValue(url.host()) });
-        if (engine.isInterrupted())
-            return std::nullopt;
-    }
-    if (answer.isError() || !answer.isString())
+    const ScriptRunner run = scriptRunner();
+    QString answer;
+    // Without its engine no script can run: the same as a script that fails.
+    if (!run || !run(script, url.toString(QUrl::FullyEncoded), url.host(), qint64(timeLimit.count()), MaximumScriptMemory, &answer))
         return std::nullopt;
-    const QList<VNProxy> proxies = VNProxy::parsePACResult(answer.toString());
+    const QList<VNProxy> proxies = VNProxy::parsePACResult(answer);
     if (proxies.isEmpty())
         return std::nullopt;
     return proxies;

@@ -12,11 +12,29 @@ QImage KZRibbonIcons::image(const QString& name)
         return true;
     }();
     (void)searched;
-    const QList<QImage> representations = platform::ImageResource::load(name);
-    if (representations.isEmpty())
-        return QImage();
+    // Only the resolution the screen shows is read: the toolbox alone has
+    // dozens of icons, and reading both of each slowed start-up.
+    const platform::ImageResource::Files files = platform::ImageResource::find(name);
     const bool twice = qApp && qApp->devicePixelRatio() > 1.0;
-    return twice && representations.size() > 1 ? representations.at(1) : representations.first();
+    if (twice && !files.path2x.isEmpty()) {
+        QImage image = platform::ImageResource::readFile(files.path2x);
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(2.0);
+            return image;
+        }
+    }
+    QImage image = platform::ImageResource::readFile(files.path);
+    if (!image.isNull()) {
+        image.setDevicePixelRatio(1.0);
+        return image;
+    }
+    // Only a second resolution, or a first one that does not decode.
+    if (!twice && !files.path2x.isEmpty()) {
+        image = platform::ImageResource::readFile(files.path2x);
+        if (!image.isNull())
+            image.setDevicePixelRatio(2.0);
+    }
+    return image;
 }
 
 QString KZRibbonIcons::toolIconName(const QString& toolLabel)

@@ -164,10 +164,10 @@ void KZRibbonWindow::awakeFromNib()
     QPalette dark = palette();
     dark.setColor(QPalette::Window, kBackgroundColor);
     setPalette(dark);
-    if (QWidget* content = centralWidget()) {
-        content->setAutoFillBackground(true);
+    // The content shows the window's own fill through it: filling it again
+    // in the same colour cost the first paint a whole window's worth.
+    if (QWidget* content = centralWidget())
         content->setPalette(dark);
-    }
     for (QWidget* toolbar : {m_leftToolbar.data(), m_rightToolbar.data()}) {
         if (toolbar) {
             toolbar->setParent(m_titleBar);

@@ -202,8 +202,10 @@ void DocumentController::windowDidLoad(Document* document, DocumentWindow* windo
 
 void DocumentController::runOpenPanel()
 {
+    if (!m_readable)
+        m_readable = m_readableSource ? m_readableSource() : QStringList();
     QStringList patterns;
-    for (const QString& ext : m_readable)
+    for (const QString& ext : *m_readable)
         patterns << QStringLiteral("*.") + ext;
     const QString filter = patterns.isEmpty() ? QString() : QStringLiteral("Images (%1)").arg(patterns.join(' '));
     const QStringList files = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QStringLiteral("Open"),

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -72,8 +73,14 @@ public:
     // Document::makeWindowControllers reports each new window here.
     void windowDidLoad(Document* document, DocumentWindow* window);
 
-    // Extensions of the files the open panel offers.
-    void setReadableExtensions(const QStringList& extensions) { m_readable = extensions; }
+    // Extensions of the files the open panel offers, asked for when the
+    // panel first opens: finding them may be costly (listing the image
+    // formats loads every image plug-in), and most runs never open it.
+    void setReadableExtensions(std::function<QStringList()> extensions)
+    {
+        m_readableSource = std::move(extensions);
+        m_readable.reset();
+    }
 
 private:
     DocumentController();
@@ -84,7 +91,8 @@ private:
     WindowSetUp m_windowSetUp;
     QList<Document*> m_documents; // owned through deleteLater at close
     QString m_defaultType = QStringLiteral("png");
-    QStringList m_readable;
+    std::function<QStringList()> m_readableSource;
+    std::optional<QStringList> m_readable;
     bool m_quitWhenEmpty = true;
 };
 

@@ -2,7 +2,12 @@
 
 #include "platform/foundation/Bundle.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QMutex>
+#include <QSet>
 #include <QStringList>
 
 namespace platform {
@@ -14,8 +19,34 @@ QStringList& extraDirectories()
     return directories;
 }
 
-QString existing(const QString& path)
+// The files of one of the bundle's folders. Those folders do not change
+// while the program runs, so each is listed once: a window's set-up looks
+// up hundreds of names, each in several folders, types and resolutions,
+// and asking the file system every time made up a good part of start-up.
+bool bundleFolderHolds(const QString& directory, const QString& fileName)
 {
+    static QMutex lock;
+    static QHash<QString, QSet<QString>> listings;
+    QMutexLocker locked(&lock);
+    auto listing = listings.constFind(directory);
+    if (listing == listings.constEnd()) {
+        const QStringList files = QDir(directory).entryList(QDir::Files | QDir::Hidden);
+        listing = listings.insert(directory, QSet<QString>(files.begin(), files.end()));
+    }
+    return listing->contains(fileName);
+}
+
+bool isBundleFolder(const QString& directory, const QString& resources)
+{
+    return directory == resources || directory.startsWith(resources + QLatin1Char('/'));
+}
+
+QString existing(const QString& directory, const QString& fileName, bool inBundle)
+{
+    const QString path = directory + QLatin1Char('/') + fileName;
+    if (inBundle)
+        return bundleFolderHolds(directory, fileName) ? path : QString();
+    // Other folders (a test's fixtures) may gain files at any time.
     return QFileInfo(path).isFile() ? path : QString();
 }
 } // namespace
@@ -37,10 +68,10 @@ ImageResource::Files ImageResource::find(const QString& name)
     directories << resources << resources + QStringLiteral("/skins");
     static const char* const types[] = {"png", "tiff", "jpg"};
     for (const QString& directory : directories) {
+        const bool inBundle = isBundleFolder(directory, resources);
         for (const char* type : types) {
-            const QString stem = directory + QLatin1Char('/') + name;
-            files.path = existing(stem + QLatin1Char('.') + QLatin1String(type));
-            files.path2x = existing(stem + QStringLiteral("@2x.") + QLatin1String(type));
+            files.path = existing(directory, name + QLatin1Char('.') + QLatin1String(type), inBundle);
+            files.path2x = existing(directory, name + QStringLiteral("@2x.") + QLatin1String(type), inBundle);
             if (!files.isNull())
                 return files;
         }
@@ -48,16 +79,25 @@ ImageResource::Files ImageResource::find(const QString& name)
     return files;
 }
 
+QImage ImageResource::readFile(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 QList<QImage> ImageResource::load(const QString& name)
 {
     const Files files = find(name);
     QList<QImage> representations;
-    QImage single = files.path.isEmpty() ? QImage() : QImage(files.path);
+    QImage single = readFile(files.path);
     if (!single.isNull()) {
         single.setDevicePixelRatio(1.0);
         representations << single;
     }
-    QImage twice = files.path2x.isEmpty() ? QImage() : QImage(files.path2x);
+    QImage twice = readFile(files.path2x);
     if (!twice.isNull()) {
         twice.setDevicePixelRatio(2.0);
         representations << twice;

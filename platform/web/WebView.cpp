@@ -1,14 +1,11 @@
 #include "WebView.h"
 
 #include "UnavailableWebView.h"
+#include "platform/foundation/LoadableModule.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QOpenGLContext>
 #include <QtGlobal>
-
-#include <dlfcn.h>
 
 // The toolkit's context that every OpenGL context of the process shares
 // its objects with, as its own modules (the web engine among them) reach
@@ -21,16 +18,6 @@ namespace platform {
 namespace {
 
 using ViewMaker = WebView* (*)(QWidget* parent);
-
-// The engine's module lies beside this library, in the build tree and in
-// an installed prefix alike.
-QString moduleFolder()
-{
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&moduleFolder), &info) == 0 || !info.dli_fname)
-        return {};
-    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
-}
 
 // The engine wants the shared context before it is loaded. The toolkit
 // makes one at start-up when asked to (an application attribute), but that
@@ -52,17 +39,8 @@ ViewMaker loadEngine()
 {
     static const ViewMaker maker = []() -> ViewMaker {
         shareOpenGLContexts();
-        QLibrary module(moduleFolder() + QStringLiteral("/libVelumoWebEngine.so"));
-        // The engine cannot be unloaded once it has run.
-        module.setLoadHints(QLibrary::PreventUnloadHint);
-        if (!module.load()) {
-            qWarning("The web engine could not be loaded: %s", qPrintable(module.errorString()));
-            return nullptr;
-        }
-        const auto found = reinterpret_cast<ViewMaker>(module.resolve("velumoMakeWebEngineView"));
-        if (!found)
-            qWarning("The web engine's module makes no views: %s", qPrintable(module.errorString()));
-        return found;
+        return reinterpret_cast<ViewMaker>(
+            LoadableModule::resolve(QStringLiteral("libVelumoWebEngine.so"), "velumoMakeWebEngineView"));
     }();
     return maker;
 }

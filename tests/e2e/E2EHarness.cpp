@@ -3,6 +3,7 @@
 #include "AccessibleTree.h"
 #include "E2ESessionBus.h"
 #include "LeakReport.h"
+#include "E2EProcessGroup.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,11 +24,21 @@ E2EHarness::E2EHarness() = default;
 
 E2EHarness::~E2EHarness()
 {
-    if (m_program && m_program->state() != QProcess::NotRunning) {
+    stopProgram();
+    stopServer();
+}
+
+void E2EHarness::stopProgram()
+{
+    if (!m_program)
+        return;
+    if (m_program->state() != QProcess::NotRunning) {
         m_program->kill();
         m_program->waitForFinished(5000);
     }
-    stopServer();
+    // Its group may still hold what it started (the web engine's helpers).
+    E2EProcessGroup::end(m_programGroup);
+    m_programGroup = 0;
 }
 
 QString E2EHarness::binaryPath()
@@ -86,6 +97,8 @@ void E2EHarness::stopServer()
             m_xvfb->kill();
         m_xvfb->waitForFinished(5000);
     }
+    E2EProcessGroup::end(m_xvfbGroup);
+    m_xvfbGroup = 0;
 }
 
 bool E2EHarness::startServerOnce()
@@ -98,16 +111,16 @@ bool E2EHarness::startServerOnce()
     m_xvfb->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_xvfb->setStandardOutputFile(QProcess::nullDevice());
     const int writeFd = fds[1];
-    m_xvfb->setChildProcessModifier([writeFd] { (void)writeFd; });
-    m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(writeFd),
-                                          QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!m_xvfb->waitForStarted(kDeadlineMs)) {
+    m_xvfbGroup = E2EProcessGroup::start(*m_xvfb, QStringLiteral("Xvfb"),
+                                         {QStringLiteral("-displayfd"), QString::number(writeFd), QStringLiteral("-screen"),
+                                          QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                          QStringLiteral("tcp")},
+                                         kDeadlineMs);
+    close(fds[1]);
+    if (m_xvfbGroup == 0) {
         close(fds[0]);
-        close(fds[1]);
         return false;
     }
-    close(fds[1]);
     QByteArray number;
     char c;
     QElapsedTimer timer;
@@ -136,6 +149,7 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
         return false;
     collectOutput();
     m_earlierStderr = m_stderr;
+    stopProgram();
     m_program = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
@@ -185,8 +199,8 @@ bool E2EHarness::launch(const QStringList& arguments, const QString& binary)
     m_stderrFile = m_work.filePath(QStringLiteral("program-stderr-%1.txt").arg(++m_launches));
     m_program->setStandardErrorFile(m_stderrFile);
     m_program->setStandardOutputFile(m_work.filePath(QStringLiteral("program-stdout.txt")), QIODevice::Append);
-    m_program->start(binary, arguments);
-    return m_program->waitForStarted(kDeadlineMs);
+    m_programGroup = E2EProcessGroup::start(*m_program, binary, arguments, kDeadlineMs);
+    return m_programGroup != 0;
 }
 
 QString E2EHarness::run(const QString& program, const QStringList& args, int timeoutMs, int* exitCode)

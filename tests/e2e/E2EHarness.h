@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+#include <sys/types.h>
+
 class AccessibleTree;
 class E2ESessionBus;
 
@@ -161,6 +163,8 @@ private:
     bool serverAnswers();
     AccessibleTree* accessibleTree();
     void stopServer();
+    // Ends the program (and what it started) if it still runs.
+    void stopProgram();
     void collectOutput();
     QString describeExit() const;
     // Whether the latest launch ended because it found no display server.
@@ -169,6 +173,9 @@ private:
     QString programThreads();
     std::unique_ptr<QProcess> m_xvfb;
     std::unique_ptr<QProcess> m_program;
+    // Each leads a process group of its own (see E2EProcessGroup).
+    pid_t m_xvfbGroup = 0;
+    pid_t m_programGroup = 0;
     QTemporaryDir m_busFolder;
     std::unique_ptr<E2ESessionBus> m_bus;
     std::unique_ptr<AccessibleTree> m_accessibleTree;

@@ -1,5 +1,7 @@
 #include "E2ESessionBus.h"
 
+#include "E2EProcessGroup.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
@@ -114,9 +116,11 @@ bool E2ESessionBus::startDaemon(int timeoutMs)
 
     m_daemon = std::make_unique<QProcess>();
     m_daemon->setStandardErrorFile(m_folder + QStringLiteral("/dbus-daemon.log"));
-    m_daemon->start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--config-file=") + configFile,
-                                                   QStringLiteral("--print-address=1")});
-    if (!m_daemon->waitForStarted(timeoutMs))
+    m_daemonGroup = E2EProcessGroup::start(*m_daemon, QStringLiteral("dbus-daemon"),
+                                           {QStringLiteral("--nofork"), QStringLiteral("--config-file=") + configFile,
+                                            QStringLiteral("--print-address=1")},
+                                           timeoutMs);
+    if (m_daemonGroup == 0)
         return false;
     // The daemon prints its address once it listens.
     QElapsedTimer timer;
@@ -147,11 +151,9 @@ bool E2ESessionBus::startLauncher(const QString& display, int timeoutMs)
     m_launcher->setStandardErrorFile(m_folder + QStringLiteral("/at-spi-bus-launcher.log"));
     // Its own process group: the accessibility bus and the registry it
     // starts are stopped with it.
-    m_launcher->setChildProcessModifier([] { ::setpgid(0, 0); });
-    m_launcher->start(launcher, {QStringLiteral("--launch-immediately")});
-    if (!m_launcher->waitForStarted(timeoutMs))
+    m_launcherGroup = E2EProcessGroup::start(*m_launcher, launcher, {QStringLiteral("--launch-immediately")}, timeoutMs);
+    if (m_launcherGroup == 0)
         return false;
-    m_launcherGroup = m_launcher->processId();
     m_accessibilityAddress = askAccessibilityAddress(timeoutMs);
     return !m_accessibilityAddress.isEmpty();
 }
@@ -183,7 +185,8 @@ QString E2ESessionBus::askAccessibilityAddress(int timeoutMs)
 void E2ESessionBus::stop()
 {
     if (m_launcher && m_launcher->state() != QProcess::NotRunning) {
-        ::kill(pid_t(-m_launcherGroup), SIGTERM);
+        if (m_launcherGroup > 0)
+            ::kill(-m_launcherGroup, SIGTERM);
         if (!m_launcher->waitForFinished(5000))
             m_launcher->kill();
         m_launcher->waitForFinished(5000);
@@ -194,8 +197,7 @@ void E2ESessionBus::stop()
     timer.start();
     while (groupExists(m_launcherGroup) && timer.elapsed() < 5000)
         QThread::msleep(20);
-    if (groupExists(m_launcherGroup))
-        ::kill(pid_t(-m_launcherGroup), SIGKILL);
+    E2EProcessGroup::end(pid_t(m_launcherGroup));
     m_launcherGroup = 0;
     m_launcher.reset();
     if (m_daemon && m_daemon->state() != QProcess::NotRunning) {
@@ -204,6 +206,8 @@ void E2ESessionBus::stop()
             m_daemon->kill();
         m_daemon->waitForFinished(5000);
     }
+    E2EProcessGroup::end(m_daemonGroup);
+    m_daemonGroup = 0;
     m_daemon.reset();
     m_address.clear();
     m_accessibilityAddress.clear();

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include <sys/types.h>
+
 // A private desktop session bus for the program under test, with the
 // accessibility bus beside it: the program publishes its controls there,
 // and the end-to-end tests look them up by name. Nothing is shared with the
@@ -40,5 +42,7 @@ private:
     QString m_connectionName;
     std::unique_ptr<QProcess> m_daemon;
     std::unique_ptr<QProcess> m_launcher;
-    qint64 m_launcherGroup = 0;
+    // Each leads a process group of its own (see E2EProcessGroup).
+    pid_t m_daemonGroup = 0;
+    pid_t m_launcherGroup = 0;
 };

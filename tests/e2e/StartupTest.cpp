@@ -15,6 +15,9 @@ QByteArray mappedFiles(qint64 pid)
 // driver that the engine sets up.
 const char* const kWebEngineFiles[] = {"libVelumoWebEngine.so", "libQt6WebEngineCore.so", "libQt6WebEngineWidgets.so"};
 const char* const kOpenGLDriverFiles[] = {"_dri.so", "libgallium", "libLLVM"};
+// The engine for proxy auto-configuration scripts and its libraries load
+// with the first script, which a run without such a proxy never has.
+const char* const kScriptEngineFiles[] = {"libVelumoPACScript.so", "libQt6Qml.so"};
 } // namespace
 
 TEST(Startup, OpensOneWindowAndQuitsOnCtrlQ)
@@ -70,6 +73,8 @@ TEST(Startup, NeitherTheWebEngineNorOpenGLLoadsBeforeAPageShows)
     for (const char* file : kWebEngineFiles)
         EXPECT_FALSE(started.contains(file)) << file;
     for (const char* file : kOpenGLDriverFiles)
+        EXPECT_FALSE(started.contains(file)) << file;
+    for (const char* file : kScriptEngineFiles)
         EXPECT_FALSE(started.contains(file)) << file;
     h.quitCleanly(window);
 
