@@ -1,19 +1,17 @@
 #include "KZDabBrushListButton.h"
 
 #include "KZDabBrushListButtonDelegate.h"
+#include "KZTexturalSkin.h"
 
 #include <QPainter>
-#include <QPalette>
 
-KZDabBrushListButton::KZDabBrushListButton(const QString& identifier, int customControlType, QWidget* parent)
-    : QToolButton(parent)
-    , m_identifier(identifier)
-    , m_customControlType(customControlType)
+KZDabBrushListButton::KZDabBrushListButton(const QString& identifier, unsigned customControlType, QWidget* parent)
+    : KZTexturalButton(identifier, customControlType, parent)
+    , m_selectedStateSkin(std::make_unique<KZTexturalSkin>(identifier))
 {
     setObjectName(identifier);
-    setCheckable(true);
-    setAutoRaise(false);
     setFocusPolicy(Qt::NoFocus);
+    m_selectedStateSkin->changeState(KZMultiStateTexture::Selected);
 }
 
 KZDabBrushListButton::~KZDabBrushListButton()
@@ -23,7 +21,7 @@ KZDabBrushListButton::~KZDabBrushListButton()
 
 void KZDabBrushListButton::setSelected(bool selected)
 {
-    setChecked(selected);
+    setState(selected ? 1 : 0);
     update();
 }
 
@@ -36,8 +34,8 @@ void KZDabBrushListButton::setActive(bool active)
 void KZDabBrushListButton::setOriginalImage(const QImage& image)
 {
     m_originalImage = image;
-    // The icon is the preview's own copy in the canvas pixel layout, so a
-    // preview of any format draws the same way.
+    // The icon is the preview's own copy in one pixel layout, so a preview
+    // of any format draws the same way.
     m_iconImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     update();
 }
@@ -60,15 +58,13 @@ void KZDabBrushListButton::notifyContainerSelectStateChanged()
 
 void KZDabBrushListButton::paintEvent(QPaintEvent* event)
 {
-    QToolButton::paintEvent(event);
+    KZTexturalButton::paintEvent(event);
     QPainter painter(this);
-    if (isSelected() && m_active) {
-        // The selected state's face: a frame in the highlight colour.
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 3));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
-    }
+    if (isSelected() && m_active && m_selectedStateSkin)
+        m_selectedStateSkin->drawWithFrame(painter, QRectF(rect()), this);
     if (!m_iconImage.isNull()) {
+        // Over the face, not in place of it: the previews are strokes on a
+        // transparent ground, which a plain copy would turn into a hole.
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(QRectF(rect().adjusted(kIconInset, kIconInset, -kIconInset, -kIconInset)), m_iconImage);
     }

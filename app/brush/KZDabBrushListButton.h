@@ -1,35 +1,41 @@
 #pragma once
 
+#include "KZSelectableItem.h"
+#include "KZTexturalButton.h"
+
 #include <QImage>
 #include <QString>
-#include <QToolButton>
 
-#include "KZSelectableItem.h"
+#include <memory>
 
 class KZDabBrushListButtonDelegate;
+class KZTexturalSkin;
 class QPaintEvent;
 
-// One preview button of the brush chooser. Its tag tells the group and the
-// entry of its brush; selection is the button's checked state. It draws its
-// preview into its bounds inset by 4 pixels, over a highlight while it is
-// the chooser's active choice.
-class KZDabBrushListButton : public QToolButton, public KZSelectableItem {
+// One preview button of the brush chooser: a skinned button whose tag tells
+// the group and the entry of its brush. Selection is the button's on/off
+// state (1 = selected); a click never changes it by itself, the chooser
+// does. While it is the chooser's active choice the selected look of its
+// skin lies over the face, and the preview is drawn into the bounds inset
+// by 4 points on top of everything.
+class KZDabBrushListButton : public KZTexturalButton, public KZSelectableItem {
     Q_OBJECT
 public:
     static constexpr int kIconInset = 4;
 
-    KZDabBrushListButton(const QString& identifier, int customControlType, QWidget* parent = nullptr);
+    KZDabBrushListButton(const QString& identifier, unsigned customControlType, QWidget* parent = nullptr);
     ~KZDabBrushListButton() override;
 
     // The identifier the button was made with (unique per button).
-    QString identifier() const { return m_identifier; }
-    int customControlType() const { return m_customControlType; }
+    QString identifier() const { return cell()->identifier(); }
+
+    // The skin of the button's identifier, kept in the selected state.
+    KZTexturalSkin* selectedStateSkin() const { return m_selectedStateSkin.get(); }
 
     void setSelected(bool selected) override;
-    bool isSelected() const override { return isChecked(); }
+    bool isSelected() const override { return state() == 1; }
 
-    int tag() const override { return m_tag; }
-    void setTag(int tag) { m_tag = tag; }
+    int tag() const override { return KZTexturalButton::tag(); }
 
     // The preview as read; image() returns it.
     QImage image() const override { return m_originalImage; }
@@ -53,9 +59,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString m_identifier;
-    int m_customControlType = 0;
-    int m_tag = 0;
+    std::unique_ptr<KZTexturalSkin> m_selectedStateSkin;
     QImage m_originalImage;
     QImage m_iconImage;
     bool m_active = false;

@@ -2,6 +2,8 @@
 
 #include "KZDabBrushListButton.h"
 #include "KZDabBrushListViewDelegate.h"
+#include "KZTabView.h"
+#include "KZTexturalScroller.h"
 
 #include "platform/foundation/Bundle.h"
 
@@ -14,17 +16,22 @@
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QUuid>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdint>
 
 const QString KZDabBrushListView::kBrushFolder = QStringLiteral("brushes/brushes");
 
+const QColor& KZDabBrushListView::gridBackgroundColor()
+{
+    static const QColor grey(40, 40, 40);
+    return grey;
+}
+
 namespace {
 const QString kGroupPrefix = QStringLiteral("Group:");
+const QString kBrushListButtonClicked = QStringLiteral("brushListButtonClicked:");
 
 bool opensGroup(const QString& line)
 {
@@ -102,10 +109,11 @@ QRect KZDabBrushListView::cellFrame(int entry, int columns)
 // ---------------------------------------------------------------- making the view
 
 KZDabBrushListView::KZDabBrushListView(QWidget* parent, const QPoint& origin, const QString& brushFolder)
-    : QWidget(parent)
+    : KZTexturalView(parent)
     , m_brushFolder(brushFolder)
 {
     setObjectName(QStringLiteral("DabBrushListView"));
+    platform::Responder::addAction(kBrushListButtonClicked, [this](QObject* sender) { brushListButtonClicked(sender); });
     setGeometry(QRect(origin, QSize(kWidth, kHeight)));
     loadBrushesIfNeeded();
     constructUIIfNeeded();
@@ -114,9 +122,10 @@ KZDabBrushListView::KZDabBrushListView(QWidget* parent, const QPoint& origin, co
 KZDabBrushListView::~KZDabBrushListView()
 {
     m_delegate = nullptr;
+    // The pages outlive this part of the chooser while its children go.
     for (const GroupGrid& grid : m_grids) {
-        if (grid.scrollView)
-            grid.scrollView->viewport()->removeEventFilter(this);
+        if (grid.scrollView && grid.scrollView->parentWidget())
+            grid.scrollView->parentWidget()->removeEventFilter(this);
     }
 }
 
@@ -161,40 +170,43 @@ void KZDabBrushListView::constructUIIfNeeded()
 {
     if (m_tabView)
         return;
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
     setAccessibleName(tr("Brush Chooser"));
     setAccessibleDescription(tr("The brushes, in groups"));
-    m_tabView = new QTabWidget(this);
+    m_tabView = new KZTabView(QStringLiteral("tab_label_view"), QStringLiteral("seg"), QStringLiteral("tab_tabview"),
+                              this);
     m_tabView->setObjectName(QStringLiteral("tab_tabview"));
     m_tabView->setGeometry(QRect(QPoint(0, 0), size()));
-    layout->addWidget(m_tabView);
+    const quint64 hash = quint64(quintptr(this));
 
     for (int g = 0; g < int(m_brushesOrderArray.size()); ++g) {
         const QStringList& group = m_brushesOrderArray.at(g);
         if (group.isEmpty())
             continue;
-        auto* page = new QWidget;
-        m_tabView->addTab(page, group.first());
-        m_tabView->setCurrentIndex(0);
-        auto* pageLayout = new QVBoxLayout(page);
-        pageLayout->setContentsMargins(0, 0, 0, 0);
+        // The tab view puts every page on a skinned background of its own
+        // (again at each new tab, moving the contents along): the grid goes
+        // into the page the tab view made.
+        const int index = m_tabView->numberOfTabViewItems();
+        m_tabView->addTabViewItem(group.first(), new QWidget);
+        m_tabView->selectTabViewItemAtIndex(0);
+        QWidget* page = m_tabView->tabViewItem(index).view;
 
         GroupGrid grid;
         grid.group = g;
         grid.scrollView = new QScrollArea(page);
-        grid.scrollView->setObjectName(QStringLiteral("%1_%2_kz_scroller_paint_view")
-                                           .arg(quintptr(this))
-                                           .arg(g));
+        grid.scrollView->setObjectName(QStringLiteral("%1_%2_kz_scroller_paint_view").arg(hash).arg(g));
+        grid.scrollView->setVerticalScrollBar(
+            new KZTexturalScroller(Qt::Vertical, QStringLiteral("%1_%2_kz_scroller_paint_view").arg(hash).arg(g)));
         grid.scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         grid.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         grid.scrollView->setFrameShape(QFrame::NoFrame);
         grid.scrollView->setWidgetResizable(false);
         QPalette dark = grid.scrollView->palette();
-        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::Window, gridBackgroundColor());
+        // The scroller fills its ground with the scroll view's background.
+        grid.scrollView->setPalette(dark);
+        grid.scrollView->setAutoFillBackground(true);
         grid.scrollView->viewport()->setPalette(dark);
         grid.scrollView->viewport()->setAutoFillBackground(true);
-        pageLayout->addWidget(grid.scrollView);
 
         grid.documentView = new QWidget;
         grid.documentView->setPalette(dark);
@@ -202,10 +214,12 @@ void KZDabBrushListView::constructUIIfNeeded()
 
         for (int k = 1; k < int(group.size()); ++k) {
             auto* cell = new QWidget(grid.documentView);
-            auto* button = new KZDabBrushListButton(freshButtonIdentifier(), 1, cell);
+            auto* button = new KZDabBrushListButton(freshButtonIdentifier(), KZTexturalButtonCell::Momentary, cell);
             button->setGeometry(kButtonInset, kButtonInset, kCellSize - 2 * kButtonInset,
                                 kCellSize - 2 * kButtonInset);
             button->setDelegate(this);
+            button->cell()->setImageScaling(platform::ButtonCell::ScaleProportionallyUpOrDown);
+            button->setBordered(false);
             // Each brush is found by its entry in the list, unique in the set.
             button->setAccessibleName(group.at(k));
             button->setAccessibleDescription(tr("A brush of the %1 group").arg(group.first()));
@@ -214,27 +228,43 @@ void KZDabBrushListView::constructUIIfNeeded()
             const int tag = tagForEntry(g, k);
             button->setTag(tag);
             m_buttonsByTag.insert(tag, button);
-            connect(button, &QToolButton::clicked, this, [this, button] { brushListButtonClicked(button); });
+            button->setTarget(this);
+            button->setAction(kBrushListButtonClicked);
             grid.cells.append(cell);
         }
-        page->installEventFilter(this);
         m_grids.append(grid);
-        layoutGrid(m_grids.last());
+    }
+    // The pages are final now: each grid follows its page's size.
+    for (GroupGrid& grid : m_grids) {
+        if (QWidget* page = grid.scrollView->parentWidget())
+            page->installEventFilter(this);
+        layoutGrid(grid);
         scrollToTop(grid.scrollView);
     }
+}
+
+QRect KZDabBrushListView::scrollViewFrame(const QSize& page, int documentHeight)
+{
+    if (documentHeight > page.height())
+        return QRect(QPoint(0, 0), page);
+    // A short grid hangs from the top of its page.
+    return QRect(0, 0, page.width(), documentHeight);
 }
 
 void KZDabBrushListView::layoutGrid(GroupGrid& grid)
 {
     if (!grid.scrollView || !grid.documentView)
         return;
-    // The columns follow the tab's content width; the scroll bar may cover
-    // a sliver of the last column.
+    // The columns follow the page's width; the scroller may cover a sliver
+    // of the last column.
     QWidget* page = grid.scrollView->parentWidget();
-    const int width = page ? page->width() : grid.scrollView->viewport()->width();
+    const QSize pageSize = page ? page->size() : grid.scrollView->size();
+    const int width = std::max(pageSize.width(), 0);
     const int columns = columnsForWidth(width);
     const int elements = int(m_brushesOrderArray.value(grid.group).size());
-    grid.documentView->resize(std::max(width, 0), documentHeight(elements, columns));
+    const int height = documentHeight(elements, columns);
+    grid.documentView->resize(width, height);
+    grid.scrollView->setGeometry(scrollViewFrame(QSize(width, std::max(pageSize.height(), 0)), height));
     for (int k = 1; k <= int(grid.cells.size()); ++k)
         grid.cells.at(k - 1)->setGeometry(cellFrame(k, columns));
 }
@@ -247,7 +277,14 @@ bool KZDabBrushListView::eventFilter(QObject* watched, QEvent* event)
                 layoutGrid(grid);
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return KZTexturalView::eventFilter(watched, event);
+}
+
+void KZDabBrushListView::resizeEvent(QResizeEvent* event)
+{
+    KZTexturalView::resizeEvent(event);
+    if (m_tabView)
+        m_tabView->setGeometry(QRect(QPoint(0, 0), size()));
 }
 
 QScrollArea* KZDabBrushListView::scrollViewForGroup(int group) const

@@ -3,7 +3,9 @@
 #include "KZDabBrushListButton.h"
 #include "KZDabBrushListButtonDelegate.h"
 #include "KZSelectableItemContainer.h"
+#include "KZTexturalView.h"
 
+#include "platform/appkit/Responder.h"
 #include "platform/foundation/ObservableProperty.h"
 
 #include <QHash>
@@ -13,21 +15,24 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <QWidget>
 
 class KZDabBrushListButton;
 class KZDabBrushListViewDelegate;
+class KZTabView;
 class QScrollArea;
-class QTabWidget;
 
-// The brush chooser: one tab per group of the brush set's list file
-// ("brushes/brushes/order.conf" in the resources), each a scrolling grid of
-// 64-pixel cells holding the preview buttons of the group's brushes. It keeps
-// the current choice and reports clicks to its delegate (the document).
+// The brush chooser: one tab of a skinned tab view per group of the brush
+// set's list file ("brushes/brushes/order.conf" in the resources), each a
+// grid of 64-pixel cells holding the skinned preview buttons of the group's
+// brushes, in a dark scroll view with a skinned scroller. It keeps the
+// current choice and reports clicks to its delegate (the document).
 //
 // A button's tag is (group << 16) | entry, with groups counted from 0 and
 // entries from 1: tag 1 is the first brush of the first group.
-class KZDabBrushListView : public QWidget, public KZDabBrushListButtonDelegate, public KZSelectableItemContainer {
+class KZDabBrushListView : public KZTexturalView,
+                           public platform::Responder,
+                           public KZDabBrushListButtonDelegate,
+                           public KZSelectableItemContainer {
     Q_OBJECT
 public:
     // Groups of the list file: element 0 is the group's name, then its entries.
@@ -37,6 +42,8 @@ public:
     static constexpr int kButtonInset = 2;
     static constexpr int kWidth = 338;
     static constexpr int kHeight = 300;
+    // The grids' ground, also under the scroller.
+    static const QColor& gridBackgroundColor();
     // Where the brush set lives below the resource folder.
     static const QString kBrushFolder;
 
@@ -79,7 +86,7 @@ public:
     void dabBrushListButtonDidSelected(KZDabBrushListButton*) override {}
     void dabBrushListButtonDidUnSelected(KZDabBrushListButton*) override {}
 
-    QTabWidget* tabView() const { return m_tabView; }
+    KZTabView* tabView() const { return m_tabView; }
     const BrushGroups& brushesOrderArray() const { return m_brushesOrderArray; }
     void setBrushesOrderArray(const BrushGroups& groups);
     KZDabBrushListButton* selectedItem() const override { return m_selectedItem.get(); }
@@ -91,11 +98,15 @@ public:
     KZDabBrushListViewDelegate* delegate() const { return m_delegate; }
     void setDelegate(KZDabBrushListViewDelegate* delegate) { m_delegate = delegate; }
 
-    // The scroll area of a group's tab and the grid inside it (tests).
+    // The scroll view of a group's tab (its page is the scroll view's parent).
     QScrollArea* scrollViewForGroup(int group) const;
+    // The frame of a grid's scroll view in a page of that size: the whole
+    // page when the grid is taller, else the grid's height at the top.
+    static QRect scrollViewFrame(const QSize& page, int documentHeight);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct GroupGrid {
@@ -110,7 +121,7 @@ private:
     QString m_brushFolder;
     bool m_ordersLoaded = false;
     BrushGroups m_brushesOrderArray;
-    QTabWidget* m_tabView = nullptr;
+    KZTabView* m_tabView = nullptr;
     QList<GroupGrid> m_grids;
     QHash<int, KZDabBrushListButton*> m_buttonsByTag;
     platform::ObservableProperty<KZDabBrushListButton*> m_selectedItem{nullptr};

@@ -1,15 +1,22 @@
 // The brush chooser: reading the list file, tags, file paths, the grid and
-// the choice.
+// the choice, and the kit controls it is built from.
 #include "BrushTestSupport.h"
 #include "KZDabBrushListButton.h"
 #include "KZDabBrushListView.h"
 #include "KZDabBrushListViewDelegate.h"
+#include "KZTabView.h"
+#include "KZTexturalScroller.h"
+#include "KZTexturalSegmentedControl.h"
+#include "KZTexturalSkin.h"
+#include "KZTexturalView.h"
+
+#include "../controls/SkinFixtures.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QScrollArea>
-#include <QTabWidget>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -120,10 +127,10 @@ TEST(KZDabBrushListView, BuildsTabsButtonsAndFilePathsFromItsFolder)
     BrushFolder folder;
     KZDabBrushListView chooser(nullptr, QPoint(5, 7), folder.dir.path());
     EXPECT_EQ(chooser.geometry(), QRect(5, 7, 338, 300));
-    ASSERT_EQ(chooser.tabView()->count(), 2);
-    EXPECT_EQ(chooser.tabView()->tabText(0), QStringLiteral("Basic"));
-    EXPECT_EQ(chooser.tabView()->tabText(1), QStringLiteral("Ink"));
-    EXPECT_EQ(chooser.tabView()->currentIndex(), 0);
+    ASSERT_EQ(chooser.tabView()->numberOfTabViewItems(), 2);
+    EXPECT_EQ(chooser.tabView()->tabViewItem(0).label, QStringLiteral("Basic"));
+    EXPECT_EQ(chooser.tabView()->tabViewItem(1).label, QStringLiteral("Ink"));
+    EXPECT_EQ(chooser.tabView()->indexOfSelectedTabViewItem(), 0);
     EXPECT_EQ(chooser.selectedItem(), nullptr) << "nothing chosen until someone chooses";
 
     for (int tag : {1, 2, 65537, 65538}) {
@@ -157,7 +164,7 @@ TEST(KZDabBrushListView, AMissingListGivesNoGroups)
     QTemporaryDir empty;
     KZDabBrushListView chooser(nullptr, QPoint(), empty.path());
     EXPECT_TRUE(chooser.brushesOrderArray().isEmpty());
-    EXPECT_EQ(chooser.tabView()->count(), 0);
+    EXPECT_EQ(chooser.tabView()->numberOfTabViewItems(), 0);
     EXPECT_EQ(chooser.brushFilePathFromTag(1), QString());
     chooser.selectBrushListItemWithTag(1); // nothing to choose
     EXPECT_EQ(chooser.selectedItem(), nullptr);
@@ -258,4 +265,121 @@ TEST(KZDabBrushListView, ARefusedFirstChoiceLeavesNothingChosen)
     second->click();
     EXPECT_EQ(chooser.selectedItem(), nullptr);
     EXPECT_FALSE(second->isSelected() || second->active());
+}
+
+TEST(KZDabBrushListView, IsBuiltFromTheKitsTabViewSkinnedScrollersAndSkinnedButtons)
+{
+    BrushFolder folder;
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    const quint64 hash = quint64(quintptr(&chooser));
+
+    KZTabView* tabs = chooser.tabView();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->parentWidget(), &chooser);
+    EXPECT_EQ(tabs->geometry(), QRect(0, 0, 338, 300));
+    EXPECT_EQ(tabs->labelViewIdentifier(), QStringLiteral("tab_label_view"));
+    EXPECT_EQ(tabs->segmentIdentifier(), QStringLiteral("seg"));
+    EXPECT_EQ(tabs->tabviewIdentifier(), QStringLiteral("tab_tabview"));
+    // One 60-point segment per group, from x 12, the first chosen.
+    KZTexturalSegmentedControl* selector = tabs->labelSegments();
+    ASSERT_EQ(selector->segmentCount(), 2);
+    EXPECT_EQ(selector->labelForSegment(0), QStringLiteral("Basic"));
+    EXPECT_EQ(selector->labelForSegment(1), QStringLiteral("Ink"));
+    EXPECT_EQ(selector->geometry(), QRect(12, 0, 120, 27));
+    EXPECT_EQ(selector->selectedSegment(), 0);
+
+    for (int g = 0; g < 2; ++g) {
+        SCOPED_TRACE(g);
+        QScrollArea* scroll = chooser.scrollViewForGroup(g);
+        ASSERT_NE(scroll, nullptr);
+        // The grid lies on the skinned page the tab view made for the group.
+        auto* page = qobject_cast<KZTexturalView*>(tabs->tabViewItem(g).view.data());
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(scroll->parentWidget(), page);
+        EXPECT_EQ(page->identifier(), QStringLiteral("%1_%2_tab_tabview").arg(tabs->hash()).arg(g));
+        auto* scroller = qobject_cast<KZTexturalScroller*>(scroll->verticalScrollBar());
+        ASSERT_NE(scroller, nullptr) << "a plain scroll bar";
+        EXPECT_EQ(scroller->identifier(), QStringLiteral("%1_%2_kz_scroller_paint_view").arg(hash).arg(g));
+        EXPECT_FALSE(scroller->isHorizontalScroller());
+        EXPECT_FALSE(scroller->hasArrowButtons());
+        EXPECT_EQ(scroll->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        EXPECT_EQ(scroll->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(scroll->frameShape(), QFrame::NoFrame);
+        EXPECT_EQ(scroll->viewport()->palette().color(QPalette::Window), QColor(40, 40, 40));
+        // Below the 27-point label bar; a row of brushes hangs from the top.
+        EXPECT_EQ(page->geometry(), QRect(0, 27, 338, 273));
+        EXPECT_EQ(scroll->geometry(), QRect(0, 0, 338, 64));
+    }
+
+    for (int tag : {1, 2, 65537, 65538}) {
+        SCOPED_TRACE(tag);
+        KZDabBrushListButton* button = chooser.brushListItemWithTag(tag);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->customControlType(), 1u);
+        EXPECT_EQ(button->cell()->customControlType(), KZTexturalButtonCell::Momentary);
+        ASSERT_NE(button->cell()->texturalSkin(), nullptr) << "the skin of its identifier";
+        EXPECT_FALSE(button->isBordered());
+        EXPECT_EQ(button->cell()->imageScaling(), platform::ButtonCell::ScaleProportionallyUpOrDown);
+        ASSERT_NE(button->selectedStateSkin(), nullptr);
+        EXPECT_EQ(button->selectedStateSkin()->state(), std::uint64_t(KZMultiStateTexture::Selected));
+        EXPECT_EQ(button->state(), 0);
+    }
+
+    // The choice is the buttons' on/off state.
+    chooser.selectBrushListItemWithTag(65537);
+    EXPECT_EQ(chooser.brushListItemWithTag(65537)->state(), 1);
+    chooser.selectBrushListItemWithTag(2);
+    EXPECT_EQ(chooser.brushListItemWithTag(65537)->state(), 0);
+    EXPECT_EQ(chooser.brushListItemWithTag(2)->state(), 1);
+
+    // The selector shows the other group's page.
+    selector->performClick(1);
+    EXPECT_EQ(tabs->indexOfSelectedTabViewItem(), 1);
+    EXPECT_TRUE(tabs->tabViewItem(1).view->isVisibleTo(tabs));
+    EXPECT_FALSE(tabs->tabViewItem(0).view->isVisibleTo(tabs));
+}
+
+TEST(KZDabBrushListView, AGridTallerThanItsPageFillsThePageAndScrolls)
+{
+    BrushFolder folder;
+    QString list = QStringLiteral("Group: Many\n");
+    for (int i = 0; i < 30; ++i)
+        list += QStringLiteral("basic/round\n");
+    folder.write(QStringLiteral("order.conf"), list.toUtf8());
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    chooser.show();
+    QApplication::processEvents();
+    QScrollArea* scroll = chooser.scrollViewForGroup(0);
+    ASSERT_NE(scroll, nullptr);
+    // 30 brushes in 5 columns: 6 rows, 384 points, in a page 273 high.
+    EXPECT_EQ(scroll->geometry(), QRect(0, 0, 338, 273));
+    EXPECT_EQ(scroll->widget()->size(), QSize(338, 384));
+    EXPECT_EQ(scroll->verticalScrollBar()->value(), 0) << "at the top";
+    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
+}
+
+TEST(KZDabBrushListButton, TheActiveChoiceShowsTheSelectedSkinUnderItsPreview)
+{
+    SkinFixtures skins;
+    skins.addFilled(QStringLiteral("kzfixture_btn_brush_n"), 8, 8, qRgba(0, 0, 0, 0));
+    skins.addFilled(QStringLiteral("kzfixture_btn_brush_s"), 8, 8, qRgb(0, 200, 0));
+    KZDabBrushListButton button(QStringLiteral("kzfixture_btn_brush"), 1);
+    button.resize(60, 60);
+    QImage preview(16, 16, QImage::Format_ARGB32);
+    preview.fill(qRgb(0, 0, 255));
+    button.setOriginalImage(preview);
+
+    const struct {
+        bool selected, active, selectedLook;
+    } cases[] = {{true, true, true}, {true, false, false}, {false, true, false}, {false, false, false}};
+    for (const auto& c : cases) {
+        button.setSelected(c.selected);
+        button.setActive(c.active);
+        const QImage drawn = button.grab().toImage();
+        const std::string what = std::string(c.selected ? "selected" : "unselected") + (c.active ? ", active" : "");
+        EXPECT_EQ(drawn.pixel(2, 2) == qRgb(0, 200, 0), c.selectedLook) << what;
+        // The preview lies over everything, inset by 4 points.
+        EXPECT_EQ(drawn.pixel(30, 30), qRgb(0, 0, 255)) << what;
+        EXPECT_NE(drawn.pixel(3, 30), qRgb(0, 0, 255)) << what;
+    }
 }
