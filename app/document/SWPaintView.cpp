@@ -1,6 +1,7 @@
 #include "SWPaintView.h"
 
 #include "KZOverlayView.h"
+#include "KZRibbonWindow.h"
 #include "KZToolboxController.h"
 #include "SWDocument.h"
 #include "SWImageDataSource.h"
@@ -452,14 +453,19 @@ QSize SWPaintView::calculateWindowContentSize(const QRectF& rect) const
     QSize needed(0, 0);
     int margin = 0;
     const SWScalingScrollView* scrollView = enclosingScrollView();
-    if (top && scrollView && top != this) {
+    const auto* ribbonWindow = qobject_cast<const KZRibbonWindow*>(top);
+    if (ribbonWindow && scrollView && ribbonWindow->centralWidget()) {
         needed = rect.size().toSize();
         needed += QSize(scrollView->verticalScrollBar()->sizeHint().width(),
                         scrollView->horizontalScrollBar()->sizeHint().height());
         needed += QSize(2 * SWScalingScrollView::kContentInset, 2 * SWScalingScrollView::kContentInset);
         needed += QSize(20, 20);
-        // The room the window gives around the scroll view (the controls above it).
-        const QSize around = top->size() - scrollView->size();
+        // The room the window's design gives around the scroll view (the
+        // title bar and the ribbon above it), whatever size the window has
+        // now and whether or not it was laid out yet.
+        const QSize around = (ribbonWindow->designTimeContentViewFrame().size() -
+                              QSizeF(scrollView->designTimeViewFrame().size()))
+                                 .toSize();
         needed += around;
         margin = around.height();
     }

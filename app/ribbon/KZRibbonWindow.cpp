@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QVBoxLayout>
@@ -93,8 +94,47 @@ KZRibbonWindow::~KZRibbonWindow()
 
 void KZRibbonWindow::postInit()
 {
+    // The window is made at its design size, and its content view takes
+    // that frame at once (the window's own layout would do so only when it
+    // is first shown).
+    resize(kDesignTimeContentSize);
     QWidget* content = centralWidget();
+    if (content) {
+        content->setGeometry(QRect(QPoint(0, 0), kDesignTimeContentSize));
+        layOutNow(content);
+    }
     setDesignTimeContentViewFrame(content ? QRectF(content->geometry()) : QRectF());
+}
+
+void KZRibbonWindow::layOutNow(QWidget* view)
+{
+    if (!view)
+        return;
+    forgetSizeHints(view);
+    placeChildren(view);
+}
+
+void KZRibbonWindow::forgetSizeHints(QWidget* view)
+{
+    // A hidden window's layouts keep the hints they had before the
+    // document filled them: children first, so parents ask afresh.
+    for (QWidget* child : view->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow())
+            forgetSizeHints(child);
+    }
+    view->updateGeometry();
+    if (QLayout* layout = view->layout())
+        layout->invalidate();
+}
+
+void KZRibbonWindow::placeChildren(QWidget* view)
+{
+    if (QLayout* layout = view->layout())
+        layout->setGeometry(view->contentsRect());
+    for (QWidget* child : view->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow())
+            placeChildren(child);
+    }
 }
 
 void KZRibbonWindow::setLeftToolbar(QWidget* toolbar)
@@ -133,6 +173,13 @@ void KZRibbonWindow::awakeFromNib()
             toolbar->setParent(m_titleBar);
             toolbar->show();
         }
+    }
+    // What the document placed in the ribbon and below it takes its design
+    // frame in the content view's design frame, so that its views can
+    // record where they were laid out.
+    if (QWidget* content = centralWidget(); content && !isVisible()) {
+        content->setGeometry(designTimeContentViewFrame().toRect());
+        layOutNow(content);
     }
     recalculateTitileRect();
 }

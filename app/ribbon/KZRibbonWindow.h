@@ -5,14 +5,15 @@
 #include "platform/appkit/Responder.h"
 #include "platform/appkit/Updatable.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QRectF>
+#include <QSize>
 
 #include <atomic>
 #include <functional>
 #include <mutex>
 
-class QLabel;
 class QVBoxLayout;
 
 // The dark window of every document: our own title label and two title-bar
@@ -28,6 +29,9 @@ public:
     // The left toolbar is this much narrower than the window.
     static constexpr int kTitleLabelAllowance = 300;
     static constexpr int kTitleBarHeight = 28;
+    // The content size the window is made with, before its document sizes
+    // it for its canvas.
+    static constexpr QSize kDesignTimeContentSize{800, 600};
     static inline const QString kToggleRibbonPanel = QStringLiteral("toggleRibbonPanel:");
     static inline const QString kShowToolPanel = QStringLiteral("Show Tool Panel");
     static inline const QString kHideToolPanel = QStringLiteral("Hide Tool Panel");
@@ -47,6 +51,9 @@ public:
     void setDocumentView(QWidget* view);
     void awakeFromNib();
 
+    // The content view's frame as the window was made, laid out at
+    // kDesignTimeContentSize: what the document's canvas view measures the
+    // room around its scroll view against.
     QRectF designTimeContentViewFrame() const;
     void setDesignTimeContentViewFrame(const QRectF& frame);
 
@@ -73,6 +80,11 @@ protected:
 
 private:
     void postInit();
+    // Qt lays out a hidden window only when it is shown; the design-time
+    // frames are wanted before that.
+    static void layOutNow(QWidget* view);
+    static void forgetSizeHints(QWidget* view);
+    static void placeChildren(QWidget* view);
 
     QPointer<QLabel> m_titleLabel;
     QPointer<QWidget> m_titleBar;

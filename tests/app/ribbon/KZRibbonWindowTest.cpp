@@ -124,3 +124,17 @@ TEST(KZDescendantWalk, DepthFirstParentsFirstAndAStopSkipsTheRestOfThatList)
     (void)c;
     (void)b1;
 }
+
+TEST(KZRibbonWindow, KeepsTheContentFrameItWasMadeWithWhateverSizeItTakesLater)
+{
+    KZRibbonWindow window(nullptr);
+    const QRectF made(QPointF(0, 0), QSizeF(KZRibbonWindow::kDesignTimeContentSize));
+    EXPECT_EQ(made, QRectF(0, 0, 800, 600));
+    EXPECT_EQ(window.designTimeContentViewFrame(), made);
+    window.awakeFromNib();
+    window.resize(1000, 700);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.centralWidget()->size(), QSize(1000, 700)) << "the window is laid out for its real size";
+    EXPECT_EQ(window.designTimeContentViewFrame(), made);
+}

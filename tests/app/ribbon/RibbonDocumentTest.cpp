@@ -11,7 +11,10 @@
 #include "KZOrbStyleToolPanelItem.h"
 #include "KZPopupButtonAdv.h"
 #include "KZPopupPanel.h"
+#include "KZRibbonWindow.h"
+#include "KZTabView.h"
 #include "KZTexturalButton.h"
+#include "KZTexturalScroller.h"
 #include "KZTexturalSegmentedControl.h"
 #include "KZThinButton.h"
 #include "KZToolboxController.h"
@@ -20,6 +23,7 @@
 #include "KZViewPanelController.h"
 #include "SWDocument.h"
 #include "SWImageDataSource.h"
+#include "SWPaintView.h"
 #include "SWMatrix.h"
 #include "SWColorSelector.h"
 #include "SWColorWell.h"
@@ -448,4 +452,34 @@ TEST(RibbonDocument, ShowToolbarShowsTheWindowToolbarWhoseControlsChooseToolsCol
     box->click();
     EXPECT_TRUE(bar->isHidden());
     EXPECT_FALSE(box->isChecked());
+}
+
+TEST(RibbonDocument, TheWindowIsSizedForItsCanvasPlusTheRoomItsDesignGivesAboveTheScrollView)
+{
+    auto* document = new SWDocument;
+    platform::DocumentController::shared().addDocument(document);
+    document->makeWindowControllers(); // not shown yet: nothing laid out by Qt
+    KZRibbonWindow* ribbon = document->ribbonWindow();
+    ASSERT_NE(ribbon, nullptr);
+    // The title bar and the ribbon (its tab bar and a row of groups).
+    const int above = KZRibbonWindow::kTitleBarHeight + KZTabView::kLabelBarHeight + KZToolboxPanel::kGroupHeight;
+    const auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(ribbon->designTimeContentViewFrame(), QRectF(0, 0, 800, 600));
+        EXPECT_EQ(document->scrollView()->designTimeViewFrame().size(), QSize(800, 600 - above));
+        // A 400 x 300 canvas: itself, its margins and scrollers, 20 points
+        // to spare, and the room above (the offscreen screen has space).
+        const int scroller = KZTexturalScroller::kScrollerWidth;
+        const int margins = 2 * SWScalingScrollView::kContentInset;
+        const QSize content = document->paintView()->calculateWindowContentSize(QRectF(0, 0, 400, 300));
+        EXPECT_EQ(content.height(), 300 + scroller + margins + 20 + above);
+        EXPECT_EQ(content.width(), std::max(400 + scroller + margins + 20, ribbon->minimumWidth()));
+    };
+    check("made");
+    document->showWindows();
+    ribbon->resize(1500, 700);
+    QApplication::processEvents();
+    check("shown at another size");
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
