@@ -244,6 +244,10 @@ DAB_ROW_KERNEL_AVX2 inline __m256i blendConstant8(__m256i px, __m256i keep, __m2
     return _mm256_packus_epi16(divide255x8(lo), divide255x8(hi));
 }
 
+// Rows whose known inside spans this many pixels take the constant blend
+// there; on shorter ones the changing split would cost more than it saves.
+constexpr int kLongInside = 64;
+
 // The per-dab terms of the eight-pixel path, set up once for a row or a box.
 struct Avx2Terms
 {
@@ -345,19 +349,23 @@ DAB_ROW_KERNEL_AVX2 void renderBoxAvx2(const DabBox& box, const DabRowShape& s)
     setUpAvx2(t, s);
     if (t.hard && s.hardAlpha == 0)
         return;
-    for (int r = 0; r < box.rows; ++r) {
-        const DabRowSpan span = box.spans[r];
-        unsigned char* line = box.pixels + box.stride * r;
-        const __m256 rowSin = _mm256_set1_ps(box.rowSin[r]);
-        const __m256 rowCos = _mm256_set1_ps(box.rowCos[r]);
+    const float* const cosTerms = s.columnCos;
+    const float* const sinTerms = s.columnSin;
+    const DabBox b = box;
+    for (int r = 0; r < b.rows; ++r) {
+        const DabRowSpan span = b.spans[r];
+        unsigned char* line = b.pixels + b.stride * r;
+        const __m256 rowSin = _mm256_set1_ps(b.rowSin[r]);
+        const __m256 rowCos = _mm256_set1_ps(b.rowCos[r]);
+        const bool longInside = t.hard && span.insideLast - span.insideFirst + 1 >= kLongInside;
         for (int i = span.first; i <= span.last; i += 8) {
             const int count = std::min(8, span.last + 1 - i);
             unsigned char* pixels = line + 4 * i;
             // A group wholly inside a hard dab needs no distance.
-            if (t.hard && i >= span.insideFirst && i + count - 1 <= span.insideLast)
+            if (longInside && i >= span.insideFirst && i + count - 1 <= span.insideLast)
                 blendInsideGroupAvx2(pixels, count, t);
             else
-                blendGroupAvx2(pixels, pixels, s.columnCos + i, s.columnSin + i, count, rowSin, rowCos, t);
+                blendGroupAvx2(pixels, pixels, cosTerms + i, sinTerms + i, count, rowSin, rowCos, t);
         }
     }
 }
@@ -538,27 +546,28 @@ DAB_ROW_KERNEL_AVX512 inline void blendSoftGroupAvx512(unsigned char* pixels, co
     _mm512_mask_storeu_epi32(pixels, inside, blend16(px, a8, e8, t.color));
 }
 
-// Rows whose known inside spans this many pixels take the constant blend
-// there; on shorter ones the changing split would cost more than it saves.
-constexpr int kLongInside = 64;
-
 DAB_ROW_KERNEL_AVX512 void renderBoxAvx512(const DabBox& box, const DabRowShape& s)
 {
     Avx512Terms t;
     setUpAvx512(t, s);
     if (t.hard && s.hardAlpha == 0)
         return;
-    for (int r = 0; r < box.rows; ++r) {
-        const DabRowSpan span = box.spans[r];
-        unsigned char* line = box.pixels + box.stride * r;
-        const __m512 rowSin = _mm512_set1_ps(box.rowSin[r]);
-        const __m512 rowCos = _mm512_set1_ps(box.rowCos[r]);
+    // Held in locals: the pixel stores could otherwise alias them and have
+    // them read again for every group.
+    const float* const cosTerms = s.columnCos;
+    const float* const sinTerms = s.columnSin;
+    const DabBox b = box;
+    for (int r = 0; r < b.rows; ++r) {
+        const DabRowSpan span = b.spans[r];
+        unsigned char* line = b.pixels + b.stride * r;
+        const __m512 rowSin = _mm512_set1_ps(b.rowSin[r]);
+        const __m512 rowCos = _mm512_set1_ps(b.rowCos[r]);
         auto group = [&](int i, int count) DAB_ROW_KERNEL_AVX512 {
             if (t.hard)
-                blendHardGroupAvx512(line + 4 * i, s.columnCos + i, s.columnSin + i, firstLanes(count), rowSin,
+                blendHardGroupAvx512(line + 4 * i, cosTerms + i, sinTerms + i, firstLanes(count), rowSin,
                                      rowCos, t);
             else
-                blendSoftGroupAvx512(line + 4 * i, s.columnCos + i, s.columnSin + i, firstLanes(count), rowSin,
+                blendSoftGroupAvx512(line + 4 * i, cosTerms + i, sinTerms + i, firstLanes(count), rowSin,
                                      rowCos, t);
         };
         int from = span.first;

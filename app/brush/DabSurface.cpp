@@ -118,8 +118,19 @@ void DabSurface::addDirtyBox(float x, float y, float ratio, float radius, int wi
     const double bottom = std::max(0.0, double(std::trunc(y)) - f);
     const double right = std::min(double(width), double(std::trunc(x)) + f);
     const double top = std::min(double(height), double(std::trunc(y)) + f);
-    if (right > left && top > bottom)
-        m_dirtyRect = platform::unionRect(m_dirtyRect, QRectF(left, bottom, right - left, top - bottom));
+    if (!(right > left && top > bottom))
+        return;
+    if (platform::isEmptyRect(m_dirtyRect)) {
+        m_dirtyRect = QRectF(left, bottom, right - left, top - bottom);
+        return;
+    }
+    // Every dab adds a box: the union of two boxes with positive sides in
+    // line, as the general rectangle union works it out.
+    const double unionLeft = std::min(m_dirtyRect.x(), left);
+    const double unionBottom = std::min(m_dirtyRect.y(), bottom);
+    const double unionRight = std::max(m_dirtyRect.x() + m_dirtyRect.width(), right);
+    const double unionTop = std::max(m_dirtyRect.y() + m_dirtyRect.height(), top);
+    m_dirtyRect = QRectF(unionLeft, unionBottom, unionRight - unionLeft, unionTop - unionBottom);
 }
 
 bool DabSurface::render_dab(float x, float y, float radius, float colorR, float colorG, float colorB,
