@@ -10,6 +10,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -66,6 +68,19 @@ ImageResource::Files ImageResource::find(const QString& name)
     const QString resources = Bundle::resourceDirectory();
     QStringList directories = extraDirectories();
     directories << resources << resources + QStringLiteral("/skins");
+    // Where only the bundle's folders are searched the answer cannot
+    // change, and the same names are asked for many times (a skin part by
+    // every control that shows it): each is searched once.
+    const bool onlyBundle = std::all_of(directories.cbegin(), directories.cend(),
+                                        [&](const QString& directory) { return isBundleFolder(directory, resources); });
+    static QMutex lock;
+    static QHash<QString, Files> found;
+    const QString key = directories.join(QLatin1Char('\n')) + QLatin1Char('\n') + name;
+    if (onlyBundle) {
+        QMutexLocker locked(&lock);
+        if (const auto known = found.constFind(key); known != found.constEnd())
+            return *known;
+    }
     static const char* const types[] = {"png", "tiff", "jpg"};
     for (const QString& directory : directories) {
         const bool inBundle = isBundleFolder(directory, resources);
@@ -73,8 +88,14 @@ ImageResource::Files ImageResource::find(const QString& name)
             files.path = existing(directory, name + QLatin1Char('.') + QLatin1String(type), inBundle);
             files.path2x = existing(directory, name + QStringLiteral("@2x.") + QLatin1String(type), inBundle);
             if (!files.isNull())
-                return files;
+                break;
         }
+        if (!files.isNull())
+            break;
+    }
+    if (onlyBundle) {
+        QMutexLocker locked(&lock);
+        found.insert(key, files);
     }
     return files;
 }

@@ -31,9 +31,15 @@ QString Bundle::resourceDirectory()
     const QByteArray overridePath = qgetenv("VELUMO_SHARE_DIR");
     if (!overridePath.isEmpty())
         return QString::fromLocal8Bit(overridePath);
-    QString binDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                  : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return QDir::cleanPath(binDir + QStringLiteral("/../share/velumo"));
+    // The program's folder does not change while it runs, and finding it
+    // asks the file system each time (image lookups at start-up ask
+    // hundreds of times): it is found once.
+    static const QString folder = [] {
+        const QString binDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                            : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+        return QDir::cleanPath(binDir + QStringLiteral("/../share/velumo"));
+    }();
+    return folder;
 }
 
 QString Bundle::pathForResource(const QString& name, const QString& type, const QString& subdirectory)
