@@ -109,6 +109,7 @@ void VNHTTPRequest::updateUploadProgress()
         qint64(m_uploadBufferSize), m_updatedProgress };
     const auto step = VNProgressArithmetic::uploadStep(counters, m_showAccurateProgress, m_complete);
     m_uploadBufferSize = quint64(counters.uploadBufferSize);
+    m_lastBytesSent = quint64(counters.lastBytesSent);
     m_updatedProgress = counters.updatedProgress;
     if (!step)
         return;

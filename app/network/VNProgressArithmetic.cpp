@@ -31,6 +31,9 @@ std::optional<VNProgressArithmetic::Step> VNProgressArithmetic::uploadStep(Uploa
         step.amount = c.totalBytesSent - c.lastBytesSent;
         if (step.amount == 0)
             return step.sizeIncrement ? std::optional(step) : std::nullopt;
+        // Reported now: an update that comes before the next count (a read
+        // of the response, say) must not report the same bytes again.
+        c.lastBytesSent = c.totalBytesSent;
     } else {
         step.amount = 1;
         c.updatedProgress = true;

@@ -59,8 +59,25 @@ TEST(VNProgressArithmetic, UploadTakesTheStreamBufferOutOfTheTotal)
     EXPECT_DOUBLE_EQ(step->fraction, 32'768.0 / 67'232.0);
     EXPECT_EQ(step->blockTotal, 100'000);
 
-    c.lastBytesSent = 65'536;
+    EXPECT_EQ(c.lastBytesSent, 65'536);
     EXPECT_FALSE(VNProgressArithmetic::uploadStep(c, true, false)); // no change
+}
+
+// Progress is also updated as the response is read, between two counts of
+// the stream: those updates must not report the last count's bytes again,
+// or a 600 KB upload adds up to several times its length.
+TEST(VNProgressArithmetic, AnUpdateWithoutANewCountReportsNothing)
+{
+    VNProgressArithmetic::UploadCounters c;
+    c.postLength = 600 * 1024;
+    c.uploadBufferSize = 1024;
+    c.lastBytesSent = 1024;
+    c.totalBytesSent = 600 * 1024;
+    auto step = VNProgressArithmetic::uploadStep(c, true, true);
+    ASSERT_TRUE(step && step->report);
+    EXPECT_EQ(step->amount, 599 * 1024);
+    for (int readOfTheResponse = 0; readOfTheResponse < 3; ++readOfTheResponse)
+        EXPECT_FALSE(VNProgressArithmetic::uploadStep(c, true, true));
 }
 
 TEST(VNProgressArithmetic, UploadEdgeCasesStayFiniteAndSigned)
