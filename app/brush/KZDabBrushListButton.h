@@ -38,11 +38,15 @@ public:
     int tag() const override { return KZTexturalButton::tag(); }
 
     // The preview as read; image() returns it.
-    QImage image() const override { return m_originalImage; }
-    QImage originalImage() const { return m_originalImage; }
+    QImage image() const override { return originalImage(); }
+    QImage originalImage() const;
     // Keeps the preview and makes the icon, a copy of it (none for a null image).
     void setOriginalImage(const QImage& image);
-    QImage iconImage() const { return m_iconImage; }
+    // The preview is that image file, read when it is first shown or asked
+    // for: the chooser has hundreds of brushes, most on tabs never opened,
+    // and reading them all made up a good part of start-up.
+    void setOriginalImageFile(const QString& path);
+    QImage iconImage() const;
     void setIconImage(const QImage& image);
 
     bool active() const override { return m_active; }
@@ -59,9 +63,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void readOriginalImageIfNeeded() const;
+    void keepOriginalImage(const QImage& image) const;
     std::unique_ptr<KZTexturalSkin> m_selectedStateSkin;
-    QImage m_originalImage;
-    QImage m_iconImage;
+    // Filled from m_pendingImageFile on first use.
+    mutable QString m_pendingImageFile;
+    mutable QImage m_originalImage;
+    mutable QImage m_iconImage;
     bool m_active = false;
     KZDabBrushListButtonDelegate* m_delegate = nullptr;
 };

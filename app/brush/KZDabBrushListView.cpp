@@ -5,7 +5,6 @@
 #include "KZTabView.h"
 #include "KZTexturalScroller.h"
 
-#include "platform/appkit/ImageResource.h"
 #include "platform/foundation/Bundle.h"
 
 #include <QDir>
@@ -225,7 +224,7 @@ void KZDabBrushListView::constructUIIfNeeded()
             button->setAccessibleName(group.at(k));
             button->setAccessibleDescription(tr("A brush of the %1 group").arg(group.first()));
             if (const QString preview = previewPathForEntry(group.at(k)); !preview.isEmpty())
-                button->setOriginalImage(platform::ImageResource::readFile(preview));
+                button->setOriginalImageFile(preview);
             const int tag = tagForEntry(g, k);
             button->setTag(tag);
             m_buttonsByTag.insert(tag, button);

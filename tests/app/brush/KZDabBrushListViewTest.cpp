@@ -159,6 +159,41 @@ TEST(KZDabBrushListView, BuildsTabsButtonsAndFilePathsFromItsFolder)
         EXPECT_EQ(chooser.brushFilePathFromTag(p.tag), p.path) << p.tag;
 }
 
+TEST(KZDabBrushListView, APreviewIsReadWhenItsButtonIsFirstShownOrAskedFor)
+{
+    BrushFolder folder;
+    QImage ink(16, 16, QImage::Format_ARGB32);
+    ink.fill(Qt::blue);
+    ASSERT_TRUE(ink.save(folder.dir.filePath(QStringLiteral("ink/pen_prev.png"))));
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    // Both previews change after the chooser is built and before anyone
+    // looks: what is shown is the files as they are then, so neither was
+    // read while the chooser was built.
+    ink.fill(Qt::green);
+    ASSERT_TRUE(ink.save(folder.dir.filePath(QStringLiteral("ink/pen_prev.png"))));
+    QImage round(20, 20, QImage::Format_ARGB32);
+    round.fill(Qt::yellow);
+    ASSERT_TRUE(round.save(folder.dir.filePath(QStringLiteral("basic/round_prev.png"))));
+
+    // The first tab's brush is drawn from its file.
+    const QImage drawn = chooser.grab().toImage();
+    KZDabBrushListButton* first = chooser.brushListItemWithTag(1);
+    const QPoint middle = first->mapTo(&chooser, first->rect().center());
+    EXPECT_EQ(drawn.pixel(middle), QColor(Qt::yellow).rgb());
+    EXPECT_EQ(first->iconImage().size(), QSize(20, 20));
+    // A hidden tab's brush gives its preview to whoever asks (the Brushes
+    // button shows the chosen brush's image).
+    const QImage pen = chooser.brushListItemWithTag(65537)->image();
+    ASSERT_EQ(pen.size(), QSize(16, 16));
+    EXPECT_EQ(pen.pixel(0, 0), QColor(Qt::green).rgb());
+
+    // A preview set outright stays, and a file read later does not replace it.
+    KZDabBrushListButton* second = chooser.brushListItemWithTag(2);
+    second->setOriginalImageFile(folder.dir.filePath(QStringLiteral("ink/pen_prev.png")));
+    second->setOriginalImage(round);
+    EXPECT_EQ(second->image().size(), QSize(20, 20));
+}
+
 TEST(KZDabBrushListView, AMissingListGivesNoGroups)
 {
     QTemporaryDir empty;
