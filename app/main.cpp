@@ -1,4 +1,5 @@
 // Velumo: a document-based paint program.
+#include "KZImage.h"
 #include "SWAppController.h"
 
 #include "platform/appkit/Application.h"
@@ -9,6 +10,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
+
+#include <algorithm>
 
 int main(int argc, char** argv)
 {
@@ -24,6 +28,12 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageResource::readFile(
         platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))))));
     platform::Application::install();
+    // The skins are drawn at the finest resolution any screen shows; the
+    // other one is not read (start-up reads hundreds of skin images).
+    double finest = 1.0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        finest = std::max(finest, screen->devicePixelRatio());
+    KZImage::setScreenPixelRatio(finest);
 
     int result = 0;
     {

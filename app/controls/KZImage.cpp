@@ -14,6 +14,12 @@ std::vector<KZImage::Ptr>& imageCache()
     return cache;
 }
 
+double& screenPixelRatio()
+{
+    static double ratio = 0;
+    return ratio;
+}
+
 // Source rectangle in the image's own space (origin bottom left, y up), in
 // points.
 struct SourceRect {
@@ -41,6 +47,11 @@ const std::vector<KZImage::Ptr>& KZImage::cache()
     return imageCache();
 }
 
+void KZImage::setScreenPixelRatio(double ratio)
+{
+    screenPixelRatio() = ratio;
+}
+
 QSizeF KZImage::size() const
 {
     return m_representations.isEmpty() ? QSizeF() : m_representations.first().deviceIndependentSize();
@@ -65,7 +76,9 @@ KZImage::Ptr KZImage::imageNamed(const QString& name, const KZEdgeInsets& capIns
         }
     }
     if (!source) {
-        const QList<QImage> representations = platform::ImageResource::load(name);
+        const double ratio = screenPixelRatio();
+        const QList<QImage> representations =
+            ratio > 0 ? platform::ImageResource::load(name, ratio) : platform::ImageResource::load(name);
         if (representations.isEmpty())
             return nullptr;
         source = create(representations);

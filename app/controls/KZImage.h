@@ -41,6 +41,10 @@ public:
     static Ptr imageNamed(const QString& name, const KZEdgeInsets& capInsets);
     // Every cached image, in the order cached.
     static const std::vector<Ptr>& cache();
+    // Images read from then on hold only the resolution that suits screens
+    // of that pixel ratio (else the other one, drawn scaled); 0, the
+    // default, reads every resolution there is.
+    static void setScreenPixelRatio(double ratio);
 
     // The receiver itself for all-0 values, else a new cut copy (the cache
     // is not consulted).

@@ -45,10 +45,12 @@ bool isBundleFolder(const QString& directory, const QString& resources)
 
 QString existing(const QString& directory, const QString& fileName, bool inBundle)
 {
-    const QString path = directory + QLatin1Char('/') + fileName;
+    // Most names tried are not there: the path is made only for a file
+    // that is.
     if (inBundle)
-        return bundleFolderHolds(directory, fileName) ? path : QString();
+        return bundleFolderHolds(directory, fileName) ? directory + QLatin1Char('/') + fileName : QString();
     // Other folders (a test's fixtures) may gain files at any time.
+    const QString path = directory + QLatin1Char('/') + fileName;
     return QFileInfo(path).isFile() ? path : QString();
 }
 } // namespace
@@ -66,21 +68,34 @@ ImageResource::Files ImageResource::find(const QString& name)
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')))
         return files;
     const QString resources = Bundle::resourceDirectory();
-    QStringList directories = extraDirectories();
-    directories << resources << resources + QStringLiteral("/skins");
     // Where only the bundle's folders are searched the answer cannot
     // change, and the same names are asked for many times (a skin part by
-    // every control that shows it): each is searched once.
-    const bool onlyBundle = std::all_of(directories.cbegin(), directories.cend(),
-                                        [&](const QString& directory) { return isBundleFolder(directory, resources); });
+    // every control that shows it): each is searched once. The answers
+    // hold while the folders searched stay the same (folders are only ever
+    // added), so a known name costs one look-up and no new text.
     static QMutex lock;
+    static QString answeredResources;
+    static qsizetype answeredExtraCount = -1;
+    static bool onlyBundle = false;
     static QHash<QString, Files> found;
-    const QString key = directories.join(QLatin1Char('\n')) + QLatin1Char('\n') + name;
-    if (onlyBundle) {
+    bool answersKept = false;
+    {
         QMutexLocker locked(&lock);
-        if (const auto known = found.constFind(key); known != found.constEnd())
-            return *known;
+        if (answeredExtraCount != extraDirectories().size() || answeredResources != resources) {
+            found.clear();
+            answeredResources = resources;
+            answeredExtraCount = extraDirectories().size();
+            onlyBundle = std::all_of(extraDirectories().cbegin(), extraDirectories().cend(),
+                                     [&](const QString& directory) { return isBundleFolder(directory, resources); });
+        }
+        answersKept = onlyBundle;
+        if (answersKept) {
+            if (const auto known = found.constFind(name); known != found.constEnd())
+                return *known;
+        }
     }
+    QStringList directories = extraDirectories();
+    directories << resources << resources + QStringLiteral("/skins");
     static const char* const types[] = {"png", "tiff", "jpg"};
     for (const QString& directory : directories) {
         const bool inBundle = isBundleFolder(directory, resources);
@@ -93,9 +108,11 @@ ImageResource::Files ImageResource::find(const QString& name)
         if (!files.isNull())
             break;
     }
-    if (onlyBundle) {
+    if (answersKept) {
         QMutexLocker locked(&lock);
-        found.insert(key, files);
+        // Folders added meanwhile make the answer stale: it is not kept.
+        if (answeredExtraCount == extraDirectories().size() && answeredResources == resources)
+            found.insert(name, files);
     }
     return files;
 }
@@ -124,6 +141,27 @@ QList<QImage> ImageResource::load(const QString& name)
         representations << twice;
     }
     return representations;
+}
+
+QList<QImage> ImageResource::load(const QString& name, double devicePixelRatio)
+{
+    const Files files = find(name);
+    const bool twice = devicePixelRatio > 1.0;
+    // The resolution that suits the screen, else the other one (an image
+    // may have only one, or one that does not decode).
+    const struct {
+        const QString& path;
+        double ratio;
+    } tries[] = {{twice ? files.path2x : files.path, twice ? 2.0 : 1.0},
+                 {twice ? files.path : files.path2x, twice ? 1.0 : 2.0}};
+    for (const auto& attempt : tries) {
+        QImage image = readFile(attempt.path);
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(attempt.ratio);
+            return {image};
+        }
+    }
+    return {};
 }
 
 } // namespace platform

@@ -22,6 +22,11 @@ public:
     // (1 first, then 2 when there is one); empty when the name has no file
     // or no file decodes.
     static QList<QImage> load(const QString& name);
+    // Only the representation that suits a screen of that pixel ratio (two
+    // pixels per point above 1), else the other one; empty as above. A
+    // screen shows one resolution, and reading both doubled the cost of
+    // every image at start-up.
+    static QList<QImage> load(const QString& name, double devicePixelRatio);
     // Decodes one of the program's own image files as the type its name
     // says (png, tiff, jpg...); null when it does not decode as that type.
     // Unlike a plain QImage(path), it does not ask every image format

@@ -145,3 +145,50 @@ TEST(KZImage, TheSecondResolutionIsCutAtTheSamePointsAndDrawnOnFineDevices)
         EXPECT_EQ(target.pixel(0, 0), ratio == 1.0 ? qRgba(255, 0, 0, 255) : qRgba(0, 255, 0, 255));
     }
 }
+
+TEST(KZImage, OnAScreenOfOneResolutionOnlyTheImageThatSuitsItIsRead)
+{
+    struct RatioGuard {
+        ~RatioGuard() { KZImage::setScreenPixelRatio(0); }
+    } restore;
+    SkinFixtures fixtures;
+    const QRgb single = qRgba(255, 0, 0, 255);
+    const QRgb twice = qRgba(0, 255, 0, 255);
+    const struct {
+        const char* name;
+        double screen;
+        bool has1x, has2x;
+        double expectedRatio;
+        QRgb expectedColour;
+    } cases[] = {
+        {"fixture_screen_a", 1.0, true, true, 1.0, single},   {"fixture_screen_b", 2.0, true, true, 2.0, twice},
+        {"fixture_screen_c", 1.5, true, true, 2.0, twice},    {"fixture_screen_d", 2.0, true, false, 1.0, single},
+        {"fixture_screen_e", 1.0, false, true, 2.0, twice},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        if (c.has1x)
+            fixtures.addFilled(name, 6, 6, single);
+        if (c.has2x)
+            fixtures.addFilled(name + "@2x", 12, 12, twice);
+        KZImage::setScreenPixelRatio(c.screen);
+        const KZImage::Ptr image = KZImage::imageNamed(name);
+        ASSERT_TRUE(image) << c.name;
+        ASSERT_EQ(image->representations().size(), 1) << c.name;
+        EXPECT_EQ(image->representations().first().devicePixelRatio(), c.expectedRatio) << c.name;
+        EXPECT_EQ(image->representations().first().pixel(0, 0), c.expectedColour) << c.name;
+        EXPECT_EQ(image->size(), QSizeF(6, 6)) << c.name << ": the same size in points either way";
+
+        // Cut, and drawn on a device of either ratio, from the one it has.
+        const KZImage::Ptr cut = image->resizableImageWithCapInsets(KZEdgeInsets::automatic());
+        for (const double ratio : {1.0, 2.0}) {
+            QImage target(QSize(12, 12) * ratio, QImage::Format_ARGB32_Premultiplied);
+            target.setDevicePixelRatio(ratio);
+            target.fill(Qt::transparent);
+            QPainter painter(&target);
+            cut->drawInRect(painter, QRectF(0, 0, 12, 12));
+            painter.end();
+            EXPECT_EQ(target.pixel(0, 0), c.expectedColour) << c.name << " at " << ratio;
+        }
+    }
+}
