@@ -2,6 +2,7 @@
 // size at once and its pixels when the decode ends; nothing acts on the
 // canvas before them.
 #include "TestMain.h"
+#include "EventLoopWait.h"
 
 #include "SWDocument.h"
 #include "SWImageDataSource.h"
@@ -24,15 +25,6 @@
 #include <functional>
 
 namespace {
-
-bool processEventsUntil(const std::function<bool()>& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
 
 // Distinct neighbours and some transparency, written by Qt's own writer;
 // large enough that decoding it takes a while.

@@ -1,6 +1,7 @@
 // Reading a picture's header at once and its pixels on a thread of their
 // own: what the header refuses, what comes back and when.
 #include "TestMain.h"
+#include "EventLoopWait.h"
 
 #include "platform/graphics/CanvasBitmap.h"
 #include "platform/graphics/ImageDecoder.h"
@@ -27,16 +28,6 @@ namespace {
 QString fixture(const char* name)
 {
     return testDataPath(QStringLiteral("images/") + QString::fromLatin1(name));
-}
-
-// Runs the event loop until the condition holds or a generous deadline passes.
-bool processEventsUntil(const std::function<bool()>& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
 }
 
 // A picture whose pixels all differ from their neighbours, with
