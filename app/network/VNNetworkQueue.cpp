@@ -3,16 +3,50 @@
 #include "VNHTTPRequest.h"
 #include "VNNetworkQueueException.h"
 
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <condition_variable>
+#include <thread>
+#include <vector>
+
+// Events reach the queue on the main thread, without a lock held while the
+// queue and its callbacks run: a callback may take a request's lock, which
+// that request's thread holds while it asks here whether redirects are
+// confirmed or authentication handled.
 class VNNetworkQueue::Relay : public VNHTTPRequestDelegate, public VNProgressDelegate {
 public:
     explicit Relay(VNNetworkQueue* queue)
         : m_queue(queue)
     {
     }
+    // Later events find no queue. One being delivered on another thread
+    // still uses the queue and is waited for; one on this thread (the
+    // queue destroyed from its own callback) cannot be, and needs not: the
+    // queue checks isAttached() before it goes on after a callback.
     void detach()
     {
-        std::lock_guard lock(m_lock);
+        std::unique_lock lock(m_lock);
         m_queue = nullptr;
+        const auto self = std::this_thread::get_id();
+        m_delivered.wait(lock, [&] {
+            return std::all_of(m_deliveringOn.begin(), m_deliveringOn.end(), [&](std::thread::id id) { return id == self; });
+        });
+    }
+    bool isAttached() const
+    {
+        std::lock_guard lock(m_lock);
+        return m_queue != nullptr;
+    }
+    void setConfirmsRedirects(bool on)
+    {
+        std::lock_guard lock(m_lock);
+        m_confirmsRedirects = on;
+    }
+    void setDelegate(const std::weak_ptr<VNHTTPRequestDelegate>& delegate)
+    {
+        std::lock_guard lock(m_lock);
+        m_delegate = delegate;
     }
 
     void requestStarted(VNHTTPRequest& r) override { with([&](VNNetworkQueue& q) { q.requestStarted(r); }); }
@@ -25,13 +59,17 @@ public:
     bool wantsToConfirmRedirects() const override
     {
         std::lock_guard lock(m_lock);
-        return m_queue && bool(m_queue->m_requestWillRedirect);
+        return m_queue && m_confirmsRedirects;
     }
     void requestWillRedirect(VNHTTPRequest& r, const QUrl& url) override { with([&](VNNetworkQueue& q) { q.requestWillRedirect(r, url); }); }
     bool handlesAuthentication() const override
     {
-        std::lock_guard lock(m_lock);
-        const auto delegate = m_queue ? m_queue->delegate() : nullptr;
+        std::shared_ptr<VNHTTPRequestDelegate> delegate;
+        {
+            std::lock_guard lock(m_lock);
+            if (m_queue)
+                delegate = m_delegate.lock();
+        }
         return delegate && delegate->handlesAuthentication();
     }
     void authenticationNeededForRequest(VNHTTPRequest& r) override { with([&](VNNetworkQueue& q) { q.authenticationNeededForRequest(r); }); }
@@ -55,13 +93,29 @@ private:
     template <class F>
     void with(F&& f)
     {
-        std::lock_guard lock(m_lock);
-        if (m_queue)
-            f(*m_queue);
+        VNNetworkQueue* queue;
+        {
+            std::lock_guard lock(m_lock);
+            queue = m_queue;
+            if (!queue)
+                return;
+            m_deliveringOn.push_back(std::this_thread::get_id());
+        }
+        const auto delivered = qScopeGuard([this] {
+            std::lock_guard lock(m_lock);
+            m_deliveringOn.erase(std::find(m_deliveringOn.begin(), m_deliveringOn.end(), std::this_thread::get_id()));
+            m_delivered.notify_all();
+        });
+        f(*queue);
     }
 
-    mutable std::recursive_mutex m_lock;
+    // Held only to read or change the fields below, never while calling out.
+    mutable std::mutex m_lock;
+    std::condition_variable m_delivered;
+    std::vector<std::thread::id> m_deliveringOn;
     VNNetworkQueue* m_queue;
+    bool m_confirmsRedirects = false;
+    std::weak_ptr<VNHTTPRequestDelegate> m_delegate;
 };
 
 std::unique_ptr<VNNetworkQueue> VNNetworkQueue::queue()
@@ -83,6 +137,18 @@ VNNetworkQueue::~VNNetworkQueue()
         if (auto request = std::dynamic_pointer_cast<VNHTTPRequest>(operation))
             request->setQueue(nullptr);
     }
+}
+
+void VNNetworkQueue::setDelegate(const std::shared_ptr<VNHTTPRequestDelegate>& delegate)
+{
+    m_delegate = delegate;
+    m_relay->setDelegate(delegate);
+}
+
+void VNNetworkQueue::setRequestWillRedirectSelector(RedirectCallback callback)
+{
+    m_requestWillRedirect = std::move(callback);
+    m_relay->setConfirmsRedirects(bool(m_requestWillRedirect));
 }
 
 void VNNetworkQueue::go()
@@ -158,7 +224,7 @@ void VNNetworkQueue::cancelAllOperations()
 void VNNetworkQueue::reset()
 {
     cancelAllOperations();
-    m_delegate.reset();
+    setDelegate(nullptr);
     m_uploadProgressField->set(nullptr);
     m_downloadProgressField->set(nullptr);
     m_requestDidStart = nullptr;
@@ -172,10 +238,10 @@ void VNNetworkQueue::reset()
 std::unique_ptr<VNNetworkQueue> VNNetworkQueue::copy() const
 {
     auto q = std::make_unique<VNNetworkQueue>();
-    q->m_delegate = m_delegate;
+    q->setDelegate(m_delegate.lock());
     q->m_requestDidStart = m_requestDidStart;
     q->m_requestDidReceiveResponseHeaders = m_requestDidReceiveResponseHeaders;
-    q->m_requestWillRedirect = m_requestWillRedirect;
+    q->setRequestWillRedirectSelector(m_requestWillRedirect);
     q->m_requestDidFinish = m_requestDidFinish;
     q->m_requestDidFail = m_requestDidFail;
     q->m_queueDidFinish = m_queueDidFinish;
@@ -233,22 +299,26 @@ qint64 VNNetworkQueue::totalBytesToDownload() const
 
 // ---- relayed events ----
 
+// A callback may destroy the queue or replace itself: each is called from
+// a copy, and after one the queue goes on only while its relay is still
+// attached (the relay outlives the queue in the requests that hold it).
+
 void VNNetworkQueue::requestStarted(VNHTTPRequest& request)
 {
-    if (m_requestDidStart)
-        m_requestDidStart(request);
+    if (const auto callback = m_requestDidStart)
+        callback(request);
 }
 
 void VNNetworkQueue::requestDidReceiveResponseHeaders(VNHTTPRequest& request, const platform::HTTPHeaderFields& headers)
 {
-    if (m_requestDidReceiveResponseHeaders)
-        m_requestDidReceiveResponseHeaders(request, headers);
+    if (const auto callback = m_requestDidReceiveResponseHeaders)
+        callback(request, headers);
 }
 
 void VNNetworkQueue::requestWillRedirect(VNHTTPRequest& request, const QUrl& url)
 {
-    if (m_requestWillRedirect)
-        m_requestWillRedirect(request, url);
+    if (const auto callback = m_requestWillRedirect)
+        callback(request, url);
 }
 
 void VNNetworkQueue::requestFinished(VNHTTPRequest& request)
@@ -258,10 +328,13 @@ void VNNetworkQueue::requestFinished(VNHTTPRequest& request)
         std::lock_guard lock(m_countLock);
         left = --m_requestsCount;
     }
-    if (m_requestDidFinish)
-        m_requestDidFinish(request);
-    if (left == 0 && m_queueDidFinish)
-        m_queueDidFinish(*this);
+    const auto relay = m_relay;
+    if (const auto callback = m_requestDidFinish)
+        callback(request);
+    if (!relay->isAttached())
+        return;
+    if (const auto callback = m_queueDidFinish; left == 0 && callback)
+        callback(*this);
 }
 
 void VNNetworkQueue::requestFailed(VNHTTPRequest& request)
@@ -271,10 +344,15 @@ void VNNetworkQueue::requestFailed(VNHTTPRequest& request)
         std::lock_guard lock(m_countLock);
         left = --m_requestsCount;
     }
-    if (m_requestDidFail)
-        m_requestDidFail(request);
-    if (left == 0 && m_queueDidFinish)
-        m_queueDidFinish(*this);
+    const auto relay = m_relay;
+    if (const auto callback = m_requestDidFail)
+        callback(request);
+    if (!relay->isAttached())
+        return;
+    if (const auto callback = m_queueDidFinish; left == 0 && callback)
+        callback(*this);
+    if (!relay->isAttached())
+        return;
     if (m_shouldCancelAllRequestsOnFailure && left > 0)
         cancelAllOperations();
 }

@@ -31,7 +31,8 @@ public:
 
     static std::unique_ptr<VNNetworkQueue> queue();
     VNNetworkQueue();
-    // Requests still queued stop reporting here.
+    // Requests still queued stop reporting here. A callback may destroy
+    // its queue; one running on another thread is waited for.
     ~VNNetworkQueue();
 
     void go();
@@ -47,7 +48,7 @@ public:
 
     std::shared_ptr<VNHTTPRequestDelegate> delegate() const { return m_delegate.lock(); }
     // Asked about authentication on the requests' behalf; held weakly.
-    void setDelegate(const std::shared_ptr<VNHTTPRequestDelegate>& delegate) { m_delegate = delegate; }
+    void setDelegate(const std::shared_ptr<VNHTTPRequestDelegate>& delegate);
     std::shared_ptr<VNProgressDelegate> uploadProgressDelegate() const { return m_uploadProgressField->get(); }
     void setUploadProgressDelegate(const std::shared_ptr<VNProgressDelegate>& delegate);
     std::shared_ptr<VNProgressDelegate> downloadProgressDelegate() const { return m_downloadProgressField->get(); }
@@ -57,7 +58,7 @@ public:
     void setRequestDidReceiveResponseHeadersSelector(HeadersCallback callback) { m_requestDidReceiveResponseHeaders = std::move(callback); }
     // Set, the queue confirms redirects: the callback must call
     // redirectToURL() on the request.
-    void setRequestWillRedirectSelector(RedirectCallback callback) { m_requestWillRedirect = std::move(callback); }
+    void setRequestWillRedirectSelector(RedirectCallback callback);
     void setRequestDidFinishSelector(RequestCallback callback) { m_requestDidFinish = std::move(callback); }
     void setRequestDidFailSelector(RequestCallback callback) { m_requestDidFail = std::move(callback); }
     void setQueueDidFinishSelector(QueueCallback callback) { m_queueDidFinish = std::move(callback); }
@@ -95,7 +96,9 @@ private:
     void resetProgressDelegate(const std::shared_ptr<VNProgressReceiverField>& field);
 
     // What the requests hold instead of the queue itself, so a queue that
-    // goes away while requests still run is simply no longer told.
+    // goes away while requests still run is simply no longer told. It also
+    // answers the questions requests ask from their own thread, from
+    // copies of the settings, so that thread never reaches the queue.
     std::shared_ptr<Relay> m_relay;
     std::weak_ptr<VNHTTPRequestDelegate> m_delegate;
     std::shared_ptr<VNProgressReceiverField> m_uploadProgressField = std::make_shared<VNProgressReceiverField>();

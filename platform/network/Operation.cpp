@@ -1,6 +1,9 @@
 #include "Operation.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
+#include <exception>
 
 namespace platform {
 
@@ -13,7 +16,15 @@ void Operation::start()
         return;
     }
     setExecuting(true);
-    main();
+    // A plain operation finishes however main() ends: its queue counts it
+    // until then.
+    try {
+        main();
+    } catch (const std::exception& e) {
+        qWarning("An exception left an operation: %s", e.what());
+    } catch (...) {
+        qWarning("An exception left an operation");
+    }
     setExecuting(false);
     setFinished(true);
 }
@@ -48,13 +59,27 @@ bool Operation::isFinished() const
     return m_finished;
 }
 
-bool Operation::isReady() const
+bool Operation::hasReportedFinished() const
 {
     std::lock_guard lock(m_lock);
-    if (m_cancelled)
-        return true;
-    return std::all_of(m_dependencies.begin(), m_dependencies.end(),
-        [](const auto& dependency) { return dependency->isFinished(); });
+    return m_finished;
+}
+
+bool Operation::isReady() const
+{
+    std::vector<std::shared_ptr<Operation>> dependencies;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_cancelled)
+            return true;
+        dependencies = m_dependencies;
+    }
+    // Asked by a queue under its lock: a subclass's isFinished() may take
+    // a lock that its owner holds while it reports to that same queue, so
+    // only the reported state is read here, and never two of these locks
+    // at once (dependencies may form a cycle).
+    return std::all_of(dependencies.begin(), dependencies.end(),
+        [](const auto& dependency) { return dependency->hasReportedFinished(); });
 }
 
 void Operation::addDependency(const std::shared_ptr<Operation>& other)

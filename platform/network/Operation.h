@@ -37,8 +37,14 @@ public:
     virtual bool isCancelled() const;
     virtual bool isExecuting() const;
     virtual bool isFinished() const;
-    // All dependencies finished, or cancelled (a cancelled operation need
-    // not wait for anything to learn that it has nothing to do).
+    // Whether setFinished(true) has been reported: the state observers
+    // were told of. Unlike isFinished() it never takes a subclass's lock,
+    // so a queue may ask it while holding its own.
+    bool hasReportedFinished() const;
+    // All dependencies reported finished, or cancelled (a cancelled
+    // operation need not wait for anything to learn that it has nothing to
+    // do). Takes no lock but the operations' own state locks, one at a
+    // time.
     bool isReady() const;
 
     void addDependency(const std::shared_ptr<Operation>& other);

@@ -2,10 +2,14 @@
 
 #include "Operation.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace platform {
@@ -67,12 +71,29 @@ struct OperationQueue::State : std::enable_shared_from_this<OperationQueue::Stat
             best->started = true;
             ++running;
             jobs.push_back(best->operation);
-            if (idleWorkers < int(jobs.size())) {
-                workers.emplace_back([self = shared_from_this()] { self->work(); });
-                ++idleWorkers;
+            if (idleWorkers < int(jobs.size()) && !addWorker() && workers.empty()) {
+                // No thread to run it now: it stays waiting, and the next
+                // change tries again.
+                jobs.pop_back();
+                --running;
+                best->started = false;
+                return;
             }
             changed.notify_all();
         }
+    }
+
+    // Called with the lock held; a process out of threads keeps the job
+    // for a worker that comes free.
+    bool addWorker()
+    {
+        try {
+            workers.emplace_back([self = shared_from_this()] { self->work(); });
+        } catch (const std::system_error&) {
+            return false;
+        }
+        ++idleWorkers;
+        return true;
     }
 
     void work()
@@ -86,26 +107,44 @@ struct OperationQueue::State : std::enable_shared_from_this<OperationQueue::Stat
             jobs.pop_front();
             --idleWorkers;
             guard.unlock();
-            operation->start();
+            // Nothing may end the worker: the operations after it would
+            // never run.
+            try {
+                operation->start();
+            } catch (const std::exception& e) {
+                qWarning("An exception left an operation's start: %s", e.what());
+            } catch (...) {
+                qWarning("An exception left an operation's start");
+            }
             operation.reset();
             guard.lock();
             ++idleWorkers;
         }
     }
 
+    void removeLocked(Operation& operation)
+    {
+        auto it = std::find_if(entries.begin(), entries.end(),
+            [&](const Entry& e) { return e.operation.get() == &operation; });
+        if (it == entries.end())
+            return;
+        if (it->started)
+            --running;
+        operation.removeObserver(it->observerToken);
+        entries.erase(it);
+    }
+
+    // Runs on whatever thread reports the change, maybe under that
+    // operation's own lock: while the queue's lock is held, nothing here
+    // may wait for a lock of an operation (Operation::isReady() and
+    // hasReportedFinished() take only their short state locks).
     void observe(Operation& operation, Operation::Change change)
     {
         std::lock_guard guard(lock);
-        if (change == Operation::Change::Finished && operation.isFinished()) {
-            auto it = std::find_if(entries.begin(), entries.end(),
-                [&](const Entry& e) { return e.operation.get() == &operation; });
-            if (it != entries.end()) {
-                if (it->started)
-                    --running;
-                operation.removeObserver(it->observerToken);
-                entries.erase(it);
-            }
-        }
+        // The reported state, not isFinished(): the operation may be
+        // telling us this while it holds its own lock.
+        if (change == Operation::Change::Finished && operation.hasReportedFinished())
+            removeLocked(operation);
         dispatchLocked();
         changed.notify_all();
     }
@@ -148,6 +187,10 @@ void OperationQueue::addOperation(const std::shared_ptr<Operation>& operation)
     });
     std::lock_guard guard(d->lock);
     d->entries.push_back({ operation, token, false });
+    // Finished between the observer going on and the entry going in: that
+    // report found no entry, so it would stay for good.
+    if (operation->hasReportedFinished())
+        d->removeLocked(*operation);
     d->dispatchLocked();
 }
 

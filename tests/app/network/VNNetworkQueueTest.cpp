@@ -8,6 +8,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <future>
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -28,7 +31,8 @@ protected:
     {
         // Lets held answers go before the server and the queue end.
         server.releaseHeld();
-        queue->waitUntilAllOperationsAreFinished(60s);
+        if (queue)
+            queue->waitUntilAllOperationsAreFinished(60s);
         drainMainThread();
     }
 
@@ -172,4 +176,132 @@ TEST_F(NetworkQueue, OnlyRequestsMayBeAdded)
         EXPECT_EQ(e.reason(), QStringLiteral("Attempted to add an object that was not an VNHTTPRequest to an VNNetworkQueue"));
     }
     EXPECT_EQ(queue->requestsCount(), 0);
+}
+
+// A request's thread asks the queue whether it confirms redirects or
+// handles authentication while it holds the request's lock; a queue
+// callback on the main thread may want that same lock meanwhile. The
+// questions are answered at once, not after the callback.
+TEST_F(NetworkQueue, QuestionsFromARequestThreadDoNotWaitForARunningCallback)
+{
+    auto r = request(QStringLiteral("/hello"), 0);
+    queue->setRequestWillRedirectSelector([](VNHTTPRequest& redirected, const QUrl& url) { redirected.redirectToURL(url); });
+    queue->addOperation(r);
+    const auto relay = r->queue();
+    ASSERT_TRUE(relay);
+
+    bool answeredDuringCallback = false, confirms = false, authenticates = true;
+    // Outlives the callback: a question that waits for it can end after it.
+    std::future<void> answer;
+    queue->setRequestDidStartSelector([&](VNHTTPRequest&) {
+        if (answer.valid())
+            return;
+        answer = std::async(std::launch::async, [&] {
+            confirms = relay->wantsToConfirmRedirects();
+            authenticates = relay->handlesAuthentication();
+        });
+        answeredDuringCallback = answer.wait_for(30s) == std::future_status::ready;
+    });
+    relay->requestStarted(*r);
+    ASSERT_TRUE(answer.valid());
+    answer.wait();
+    EXPECT_TRUE(answeredDuringCallback) << "the question waited for the main thread's callback";
+    EXPECT_TRUE(confirms);
+    EXPECT_FALSE(authenticates);
+
+    // The request was only added to have its relay: let it run out.
+    queue->setRequestDidStartSelector({});
+    queue->go();
+    ASSERT_TRUE(waitUntil([&] { return queueFinished == 1; }));
+}
+
+// A callback may destroy its own queue (the owner's "all done" often
+// does): the queue touches nothing of itself afterwards, and later events
+// of its requests go nowhere.
+TEST_F(NetworkQueue, ACallbackMayDestroyItsQueue)
+{
+    enum class Event { Finished, Failed };
+    struct Case {
+        const char* name;
+        Event event;
+        int requests; // added, so a failure with others left cancels them
+        bool fromQueueDidFinish; // else from the request's own callback
+    };
+    const Case cases[] = {
+        { "the last request finished", Event::Finished, 1, false },
+        { "all done after the last finished", Event::Finished, 1, true },
+        { "a request failed with others left", Event::Failed, 2, false },
+        { "the last request failed", Event::Failed, 1, false },
+        { "all done after the last failed", Event::Failed, 1, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        queue = VNNetworkQueue::queue();
+        events.clear();
+        std::vector<std::shared_ptr<VNHTTPRequest>> requests;
+        for (int i = 0; i < c.requests; ++i) {
+            requests.push_back(request(QStringLiteral("/hello"), i));
+            queue->addOperation(requests.back());
+        }
+        const auto relay = requests.front()->queue();
+        int destroyed = 0;
+        const auto destroy = [&] {
+            ++destroyed;
+            queue.reset();
+        };
+        const auto noteThen = [&](VNHTTPRequest& r, const QString& what) {
+            note(r, what);
+            if (!c.fromQueueDidFinish)
+                destroy();
+        };
+        queue->setRequestDidFinishSelector([&](VNHTTPRequest& r) { noteThen(r, QStringLiteral("finished")); });
+        queue->setRequestDidFailSelector([&](VNHTTPRequest& r) { noteThen(r, QStringLiteral("failed")); });
+        queue->setQueueDidFinishSelector([&](VNNetworkQueue&) {
+            events.append(QStringLiteral("all done"));
+            if (c.fromQueueDidFinish)
+                destroy();
+        });
+
+        if (c.event == Event::Finished)
+            relay->requestFinished(*requests.front());
+        else
+            relay->requestFailed(*requests.front());
+        EXPECT_FALSE(queue);
+        EXPECT_EQ(destroyed, 1);
+        const QString outcome = c.event == Event::Finished ? QStringLiteral("0 finished") : QStringLiteral("0 failed");
+        EXPECT_EQ(events, c.fromQueueDidFinish ? QStringList({ outcome, QStringLiteral("all done") }) : QStringList({ outcome }));
+
+        // The queue is gone: what its requests still report goes nowhere.
+        relay->requestFinished(*requests.back());
+        std::dynamic_pointer_cast<VNProgressDelegate>(relay)->requestDidReceiveBytes(*requests.back(), 10);
+        EXPECT_FALSE(relay->wantsToConfirmRedirects());
+        EXPECT_EQ(events.size(), c.fromQueueDidFinish ? 2 : 1);
+        drainMainThread();
+    }
+}
+
+// A queue destroyed while its requests run returns at once, cancels them,
+// and hears nothing more of them; their own delegates still learn the end.
+TEST_F(NetworkQueue, DestroyedWhileItsRequestsRun)
+{
+    auto delegate = std::make_shared<RecordingDelegate>();
+    std::vector<std::shared_ptr<VNHTTPRequest>> requests;
+    for (int i = 0; i < 6; ++i) {
+        requests.push_back(request(QStringLiteral("/hold"), i));
+        requests.back()->setDelegate(delegate);
+        queue->addOperation(requests.back());
+    }
+    queue->go();
+    ASSERT_TRUE(waitUntil([&] { return server.heldRequests() == 4; }));
+    const QStringList before = events;
+    queue.reset();
+    // The answers go only once every cancel has landed, so none of them can
+    // finish a request first.
+    ASSERT_TRUE(waitUntil([&] { return std::all_of(requests.begin(), requests.end(), [](const auto& r) { return r->isCancelled(); }); }));
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return delegate->count(QStringLiteral("failed")) == 6; }));
+    drainMainThread();
+    EXPECT_EQ(events, before);
+    EXPECT_EQ(queueFinished, 0);
+    EXPECT_EQ(delegate->count(QStringLiteral("failed 4")), 6);
 }

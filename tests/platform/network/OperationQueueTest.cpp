@@ -6,6 +6,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 using namespace platform;
@@ -71,6 +73,66 @@ public:
         setExecuting(false);
         setFinished(true);
     }
+};
+
+// Like a network request: its state sits behind a lock of its own, which
+// it holds while it reports finishing to its queue. A queue that asked for
+// that state under its own lock would wait for the operation while the
+// operation waits for the queue; isFinished() gives up after a generous
+// while and notes it, so such a queue fails the test instead of hanging it.
+class SelfLockingOperation : public Operation {
+public:
+    bool isConcurrent() const override { return true; }
+    void start() override { setExecuting(true); }
+    bool isFinished() const override
+    {
+        {
+            std::lock_guard guard(m_probeLock);
+            if (std::this_thread::get_id() != m_holder)
+                ++m_askedByOthers;
+        }
+        m_probeChanged.notify_all();
+        std::unique_lock guard(m_stateLock, std::defer_lock);
+        if (!guard.try_lock_for(30s)) {
+            gaveUp = true;
+            return false;
+        }
+        return m_done;
+    }
+    // Takes the state lock and keeps it until goOn() holds, then reports
+    // finishing while still holding it.
+    void holdThenFinish(const std::function<bool()>& goOn)
+    {
+        std::lock_guard state(m_stateLock);
+        {
+            std::unique_lock guard(m_probeLock);
+            m_holder = std::this_thread::get_id();
+            m_held = true;
+            m_probeChanged.notify_all();
+            m_probeChanged.wait_for(guard, 60s, [&] { return goOn() || m_askedByOthers > 0; });
+        }
+        m_done = true;
+        setExecuting(false);
+        setFinished(true);
+    }
+    bool waitUntilHeld()
+    {
+        std::unique_lock guard(m_probeLock);
+        return m_probeChanged.wait_for(guard, 60s, [&] { return m_held; });
+    }
+    // Wakes holdThenFinish() to look at its condition again.
+    void poke() { m_probeChanged.notify_all(); }
+
+    mutable std::atomic<bool> gaveUp { false };
+
+private:
+    mutable std::recursive_timed_mutex m_stateLock;
+    bool m_done = false;
+    mutable std::mutex m_probeLock;
+    mutable std::condition_variable m_probeChanged;
+    mutable int m_askedByOthers = 0;
+    std::thread::id m_holder;
+    bool m_held = false;
 };
 
 } // namespace
@@ -187,4 +249,55 @@ TEST(OperationQueue, CancelledOperationFinishesWithoutRunningAndNotices)
     EXPECT_NE(std::find(changes.begin(), changes.end(), Operation::Change::Cancelled), changes.end());
     EXPECT_NE(std::find(changes.begin(), changes.end(), Operation::Change::Finished), changes.end());
     EXPECT_EQ(std::find(changes.begin(), changes.end(), Operation::Change::Executing), changes.end());
+}
+
+// An operation reports finishing while it holds its own lock, at the very
+// moment the queue picks what to start next (here: because its width was
+// set). Picking must not wait for that lock, or the two wait for each
+// other for good.
+TEST(OperationQueue, PickingTheNextOperationDoesNotWaitForAnOperationsLock)
+{
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(4);
+    auto head = std::make_shared<SelfLockingOperation>();
+    std::atomic<bool> tailRan { false };
+    auto tail = std::make_shared<RecordingOperation>([&] { tailRan = true; });
+    tail->addDependency(head);
+    queue.addOperation(head);
+    queue.addOperation(tail);
+    for (int i = 0; i < 6000 && !head->isExecuting(); ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(head->isExecuting());
+
+    std::atomic<bool> picked { false };
+    std::thread finisher([&] { head->holdThenFinish([&] { return picked.load(); }); });
+    ASSERT_TRUE(head->waitUntilHeld());
+    queue.setMaxConcurrentOperationCount(4);
+    picked = true;
+    head->poke();
+    finisher.join();
+
+    EXPECT_FALSE(head->gaveUp) << "the queue waited for the operation's lock while holding its own";
+    ASSERT_TRUE(queue.waitUntilAllOperationsAreFinished(60000ms));
+    EXPECT_TRUE(tailRan);
+}
+
+// An exception from an operation's work ends that operation, not the
+// worker: the operation still finishes and the ones after it run.
+TEST(OperationQueue, AThrowingOperationStillFinishesAndTheQueueGoesOn)
+{
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(1);
+    queue.setSuspended(true);
+    auto throwing = std::make_shared<RecordingOperation>([] { throw std::runtime_error("broken work"); });
+    std::atomic<bool> laterRan { false };
+    auto later = std::make_shared<RecordingOperation>([&] { laterRan = true; });
+    later->addDependency(throwing);
+    queue.addOperation(throwing);
+    queue.addOperation(later);
+    queue.setSuspended(false);
+    ASSERT_TRUE(queue.waitUntilAllOperationsAreFinished(60000ms));
+    EXPECT_TRUE(throwing->isFinished());
+    EXPECT_FALSE(throwing->isExecuting());
+    EXPECT_TRUE(laterRan);
 }
