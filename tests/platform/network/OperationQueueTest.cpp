@@ -88,8 +88,8 @@ public:
     {
         {
             std::lock_guard guard(m_probeLock);
-            if (std::this_thread::get_id() != m_holder)
-                ++m_askedByOthers;
+            if (m_held && std::this_thread::get_id() != m_holder)
+                ++m_askedWhileHeld;
         }
         m_probeChanged.notify_all();
         std::unique_lock guard(m_stateLock, std::defer_lock);
@@ -99,8 +99,9 @@ public:
         }
         return m_done;
     }
-    // Takes the state lock and keeps it until goOn() holds, then reports
-    // finishing while still holding it.
+    // Takes the state lock and keeps it until goOn() holds or another
+    // thread asks for the state, then reports finishing while still
+    // holding it.
     void holdThenFinish(const std::function<bool()>& goOn)
     {
         std::lock_guard state(m_stateLock);
@@ -109,7 +110,7 @@ public:
             m_holder = std::this_thread::get_id();
             m_held = true;
             m_probeChanged.notify_all();
-            m_probeChanged.wait_for(guard, 60s, [&] { return goOn() || m_askedByOthers > 0; });
+            m_probeChanged.wait_for(guard, 60s, [&] { return goOn() || m_askedWhileHeld > 0; });
         }
         m_done = true;
         setExecuting(false);
@@ -130,7 +131,7 @@ private:
     bool m_done = false;
     mutable std::mutex m_probeLock;
     mutable std::condition_variable m_probeChanged;
-    mutable int m_askedByOthers = 0;
+    mutable int m_askedWhileHeld = 0;
     std::thread::id m_holder;
     bool m_held = false;
 };
