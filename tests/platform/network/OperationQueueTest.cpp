@@ -121,8 +121,13 @@ public:
         std::unique_lock guard(m_probeLock);
         return m_probeChanged.wait_for(guard, 60s, [&] { return m_held; });
     }
-    // Wakes holdThenFinish() to look at its condition again.
-    void poke() { m_probeChanged.notify_all(); }
+    // Wakes holdThenFinish() to look at its condition again (under the
+    // lock, so the wake-up cannot fall between its check and its wait).
+    void poke()
+    {
+        std::lock_guard guard(m_probeLock);
+        m_probeChanged.notify_all();
+    }
 
     mutable std::atomic<bool> gaveUp { false };
 
