@@ -5,6 +5,7 @@
 #include "platform/appkit/Application.h"
 #include "platform/appkit/DocumentController.h"
 #include "platform/appkit/ImageResource.h"
+#include "platform/appkit/StandardIconStyle.h"
 #include "platform/foundation/Bundle.h"
 
 #include <QApplication>
@@ -27,6 +28,9 @@ int main(int argc, char** argv)
     // format plug-in whether it reads the file, which loads them all.
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageResource::readFile(
         platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))))));
+    // The style as chosen, with the toolbar's arrows read without loading
+    // every image format plug-in.
+    QApplication::setStyle(new platform::StandardIconStyle(QApplication::style()->name()));
     platform::Application::install();
     // The skins are drawn at the finest resolution any screen shows; the
     // other one is not read (start-up reads hundreds of skin images).

@@ -1,11 +1,17 @@
 #include "MyPushAdXMLDocument.h"
 
+#include "platform/libraries/SystemLibraries.h"
+
 #include <libxml/hash.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
 std::unique_ptr<MyPushAdXMLDocument> MyPushAdXMLDocument::fromString(const QString& text)
 {
+    // The XML library is loaded by the first description read; one that
+    // does not load reads as no description.
+    if (!platform::systemlibraries::xml().load())
+        return nullptr;
     xmlInitParser();
     const QByteArray utf8 = text.toUtf8();
     // The text is already Unicode: an encoding named in its prolog no longer holds.

@@ -3,6 +3,8 @@
 #include "DOMXMLElement.h"
 #include "DOMXMLTree.h"
 
+#include "platform/libraries/SystemLibraries.h"
+
 #include <libxml/parser.h>
 
 #include <climits>
@@ -34,7 +36,9 @@ DOMXMLDocument::~DOMXMLDocument() = default;
 std::unique_ptr<DOMXMLDocument> DOMXMLDocument::initWithData(const QByteArray& data, int, VNError* error)
 {
     xmlDocPtr doc = nullptr;
-    if (data.size() <= INT_MAX)
+    // The XML library is loaded by the first document read; one that does
+    // not load fails the read like a document that does not parse.
+    if (data.size() <= INT_MAX && platform::systemlibraries::xml().load())
         doc = xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr, nullptr,
             DOMXMLNode::ParseOptions);
     if (!doc) {

@@ -12,13 +12,9 @@
 
 namespace {
 
-// libxml2's parser is set up once, when the code of the XML model is loaded
-// (a static initialiser of this unit, which every user of the model links),
-// so that later parsing from any thread finds it ready.
-struct ParserInitialiser {
-    ParserInitialiser() { xmlInitParser(); }
-};
-const ParserInitialiser parserInitialiser;
+// libxml2's parser is set up when the library is loaded, by the first call
+// of any of its functions (platform/libraries), so that parsing from any
+// thread finds it ready; start-up, which reads no XML, no longer loads it.
 
 const xmlChar* xmlText(const QByteArray& bytes, const QString& source)
 {

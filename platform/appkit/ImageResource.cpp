@@ -7,10 +7,10 @@
 #include <QHash>
 #include <QImageReader>
 #include <QMutex>
-#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 
@@ -21,21 +21,62 @@ QStringList& extraDirectories()
     return directories;
 }
 
-// The files of one of the bundle's folders. Those folders do not change
-// while the program runs, so each is listed once: a window's set-up looks
-// up hundreds of names, each in several folders, types and resolutions,
-// and asking the file system every time made up a good part of start-up.
-bool bundleFolderHolds(const QString& directory, const QString& fileName)
+const char* const kTypes[] = {"png", "tiff", "jpg"}; // in the order they are preferred
+
+// What find() answers in one of the bundle's folders, for every name it
+// holds. Those folders do not change while the program runs, so each is
+// listed and indexed once: a window's set-up looks up hundreds of names,
+// and trying every type and resolution of each, even against a listing,
+// made up a good part of start-up.
+using FolderIndex = QHash<QString, ImageResource::Files>;
+
+FolderIndex indexFolder(const QString& directory)
+{
+    // For each file name without its type: which types it has at one and
+    // at two pixels per point ("name@2x.type" is the second resolution of
+    // "name", and itself the first of "name@2x").
+    struct Types {
+        QString path[std::size(kTypes)];
+        QString path2x[std::size(kTypes)];
+    };
+    QHash<QString, Types> names;
+    const QString prefix = directory + QLatin1Char('/');
+    for (const QString& file : QDir(directory).entryList(QDir::Files | QDir::Hidden)) {
+        const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+        if (dot <= 0)
+            continue;
+        const QStringView type = QStringView(file).mid(dot + 1);
+        const auto known = std::find_if(std::begin(kTypes), std::end(kTypes),
+                                        [&](const char* t) { return type == QLatin1String(t); });
+        if (known == std::end(kTypes))
+            continue;
+        const auto t = std::size_t(known - std::begin(kTypes));
+        const QString stem = file.left(dot);
+        names[stem].path[t] = prefix + file;
+        if (stem.size() > 3 && stem.endsWith(QLatin1String("@2x")))
+            names[stem.chopped(3)].path2x[t] = prefix + file;
+    }
+    FolderIndex index;
+    for (auto name = names.cbegin(); name != names.cend(); ++name) {
+        for (std::size_t t = 0; t < std::size(kTypes); ++t) {
+            if (!name->path[t].isEmpty() || !name->path2x[t].isEmpty()) {
+                index.insert(name.key(), {name->path[t], name->path2x[t]});
+                break;
+            }
+        }
+    }
+    return index;
+}
+
+ImageResource::Files filesInBundleFolder(const QString& directory, const QString& name)
 {
     static QMutex lock;
-    static QHash<QString, QSet<QString>> listings;
+    static QHash<QString, FolderIndex> indexes;
     QMutexLocker locked(&lock);
-    auto listing = listings.constFind(directory);
-    if (listing == listings.constEnd()) {
-        const QStringList files = QDir(directory).entryList(QDir::Files | QDir::Hidden);
-        listing = listings.insert(directory, QSet<QString>(files.begin(), files.end()));
-    }
-    return listing->contains(fileName);
+    auto index = indexes.constFind(directory);
+    if (index == indexes.constEnd())
+        index = indexes.insert(directory, indexFolder(directory));
+    return index->value(name);
 }
 
 bool isBundleFolder(const QString& directory, const QString& resources)
@@ -43,13 +84,10 @@ bool isBundleFolder(const QString& directory, const QString& resources)
     return directory == resources || directory.startsWith(resources + QLatin1Char('/'));
 }
 
-QString existing(const QString& directory, const QString& fileName, bool inBundle)
+// Other folders (a test's fixtures) may gain files at any time: they are
+// asked each time.
+QString existing(const QString& directory, const QString& fileName)
 {
-    // Most names tried are not there: the path is made only for a file
-    // that is.
-    if (inBundle)
-        return bundleFolderHolds(directory, fileName) ? directory + QLatin1Char('/') + fileName : QString();
-    // Other folders (a test's fixtures) may gain files at any time.
     const QString path = directory + QLatin1Char('/') + fileName;
     return QFileInfo(path).isFile() ? path : QString();
 }
@@ -96,14 +134,16 @@ ImageResource::Files ImageResource::find(const QString& name)
     }
     QStringList directories = extraDirectories();
     directories << resources << resources + QStringLiteral("/skins");
-    static const char* const types[] = {"png", "tiff", "jpg"};
     for (const QString& directory : directories) {
-        const bool inBundle = isBundleFolder(directory, resources);
-        for (const char* type : types) {
-            files.path = existing(directory, name + QLatin1Char('.') + QLatin1String(type), inBundle);
-            files.path2x = existing(directory, name + QStringLiteral("@2x.") + QLatin1String(type), inBundle);
-            if (!files.isNull())
-                break;
+        if (isBundleFolder(directory, resources)) {
+            files = filesInBundleFolder(directory, name);
+        } else {
+            for (const char* type : kTypes) {
+                files.path = existing(directory, name + QLatin1Char('.') + QLatin1String(type));
+                files.path2x = existing(directory, name + QStringLiteral("@2x.") + QLatin1String(type));
+                if (!files.isNull())
+                    break;
+            }
         }
         if (!files.isNull())
             break;

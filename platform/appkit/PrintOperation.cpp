@@ -2,11 +2,7 @@
 
 #include "PrintInfo.h"
 
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-
-#include <cmath>
+#include "platform/foundation/LoadableModule.h"
 
 namespace platform {
 
@@ -49,58 +45,22 @@ QRectF PrintOperation::fittedRect(const QSizeF& picture, const QRectF& page)
     return {page.topLeft(), picture * scale};
 }
 
+// The printing itself lives in a module, loaded by the first print.
 bool PrintOperation::printTo(QPrinter& printer) const
 {
-    if (m_picture.isNull())
-        return false;
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    // Work in points, whatever the printer's resolution.
-    const double dotsPerPoint = printer.resolution() / 72.0;
-    painter.scale(dotsPerPoint, dotsPerPoint);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    const QRectF page = printer.pageLayout().paintRect(QPageLayout::Point);
-    const QRectF pageArea(QPointF(0, 0), page.size());
-    const QSizeF picture = m_picture.size();
-    if (fits()) {
-        painter.drawImage(fittedRect(picture, pageArea), m_picture);
-    } else {
-        const int columns = std::max(1, int(std::ceil(picture.width() / pageArea.width())));
-        const int rows = std::max(1, int(std::ceil(picture.height() / pageArea.height())));
-        bool first = true;
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < columns; ++column) {
-                if (!first)
-                    printer.newPage();
-                first = false;
-                const QRectF source(column * pageArea.width(), row * pageArea.height(), pageArea.width(),
-                                    pageArea.height());
-                const QRectF clipped = source.intersected(QRectF(QPointF(0, 0), picture));
-                painter.drawImage(QRectF(QPointF(0, 0), clipped.size()), m_picture, clipped);
-            }
-        }
-    }
-    painter.end();
-    return true;
+    using Printer = bool (*)(const QImage&, bool, QPrinter&);
+    static const auto print = reinterpret_cast<Printer>(
+        LoadableModule::resolve(QStringLiteral("libVelumoPrinting.so"), "velumoPrintPicture"));
+    return print && print(m_picture, fits(), printer);
 }
 
 bool PrintOperation::runModalForWindow(QWidget* window)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (testConfirmer())
-        return testConfirmer()(printer) && printTo(printer);
-    QPrintDialog dialog(&printer, window);
-    if (window)
-        dialog.setWindowModality(Qt::WindowModal);
-    if (m_accessory) {
-        m_accessory->setWindowTitle(m_accessoryTitle);
-        dialog.setOptionTabs({m_accessory.data()});
-    }
-    const bool confirmed = dialog.exec() == QDialog::Accepted;
-    if (m_accessory)
-        m_accessory->setParent(nullptr);
-    return confirmed && printTo(printer);
+    using DialogRunner = bool (*)(const QImage&, bool, QWidget*, QWidget*, const QString&, const Confirmer&);
+    static const auto run = reinterpret_cast<DialogRunner>(
+        LoadableModule::resolve(QStringLiteral("libVelumoPrinting.so"), "velumoRunPrintDialog"));
+    // A module that does not load has said why (a warning); nothing printed.
+    return run && run(m_picture, fits(), window, m_accessory.data(), m_accessoryTitle, testConfirmer());
 }
 
 } // namespace platform

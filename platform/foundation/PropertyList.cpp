@@ -1,5 +1,7 @@
 #include "PropertyList.h"
 
+#include "platform/libraries/SystemLibraries.h"
+
 #include <QDateTime>
 #include <QVariantList>
 #include <QVariantMap>
@@ -222,6 +224,12 @@ std::optional<QVariant> fromXML(const QByteArray& utf8, QString* error)
     // No network, no entity expansion, no external subsets: the list is
     // read as it stands, and a hostile one cannot make it grow.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // The XML library is loaded by the first XML list read.
+    if (QString why; !systemlibraries::xml().load(&why)) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    }
     xmlDocPtr doc = xmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8", options);
     if (!doc) {
         if (error)

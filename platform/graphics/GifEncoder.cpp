@@ -1,6 +1,7 @@
 #include "GifEncoder.h"
 
 #include "ColorQuantizer.h"
+#include "platform/libraries/SystemLibraries.h"
 
 #include <gif_lib.h>
 
@@ -43,6 +44,9 @@ QByteArray GifEncoder::encode(const QImage& canvas, QString* error)
         return fail(error, QStringLiteral("There is no picture to write."));
     if (canvas.width() > 65535 || canvas.height() > 65535)
         return fail(error, QStringLiteral("The picture is too large for a GIF file (at most 65535 pixels a side)."));
+    // The GIF library is loaded by the first GIF written.
+    if (QString why; !systemlibraries::gif().load(&why))
+        return fail(error, why);
 
     ColorQuantizer::Result q;
     try {

@@ -1,5 +1,7 @@
 #include "NetworkConnection.h"
 
+#include "platform/libraries/SystemLibraries.h"
+
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -274,6 +276,11 @@ bool NetworkConnection::finishConnect(NetworkError& error)
 
 bool NetworkConnection::startTLS(const TLSSettings& settings, const QString& host, NetworkError& error)
 {
+    // The TLS libraries are loaded by the first network use (or here).
+    if (QString why; !systemlibraries::tls().load(&why) || !systemlibraries::crypto().load(&why)) {
+        error = NetworkError::security(NetworkError::ProtocolFailure, why);
+        return false;
+    }
     m_tls = std::make_unique<TLSContext>();
     m_tls->settings = settings;
     m_tls->ctx = SSL_CTX_new(TLS_client_method());

@@ -2,6 +2,7 @@
 
 #include "RunLoop.h"
 #include "RunLoopFdSource.h"
+#include "platform/libraries/SystemLibraries.h"
 
 #include <openssl/ssl.h>
 
@@ -22,7 +23,10 @@ NetworkThread::NetworkThread()
 {
     // The TLS library sets itself up first, so its clean-up at exit comes
     // after this thread has ended and let go of its per-thread TLS state.
-    OPENSSL_init_ssl(0, nullptr);
+    // (It is loaded here, by the first network use; without it, plain
+    // connections still work and secure ones fail with the reason.)
+    if (systemlibraries::tls().load())
+        OPENSSL_init_ssl(0, nullptr);
     std::promise<RunLoop*> ready;
     auto loop = ready.get_future();
     m_thread = std::thread([this, &ready] { run(ready); });

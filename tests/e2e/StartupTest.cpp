@@ -1,6 +1,9 @@
 #include "E2EHarness.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +21,11 @@ const char* const kOpenGLDriverFiles[] = {"_dri.so", "libgallium", "libLLVM"};
 // The engine for proxy auto-configuration scripts and its libraries load
 // with the first script, which a run without such a proxy never has.
 const char* const kScriptEngineFiles[] = {"libVelumoPACScript.so", "libQt6Qml.so"};
+// Libraries of features that a fresh window does not use: TLS, digests for
+// HTTP authentication, GIF writing, XML, printing. Each loads with the
+// feature's first use.
+const char* const kLaterFeatureFiles[] = {"libssl.so",  "libcrypto.so", "libnettle.so",          "libgif.so",
+                                          "libxml2.so", "libQt6PrintSupport.so", "libVelumoPrinting.so"};
 } // namespace
 
 TEST(Startup, OpensOneWindowAndQuitsOnCtrlQ)
@@ -86,4 +94,29 @@ TEST(Startup, NeitherTheWebEngineNorOpenGLLoadsBeforeAPageShows)
     const QByteArray shown = mappedFiles(page.processId());
     for (const char* file : kWebEngineFiles)
         EXPECT_TRUE(shown.contains(file)) << file;
+}
+
+TEST(Startup, LibrariesOfLaterFeaturesLoadWithTheirFirstUse)
+{
+    E2EHarness h;
+    // GIF as the type new pictures are saved as, so that a plain Save As
+    // writes one.
+    QDir().mkpath(QFileInfo(h.settingsFile()).absolutePath());
+    QSettings(h.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("FileType"), QStringLiteral("GIF"));
+    ASSERT_TRUE(h.launch());
+    const QString window = h.waitForWindow();
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    ASSERT_TRUE(h.findControl(E2EHarness::kCanvasName, window).found);
+    const QByteArray started = mappedFiles(h.processId());
+    ASSERT_TRUE(started.contains("libQt6Widgets.so")); // the look sees what is there
+    for (const char* file : kLaterFeatureFiles)
+        EXPECT_FALSE(started.contains(file)) << file;
+
+    // Writing a GIF loads the GIF library, and the file it writes is one.
+    const QString written = h.saveAs(window, h.workDir() + QStringLiteral("/first"), QStringLiteral("gif"));
+    ASSERT_FALSE(written.isEmpty()) << h.standardError().toStdString();
+    EXPECT_TRUE(h.identify(written).startsWith(QStringLiteral("GIF "))) << h.identify(written).toStdString();
+    EXPECT_TRUE(mappedFiles(h.processId()).contains("libgif.so"));
+    h.quitCleanly(window);
+    EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
 }
