@@ -1,6 +1,7 @@
 #include "ImageDecoder.h"
 
 #include "CanvasBitmap.h"
+#include "DeepPngReader.h"
 #include "ImageFileInspector.h"
 
 #include <QBuffer>
@@ -18,6 +19,9 @@ QString sizeText(QSize size)
 {
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
 }
+
+const QString kEmpty = QStringLiteral("The file is empty.");
+const QString kNoMemory = QStringLiteral("There is not enough memory to open the picture.");
 
 ImageDecoder::Result failure(const QString& message)
 {
@@ -127,6 +131,35 @@ void toCanvasRows(QImage& canvas, QImage::Format from)
     }
 }
 
+// The resolution the file's structure declares; a file that declares none
+// is read at 72 dots per inch, one pixel per point.
+ImageDecoder::Result withResolution(ImageDecoder::Result result, const ImageFileInspector::Result& facts)
+{
+    if (result.ok())
+        result.pixelPerPoint =
+            facts.dotsPerMeter ? CanvasBitmap::pixelPerPointFromDotsPerMeter(facts.dotsPerMeter->x()) : 1.0;
+    return result;
+}
+
+ImageDecoder::Result readDeepPng(QIODevice* source, QSize declared)
+{
+    DeepPngReader::Failure why = DeepPngReader::Failure::None;
+    QString detail;
+    ImageDecoder::Result result;
+    result.image = DeepPngReader::read(source, ImageDecoder::MaximumPixelCount, &why, &detail);
+    switch (why) {
+    case DeepPngReader::Failure::None:
+        break;
+    case DeepPngReader::Failure::NoMemory:
+        return declared.isValid() ? failure(noMemory(declared)) : failure(kNoMemory);
+    case DeepPngReader::Failure::TooLarge:
+        return failure(tooLarge(declared));
+    case DeepPngReader::Failure::Damaged:
+        return failure(QStringLiteral("The file is damaged: its picture cannot be read (%1).").arg(detail));
+    }
+    return result;
+}
+
 // Decodes what source holds, whose structure facts describe. A file read
 // as it decodes keeps only the decoded picture in memory, where a mapped
 // file would stay resident as a whole beside it.
@@ -139,6 +172,17 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
     QSize declared;
     if (const QString refused = checkHeader(reader, facts, declared); !refused.isEmpty())
         return failure(refused);
+
+    // A PNG of 16 bits a sample is read row by row into the canvas: whole,
+    // it would take twice the canvas's memory beside it.
+    if (facts.kind == ImageFileInspector::Kind::Png) {
+        // The reader has read the header already, and goes on from there.
+        const qint64 resumeAt = source->pos();
+        if (source->seek(0) && DeepPngReader::takes(source))
+            return withResolution(readDeepPng(source, declared), facts);
+        if (!source->seek(resumeAt))
+            return failure(QStringLiteral("The file cannot be read again."));
+    }
 
     // Where the reader will decode to 32 bits a pixel at the size it told,
     // it decodes into the canvas bitmap's own memory (a large one of whole
@@ -179,13 +223,11 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
 
     ImageDecoder::Result result;
     result.image = image;
-    if (facts.dotsPerMeter)
-        result.pixelPerPoint = CanvasBitmap::pixelPerPointFromDotsPerMeter(facts.dotsPerMeter->x());
-    else if (facts.kind == ImageFileInspector::Kind::Unknown && fileDotsPerMeter > 0
-             && fileDotsPerMeter != defaultDotsPerMeter)
+    if (!facts.dotsPerMeter && facts.kind == ImageFileInspector::Kind::Unknown && fileDotsPerMeter > 0
+        && fileDotsPerMeter != defaultDotsPerMeter)
         result.pixelPerPoint = CanvasBitmap::pixelPerPointFromDotsPerMeter(fileDotsPerMeter);
     else
-        result.pixelPerPoint = 1.0; // no declared resolution: 72 dots per inch, one pixel per point
+        result = withResolution(std::move(result), facts);
     return result;
 }
 
@@ -194,8 +236,6 @@ QString cannotOpen(const QString& path, const QFile& file)
     return QStringLiteral("The file \"%1\" cannot be opened: %2").arg(path, file.errorString());
 }
 
-const QString kEmpty = QStringLiteral("The file is empty.");
-const QString kNoMemory = QStringLiteral("There is not enough memory to open the picture.");
 
 // The structure of an open file, read from its mapping, without a copy in
 // memory. The mapping goes before returning, so that the file's pages and
