@@ -1,7 +1,7 @@
 #include "ImageDecoder.h"
 
 #include "CanvasBitmap.h"
-#include "DeepPngReader.h"
+#include "PngRowReader.h"
 #include "ImageFileInspector.h"
 
 #include <QBuffer>
@@ -141,20 +141,20 @@ ImageDecoder::Result withResolution(ImageDecoder::Result result, const ImageFile
     return result;
 }
 
-ImageDecoder::Result readDeepPng(QIODevice* source, QSize declared)
+ImageDecoder::Result readPng(QIODevice* source, QSize declared)
 {
-    DeepPngReader::Failure why = DeepPngReader::Failure::None;
+    PngRowReader::Failure why = PngRowReader::Failure::None;
     QString detail;
     ImageDecoder::Result result;
-    result.image = DeepPngReader::read(source, ImageDecoder::MaximumPixelCount, &why, &detail);
+    result.image = PngRowReader::read(source, ImageDecoder::MaximumPixelCount, &why, &detail);
     switch (why) {
-    case DeepPngReader::Failure::None:
+    case PngRowReader::Failure::None:
         break;
-    case DeepPngReader::Failure::NoMemory:
+    case PngRowReader::Failure::NoMemory:
         return declared.isValid() ? failure(noMemory(declared)) : failure(kNoMemory);
-    case DeepPngReader::Failure::TooLarge:
+    case PngRowReader::Failure::TooLarge:
         return failure(tooLarge(declared));
-    case DeepPngReader::Failure::Damaged:
+    case PngRowReader::Failure::Damaged:
         return failure(QStringLiteral("The file is damaged: its picture cannot be read (%1).").arg(detail));
     }
     return result;
@@ -173,13 +173,14 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
     if (const QString refused = checkHeader(reader, facts, declared); !refused.isEmpty())
         return failure(refused);
 
-    // A PNG of 16 bits a sample is read row by row into the canvas: whole,
-    // it would take twice the canvas's memory beside it.
+    // A PNG is read row by row straight into the canvas: no second picture
+    // (a 16-bit one would take twice the canvas's memory beside it), no
+    // conversion pass, the file read in large pieces.
     if (facts.kind == ImageFileInspector::Kind::Png) {
         // The reader has read the header already, and goes on from there.
         const qint64 resumeAt = source->pos();
-        if (source->seek(0) && DeepPngReader::takes(source))
-            return withResolution(readDeepPng(source, declared), facts);
+        if (source->seek(0) && PngRowReader::takes(source))
+            return withResolution(readPng(source, declared), facts);
         if (!source->seek(resumeAt))
             return failure(QStringLiteral("The file cannot be read again."));
     }

@@ -1,8 +1,9 @@
-#include "DeepPngReader.h"
+#include "PngRowReader.h"
 
 #include "CanvasBitmap.h"
 
 #include <QIODevice>
+#include <QRgb>
 #include <QtEndian>
 
 #include <png.h>
@@ -69,9 +70,13 @@ void readInput(png_structp png, png_bytep data, std::size_t length)
 struct Layout {
     png_uint_32 width;
     png_uint_32 height;
+    bool deep;   // 16 bits a sample, read through a row of samples
+    bool alpha;  // some pixels may be transparent: premultiply
+    int passes;  // 1, or 7 for an interlaced picture
 };
 
-// Reads the header and asks for rows of 16-bit R, G, B, A in host order.
+// Reads the header and asks for rows of R, G, B, A (16-bit samples in host
+// order for a 16-bit picture), whatever the colour type.
 // No object with a destructor may live in this frame: errors jump back here.
 bool readLayout(png_structp png, png_infop info, Layout* layout)
 {
@@ -82,35 +87,51 @@ bool readLayout(png_structp png, png_infop info, Layout* layout)
     int colorType = 0;
     int interlace = 0;
     png_get_IHDR(png, info, &layout->width, &layout->height, &depth, &colorType, &interlace, nullptr, nullptr);
-    if (depth != 16 || interlace != PNG_INTERLACE_NONE)
-        png_error(png, "not a picture of 16 bits a sample in rows");
+    layout->deep = depth == 16;
+    if (layout->deep && interlace != PNG_INTERLACE_NONE)
+        png_error(png, "an interlaced picture of 16 bits a sample");
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
     const bool transparentColor = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    layout->alpha = transparentColor || (colorType & PNG_COLOR_MASK_ALPHA);
     if (transparentColor)
         png_set_tRNS_to_alpha(png);
     else if (!(colorType & PNG_COLOR_MASK_ALPHA))
-        png_set_filler(png, 0xffff, PNG_FILLER_AFTER);
+        png_set_filler(png, layout->deep ? 0xffff : 0xff, PNG_FILLER_AFTER);
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    png_set_swap(png);
+    if (layout->deep)
+        png_set_swap(png);
 #endif
+    layout->passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != std::size_t(layout->width) * 8)
+    if (png_get_rowbytes(png, info) != std::size_t(layout->width) * (layout->deep ? 8 : 4))
         png_error(png, "unexpected row layout");
     return true;
 }
 
 // Decodes every row into the canvas, then reads to the end of the file so
-// that damage after the last row fails the read too. Same rule as above.
+// that damage after the last row fails the read too. 8-bit rows are decoded
+// in place (the passes of an interlaced picture fill them in turn), 16-bit
+// ones through samples. Same rule as above.
 bool readRows(png_structp png, png_infop info, const Layout& layout, std::uint16_t* samples, uchar* canvas,
               qsizetype bytesPerLine)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    for (png_uint_32 y = 0; y < layout.height; ++y) {
-        png_read_row(png, reinterpret_cast<png_bytep>(samples), nullptr);
-        DeepPngReader::toCanvasRow(samples, int(layout.width),
-                                   reinterpret_cast<std::uint32_t*>(canvas + qsizetype(y) * bytesPerLine));
+    for (int pass = 0; pass < layout.passes; ++pass) {
+        for (png_uint_32 y = 0; y < layout.height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(canvas + qsizetype(y) * bytesPerLine);
+            if (layout.deep) {
+                png_read_row(png, reinterpret_cast<png_bytep>(samples), nullptr);
+                PngRowReader::toCanvasRow(samples, int(layout.width), row);
+            } else {
+                png_read_row(png, reinterpret_cast<png_bytep>(row), nullptr);
+            }
+        }
     }
     png_read_end(png, info);
     return true;
@@ -156,14 +177,14 @@ inline std::uint32_t premultiplied(std::uint32_t sample, std::uint32_t alpha)
 
 } // namespace
 
-bool DeepPngReader::takes(QIODevice* source)
+bool PngRowReader::takes(QIODevice* source)
 {
     const QByteArray head = source->peek(kHeaderBytes);
     return head.size() == kHeaderBytes && std::memcmp(head.constData(), kSignature, 8) == 0 &&
-           std::memcmp(head.constData() + 12, "IHDR", 4) == 0 && head[kDepthAt] == 16 && head[kInterlaceAt] == 0;
+           std::memcmp(head.constData() + 12, "IHDR", 4) == 0 && (head[kDepthAt] != 16 || head[kInterlaceAt] == 0);
 }
 
-QImage DeepPngReader::read(QIODevice* source, std::int64_t maximumPixels, Failure* failure, QString* detail)
+QImage PngRowReader::read(QIODevice* source, std::int64_t maximumPixels, Failure* failure, QString* detail)
 {
     *failure = Failure::Damaged;
     constexpr std::size_t kPiece = 256 * 1024;
@@ -191,7 +212,8 @@ QImage DeepPngReader::read(QIODevice* source, std::int64_t maximumPixels, Failur
     QImage canvas = CanvasBitmap::make(int(layout.width), int(layout.height));
     std::vector<std::uint16_t> samples;
     try {
-        samples.resize(std::size_t(layout.width) * 4);
+        if (layout.deep)
+            samples.resize(std::size_t(layout.width) * 4);
     } catch (const std::bad_alloc&) {
         canvas = QImage();
     }
@@ -203,11 +225,27 @@ QImage DeepPngReader::read(QIODevice* source, std::int64_t maximumPixels, Failur
         *detail = QString::fromLatin1(input.message);
         return {};
     }
+    if (!layout.deep && layout.alpha) {
+        for (int y = 0; y < canvas.height(); ++y)
+            premultiplyRow(reinterpret_cast<std::uint32_t*>(canvas.scanLine(y)), canvas.width());
+    }
     *failure = Failure::None;
     return canvas;
 }
 
-void DeepPngReader::toCanvasRow(const std::uint16_t* samples, int width, std::uint32_t* canvas)
+void PngRowReader::premultiplyRow(std::uint32_t* row, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        std::uint8_t b[4];
+        CanvasBitmap::unpack(row[x], b);
+        if (b[3] == 255)
+            continue;
+        const QRgb c = qPremultiply(qRgba(b[0], b[1], b[2], b[3]));
+        row[x] = CanvasBitmap::pack(std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c)), b[3]);
+    }
+}
+
+void PngRowReader::toCanvasRow(const std::uint16_t* samples, int width, std::uint32_t* canvas)
 {
     for (int x = 0; x < width; ++x, samples += 4) {
         const std::uint32_t a = samples[3];
