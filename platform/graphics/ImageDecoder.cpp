@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <new>
 
+#include <unistd.h>
+
 namespace platform {
 
 namespace {
@@ -238,13 +240,26 @@ QString cannotOpen(const QString& path, const QFile& file)
 }
 
 
-// The structure of an open file, read from its mapping, without a copy in
+// The structure of an open file. A PNG's chunks are walked with small
+// reads; any other file is read from its mapping, without a copy in
 // memory. The mapping goes before returning, so that the file's pages and
 // the decoder's picture are never resident side by side. False when the
-// file cannot be mapped.
-bool inspectMapped(QFile& file, ImageFileInspector::Result& facts)
+// file cannot be read.
+bool inspectFile(QFile& file, ImageFileInspector::Result& facts)
 {
     const qint64 size = file.size();
+    const int handle = file.handle();
+    if (handle >= 0) {
+        const std::function<qint64(std::uint64_t, char*, qint64)> read = [handle](std::uint64_t at, char* into,
+                                                                                  qint64 most) {
+            const ssize_t got = pread(handle, into, std::size_t(most), off_t(at));
+            return qint64(got);
+        };
+        if (const std::optional<ImageFileInspector::Result> png = ImageFileInspector::inspectPngFile(read, quint64(size))) {
+            facts = *png;
+            return true;
+        }
+    }
     uchar* mapped = file.map(0, size);
     if (!mapped)
         return false;
@@ -291,7 +306,7 @@ ImageDecoder::Header ImageDecoder::readHeader(const QString& path)
     }
     try {
         ImageFileInspector::Result facts;
-        if (inspectMapped(file, facts) && !facts.complete) {
+        if (inspectFile(file, facts) && !facts.complete) {
             header.error = incomplete().error;
             return header;
         }
@@ -315,7 +330,7 @@ ImageDecoder::Result ImageDecoder::readFile(const QString& path, const std::atom
         return failure(kEmpty);
     try {
         ImageFileInspector::Result facts;
-        if (inspectMapped(file, facts)) {
+        if (inspectFile(file, facts)) {
             if (!facts.complete)
                 return incomplete();
             StoppableFile source(file, stop);
