@@ -1,15 +1,17 @@
 #include "ImageDecoder.h"
 
 #include "CanvasBitmap.h"
-#include "PngRowReader.h"
 #include "ImageFileInspector.h"
+#include "PngRowReader.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
 #include <cstdint>
+#include <functional>
 #include <new>
+#include <optional>
 
 #include <unistd.h>
 
@@ -239,7 +241,6 @@ QString cannotOpen(const QString& path, const QFile& file)
     return QStringLiteral("The file \"%1\" cannot be opened: %2").arg(path, file.errorString());
 }
 
-
 // The structure of an open file. A PNG's chunks are walked with small
 // reads; any other file is read from its mapping, without a copy in
 // memory. The mapping goes before returning, so that the file's pages and
@@ -255,7 +256,8 @@ bool inspectFile(QFile& file, ImageFileInspector::Result& facts)
             const ssize_t got = pread(handle, into, std::size_t(most), off_t(at));
             return qint64(got);
         };
-        if (const std::optional<ImageFileInspector::Result> png = ImageFileInspector::inspectPngFile(read, quint64(size))) {
+        const std::optional<ImageFileInspector::Result> png = ImageFileInspector::inspectPngFile(read, quint64(size));
+        if (png) {
             facts = *png;
             return true;
         }

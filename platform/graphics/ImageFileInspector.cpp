@@ -63,7 +63,11 @@ public:
         : m_read(read), m_size(size)
     {
     }
-    bool has(std::uint64_t offset, std::uint64_t count) const { return offset <= m_size && count <= m_size - offset; }
+    // A file that fails to read ends there: the walk stops.
+    bool has(std::uint64_t offset, std::uint64_t count) const
+    {
+        return !m_failed && offset <= m_size && count <= m_size - offset;
+    }
     std::uint8_t u8(std::uint64_t o) const
     {
         const std::uint8_t* p = at(o, 1);
@@ -90,8 +94,10 @@ private:
             const qint64 got = m_read(o, reinterpret_cast<char*>(m_window), qint64(sizeof m_window));
             m_start = o;
             m_length = got > 0 ? std::uint64_t(got) : 0;
-            if (count > m_length)
+            if (count > m_length) {
+                m_failed = true;
                 return nullptr;
+            }
         }
         return m_window + (o - m_start);
     }
@@ -100,6 +106,7 @@ private:
     mutable std::uint8_t m_window[64];
     mutable std::uint64_t m_start = 0;
     mutable std::uint64_t m_length = 0;
+    mutable bool m_failed = false;
 };
 
 // ---- TIFF (also the body of an EXIF block) ----
