@@ -20,6 +20,8 @@ int main(int argc, char** argv)
     // Keep the arguments as given, before Qt takes out its own options.
     platform::Bundle::captureArguments(argc, argv);
     QApplication app(argc, argv);
+    // A picture named on the command line decodes while the program starts.
+    SWAppController::readFilesAhead(SWAppController::filesInArguments(platform::Bundle::arguments()));
     QApplication::setApplicationName(QStringLiteral("Velumo"));
     QApplication::setOrganizationName(QStringLiteral("Velumo"));
     QApplication::setApplicationVersion(platform::Bundle::shortVersion());

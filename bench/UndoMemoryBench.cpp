@@ -221,10 +221,12 @@ long statusKiB(const char* field)
 }
 
 // Peak resident memory while opening a 4000 x 3000 PNG (opaque photograph
-// and one with transparency), over the resident size just before.
+// and one with transparency, at 8 and at 16 bits a sample), over the
+// resident size just before.
 void openPeak(benchmark::State& state)
 {
     const bool alpha = state.range(0) != 0;
+    const bool deep = state.range(1) == 16;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("picture.png"));
     {
@@ -236,7 +238,9 @@ void openPeak(benchmark::State& state)
         }
         QImageWriter writer(path);
         writer.setCompression(1);
-        if (!writer.write(alpha ? picture : picture.convertToFormat(QImage::Format_RGB32)))
+        const QImage::Format format = deep ? (alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64)
+                                           : (alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        if (!writer.write(picture.convertToFormat(format)))
             state.SkipWithError("cannot write the PNG");
     }
     double peakMiB = 0;
@@ -268,7 +272,11 @@ BENCHMARK(stepTime)
     ->ArgsProduct({{0, 1, 2}, {1, 0}, {0, 1}})
     ->Iterations(30)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(openPeak)->Name("OpenPng4000x3000/alpha")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(openPeak)
+    ->Name("OpenPng4000x3000/alpha/bits")
+    ->ArgsProduct({{0, 1}, {8, 16}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

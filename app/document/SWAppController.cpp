@@ -24,6 +24,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/ImageFileLoader.h"
 #include "platform/outside/DevMateKit.h"
 #include "platform/outside/LetsMoveWrapper.h"
 #include "platform/outside/LetsMoveWrapperInfo.h"
@@ -128,10 +129,20 @@ QStringList SWAppController::filesInArguments(const QStringList& arguments)
     return files;
 }
 
+void SWAppController::readFilesAhead(const QStringList& paths)
+{
+    // The first picture's window comes up first: its decode overlaps the
+    // program's start-up. The others are read when their windows show.
+    if (!paths.isEmpty())
+        platform::ImageFileLoader::readAhead(paths.first());
+}
+
 void SWAppController::openFiles(const QStringList& paths)
 {
     for (const QString& path : paths)
         platform::DocumentController::shared().openDocumentReportingErrors(path);
+    // A picture read ahead that no document took (refused, already open) stops.
+    platform::ImageFileLoader::dropReadAhead();
 }
 
 void SWAppController::applicationDidFinishLaunching()

@@ -35,6 +35,9 @@ public:
     ~SWAppController() override;
 
     void applicationWillFinishLaunching();
+    // Starts decoding the files named on the command line while the program
+    // starts; openFiles() takes them over.
+    static void readFilesAhead(const QStringList& paths);
     // Opens the files named on the command line, each as a document.
     void openFiles(const QStringList& paths);
     void applicationDidFinishLaunching();

@@ -53,11 +53,16 @@ bool SWDocument::beginReadingFromFile(const QString& path, const QString& type, 
         !m_dataSource->awaitPicture(header.size, backgroundColorForNewStore()))
         return readFromFile(path, type, error);
     m_originCanvasSize = m_dataSource->canvasSize();
-    m_loader = std::make_unique<platform::ImageFileLoader>(path);
-    if (!m_loader->start(this, [this](platform::ImageDecoder::Result result) { pictureDidLoad(std::move(result)); })) {
-        m_loader.reset();
-        return readFromFile(path, type, error);
+    // A picture named at start-up has been decoding since then.
+    m_loader = platform::ImageFileLoader::takeReadAhead(path);
+    if (!m_loader) {
+        m_loader = std::make_unique<platform::ImageFileLoader>(path);
+        if (!m_loader->start()) {
+            m_loader.reset();
+            return readFromFile(path, type, error);
+        }
     }
+    m_loader->deliverTo(this, [this](platform::ImageDecoder::Result result) { pictureDidLoad(std::move(result)); });
     setReading(true);
     qApp->installEventFilter(this);
     return true;

@@ -2,13 +2,18 @@
 
 #include "CanvasBitmap.h"
 #include "ImageFileInspector.h"
+#include "PngRowReader.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
 #include <cstdint>
+#include <functional>
 #include <new>
+#include <optional>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -18,6 +23,9 @@ QString sizeText(QSize size)
 {
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
 }
+
+const QString kEmpty = QStringLiteral("The file is empty.");
+const QString kNoMemory = QStringLiteral("There is not enough memory to open the picture.");
 
 ImageDecoder::Result failure(const QString& message)
 {
@@ -127,6 +135,35 @@ void toCanvasRows(QImage& canvas, QImage::Format from)
     }
 }
 
+// The resolution the file's structure declares; a file that declares none
+// is read at 72 dots per inch, one pixel per point.
+ImageDecoder::Result withResolution(ImageDecoder::Result result, const ImageFileInspector::Result& facts)
+{
+    if (result.ok())
+        result.pixelPerPoint =
+            facts.dotsPerMeter ? CanvasBitmap::pixelPerPointFromDotsPerMeter(facts.dotsPerMeter->x()) : 1.0;
+    return result;
+}
+
+ImageDecoder::Result readPng(QIODevice* source, QSize declared)
+{
+    PngRowReader::Failure why = PngRowReader::Failure::None;
+    QString detail;
+    ImageDecoder::Result result;
+    result.image = PngRowReader::read(source, ImageDecoder::MaximumPixelCount, &why, &detail);
+    switch (why) {
+    case PngRowReader::Failure::None:
+        break;
+    case PngRowReader::Failure::NoMemory:
+        return declared.isValid() ? failure(noMemory(declared)) : failure(kNoMemory);
+    case PngRowReader::Failure::TooLarge:
+        return failure(tooLarge(declared));
+    case PngRowReader::Failure::Damaged:
+        return failure(QStringLiteral("The file is damaged: its picture cannot be read (%1).").arg(detail));
+    }
+    return result;
+}
+
 // Decodes what source holds, whose structure facts describe. A file read
 // as it decodes keeps only the decoded picture in memory, where a mapped
 // file would stay resident as a whole beside it.
@@ -139,6 +176,18 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
     QSize declared;
     if (const QString refused = checkHeader(reader, facts, declared); !refused.isEmpty())
         return failure(refused);
+
+    // A PNG is read row by row straight into the canvas: no second picture
+    // (a 16-bit one would take twice the canvas's memory beside it), no
+    // conversion pass, the file read in large pieces.
+    if (facts.kind == ImageFileInspector::Kind::Png) {
+        // The reader has read the header already, and goes on from there.
+        const qint64 resumeAt = source->pos();
+        if (source->seek(0) && PngRowReader::takes(source))
+            return withResolution(readPng(source, declared), facts);
+        if (!source->seek(resumeAt))
+            return failure(QStringLiteral("The file cannot be read again."));
+    }
 
     // Where the reader will decode to 32 bits a pixel at the size it told,
     // it decodes into the canvas bitmap's own memory (a large one of whole
@@ -179,13 +228,11 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
 
     ImageDecoder::Result result;
     result.image = image;
-    if (facts.dotsPerMeter)
-        result.pixelPerPoint = CanvasBitmap::pixelPerPointFromDotsPerMeter(facts.dotsPerMeter->x());
-    else if (facts.kind == ImageFileInspector::Kind::Unknown && fileDotsPerMeter > 0
-             && fileDotsPerMeter != defaultDotsPerMeter)
+    if (!facts.dotsPerMeter && facts.kind == ImageFileInspector::Kind::Unknown && fileDotsPerMeter > 0
+        && fileDotsPerMeter != defaultDotsPerMeter)
         result.pixelPerPoint = CanvasBitmap::pixelPerPointFromDotsPerMeter(fileDotsPerMeter);
     else
-        result.pixelPerPoint = 1.0; // no declared resolution: 72 dots per inch, one pixel per point
+        result = withResolution(std::move(result), facts);
     return result;
 }
 
@@ -194,16 +241,27 @@ QString cannotOpen(const QString& path, const QFile& file)
     return QStringLiteral("The file \"%1\" cannot be opened: %2").arg(path, file.errorString());
 }
 
-const QString kEmpty = QStringLiteral("The file is empty.");
-const QString kNoMemory = QStringLiteral("There is not enough memory to open the picture.");
-
-// The structure of an open file, read from its mapping, without a copy in
+// The structure of an open file. A PNG's chunks are walked with small
+// reads; any other file is read from its mapping, without a copy in
 // memory. The mapping goes before returning, so that the file's pages and
 // the decoder's picture are never resident side by side. False when the
-// file cannot be mapped.
-bool inspectMapped(QFile& file, ImageFileInspector::Result& facts)
+// file cannot be read.
+bool inspectFile(QFile& file, ImageFileInspector::Result& facts)
 {
     const qint64 size = file.size();
+    const int handle = file.handle();
+    if (handle >= 0) {
+        const std::function<qint64(std::uint64_t, char*, qint64)> read = [handle](std::uint64_t at, char* into,
+                                                                                  qint64 most) {
+            const ssize_t got = pread(handle, into, std::size_t(most), off_t(at));
+            return qint64(got);
+        };
+        const std::optional<ImageFileInspector::Result> png = ImageFileInspector::inspectPngFile(read, quint64(size));
+        if (png) {
+            facts = *png;
+            return true;
+        }
+    }
     uchar* mapped = file.map(0, size);
     if (!mapped)
         return false;
@@ -250,7 +308,7 @@ ImageDecoder::Header ImageDecoder::readHeader(const QString& path)
     }
     try {
         ImageFileInspector::Result facts;
-        if (inspectMapped(file, facts) && !facts.complete) {
+        if (inspectFile(file, facts) && !facts.complete) {
             header.error = incomplete().error;
             return header;
         }
@@ -274,7 +332,7 @@ ImageDecoder::Result ImageDecoder::readFile(const QString& path, const std::atom
         return failure(kEmpty);
     try {
         ImageFileInspector::Result facts;
-        if (inspectMapped(file, facts)) {
+        if (inspectFile(file, facts)) {
             if (!facts.complete)
                 return incomplete();
             StoppableFile source(file, stop);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace platform {
 
@@ -50,6 +51,62 @@ public:
 private:
     const std::uint8_t* m_data;
     std::uint64_t m_size;
+};
+
+// The same reads from an open file, a few bytes at a time: walking a PNG's
+// chunks touches a little of every part of the file, and in a mapping
+// each touch would make a large block of the file resident. The bytes
+// around the last read are kept, since reads come in small clusters.
+class FileBytes {
+public:
+    FileBytes(const std::function<qint64(std::uint64_t, char*, qint64)>& read, std::uint64_t size)
+        : m_read(read), m_size(size)
+    {
+    }
+    // A file that fails to read ends there: the walk stops.
+    bool has(std::uint64_t offset, std::uint64_t count) const
+    {
+        return !m_failed && offset <= m_size && count <= m_size - offset;
+    }
+    std::uint8_t u8(std::uint64_t o) const
+    {
+        const std::uint8_t* p = at(o, 1);
+        return p ? p[0] : 0;
+    }
+    std::uint32_t be32(std::uint64_t o) const
+    {
+        const std::uint8_t* p = at(o, 4);
+        return p ? (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3] : 0;
+    }
+    bool startsWith(std::uint64_t o, const char* text, std::uint64_t n) const
+    {
+        const std::uint8_t* p = at(o, n);
+        return p && std::memcmp(p, text, n) == 0;
+    }
+
+private:
+    // count bytes at o, or null past the end or when the file cannot be read.
+    const std::uint8_t* at(std::uint64_t o, std::uint64_t count) const
+    {
+        if (!has(o, count) || count > sizeof m_window)
+            return nullptr;
+        if (o < m_start || o + count > m_start + m_length) {
+            const qint64 got = m_read(o, reinterpret_cast<char*>(m_window), qint64(sizeof m_window));
+            m_start = o;
+            m_length = got > 0 ? std::uint64_t(got) : 0;
+            if (count > m_length) {
+                m_failed = true;
+                return nullptr;
+            }
+        }
+        return m_window + (o - m_start);
+    }
+    const std::function<qint64(std::uint64_t, char*, qint64)>& m_read;
+    std::uint64_t m_size;
+    mutable std::uint8_t m_window[64];
+    mutable std::uint64_t m_start = 0;
+    mutable std::uint64_t m_length = 0;
+    mutable bool m_failed = false;
 };
 
 // ---- TIFF (also the body of an EXIF block) ----
@@ -184,7 +241,8 @@ private:
 // that declares more than the file holds would make the decoder allocate
 // what it declares (gigabytes from a few hundred bytes) before it finds the
 // data missing. Bytes after the end chunk do not count.
-bool pngChunksFit(const Bytes& b, const char* endChunk)
+template<typename Source>
+bool pngChunksFit(const Source& b, const char* endChunk)
 {
     std::uint64_t at = 8;
     while (b.has(at, 8)) {
@@ -200,7 +258,8 @@ bool pngChunksFit(const Bytes& b, const char* endChunk)
     return true;
 }
 
-ImageFileInspector::Result inspectPng(const Bytes& b)
+template<typename Source>
+ImageFileInspector::Result inspectPng(const Source& b)
 {
     ImageFileInspector::Result r;
     r.kind = ImageFileInspector::Kind::Png;
@@ -437,6 +496,15 @@ ImageFileInspector::Result inspectBmp(const Bytes& b)
 }
 
 } // namespace
+
+std::optional<ImageFileInspector::Result> ImageFileInspector::inspectPngFile(
+    const std::function<qint64(std::uint64_t, char*, qint64)>& read, std::uint64_t size)
+{
+    const FileBytes b(read, size);
+    if (!b.startsWith(0, "\x89PNG\r\n\x1a\n", 8))
+        return std::nullopt;
+    return inspectPng(b);
+}
 
 ImageFileInspector::Result ImageFileInspector::inspect(QByteArrayView data)
 {

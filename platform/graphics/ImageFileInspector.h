@@ -4,6 +4,8 @@
 #include <QPointF>
 #include <QSize>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -37,6 +39,11 @@ public:
     };
 
     static Result inspect(QByteArrayView data);
+    // The same for a PNG file, read through read(offset, into, most) (the
+    // bytes read, or -1) a few bytes at a time; nothing when the file is no
+    // PNG.
+    static std::optional<Result> inspectPngFile(const std::function<qint64(std::uint64_t, char*, qint64)>& read,
+                                                std::uint64_t size);
 };
 
 } // namespace platform

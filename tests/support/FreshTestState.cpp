@@ -3,6 +3,7 @@
 #include "platform/appkit/Alert.h"
 #include "platform/appkit/Pasteboard.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/ImageFileLoader.h"
 
 #include <QFile>
 
@@ -26,6 +27,7 @@ void FreshTestState::OnTestStart(const ::testing::TestInfo&)
     defaults.useSettingsFile(m_current);
     platform::Pasteboard::general().clearContents();
     platform::Alert::setTestResponder(nullptr);
+    platform::ImageFileLoader::dropReadAhead();
 }
 
 void FreshTestState::OnTestEnd(const ::testing::TestInfo&)
@@ -37,4 +39,5 @@ void FreshTestState::OnTestEnd(const ::testing::TestInfo&)
     QFile::remove(m_current);
     m_current.clear();
     platform::Alert::setTestResponder(nullptr);
+    platform::ImageFileLoader::dropReadAhead();
 }

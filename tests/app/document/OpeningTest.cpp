@@ -12,6 +12,7 @@
 #include "platform/appkit/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/CanvasBitmap.h"
+#include "platform/graphics/ImageFileLoader.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -185,4 +186,22 @@ TEST_F(OpeningTest, WhatTheHeaderRefusesFailsAtOnce)
                                               QStringLiteral("png"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("incomplete"))) << error.toStdString();
     EXPECT_FALSE(refused.isReading());
+}
+
+// A picture named at start-up is read ahead; the document that opens it
+// takes that read over instead of starting another, and ends as any other
+// read: the pixels of the file, no undo step, nothing edited.
+TEST_F(OpeningTest, ADocumentTakesOverThePictureReadAheadForItsFile)
+{
+    const QString path = writePicture(dir, QSize(900, 700));
+    platform::ImageFileLoader::readAhead(path);
+    std::unique_ptr<SWDocument> doc(open(path));
+    EXPECT_EQ(platform::ImageFileLoader::takeReadAhead(path), nullptr);
+    EXPECT_EQ(doc->dataSource()->canvasSize(), QSizeF(900, 700));
+    ASSERT_TRUE(processEventsUntil([&] { return finished > 0; }));
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(finishedOk) << finishedError.toStdString();
+    EXPECT_TRUE(samePixels(doc->dataSource()->mainImage(), independentlyDecoded(path)));
+    EXPECT_FALSE(doc->undoManager()->canUndo());
+    EXPECT_FALSE(doc->isDocumentEdited());
 }

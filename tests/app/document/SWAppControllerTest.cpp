@@ -3,6 +3,7 @@
 #include "SWImageDataSource.h"
 
 #include "StderrCapture.h"
+#include "TestMain.h"
 
 #include "platform/appkit/Alert.h"
 #include "platform/appkit/Application.h"
@@ -16,6 +17,7 @@
 #include "platform/foundation/ModifierFlags.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/ImageFileLoader.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -257,4 +259,22 @@ TEST_F(SWAppControllerTest, KillTheSheetClosesOnlyTheNewSizeSheet)
     otherSheet.reject();
     sizeSheet.setParent(nullptr);
     otherSheet.setParent(nullptr);
+}
+
+// The first file named at start-up is read ahead for its document; one that
+// no document took (the file was refused) is not kept reading.
+TEST_F(SWAppControllerTest, TheFirstFileNamedIsReadAheadAndWhatNoDocumentTookIsDropped)
+{
+    SWAppController controller;
+    QStringList told;
+    platform::Alert::setTestResponder([&told](const platform::Alert& alert) {
+        told << alert.messageText();
+        return 0;
+    });
+    const QString refused = testDataPath(QStringLiteral("images/not-a-picture.png"));
+    SWAppController::readFilesAhead({refused, testDataPath(QStringLiteral("images/two-pixels-144dpi.png"))});
+    controller.openFiles({refused});
+    EXPECT_EQ(told.size(), 1);
+    EXPECT_EQ(platform::ImageFileLoader::takeReadAhead(refused), nullptr);
+    EXPECT_TRUE(platform::DocumentController::shared().documents().isEmpty());
 }

@@ -1,12 +1,18 @@
 // The structure checks that catch cut-short files, and the resolution read
 // from headers, on hand-built bytes.
+#include "TestMain.h"
+
 #include "platform/graphics/ImageFileInspector.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <random>
+#include <vector>
 
 using platform::ImageFileInspector;
 
@@ -198,4 +204,56 @@ TEST(ImageFileInspector, GarbageNeverReadsOutOfBounds)
         }
     }
     SUCCEED();
+}
+
+// A PNG walked through small reads from its file gives the facts the walk
+// over its whole bytes gives, for every PNG fixture and for each file cut
+// at several places; what is no PNG is left to the other walk.
+TEST(ImageFileInspector, APngWalkedThroughSmallReadsAgreesWithTheWholeBytes)
+{
+    QByteArray manyChunks("\x89PNG\r\n\x1a\n", 8);
+    const auto chunk = [](const char* type, const QByteArray& data) {
+        QByteArray out;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.append(char((data.size() >> shift) & 0xff));
+        return out + QByteArray(type, 4) + data + QByteArray(4, '\0');
+    };
+    manyChunks += chunk("IHDR", QByteArray(13, '\1'));
+    manyChunks += chunk("pHYs", bytes({0, 0, 0x16, 0x25, 0, 0, 0x16, 0x25, 1}));
+    for (int i = 0; i < 300; ++i)
+        manyChunks += chunk("IDAT", QByteArray(37 + i % 50, char(i)));
+    manyChunks += chunk("IEND", {});
+
+    std::vector<QByteArray> files{manyChunks};
+    for (const char* name : {"two-pixels-144dpi.png", "no-resolution.png", "truncated.png", "text-chunk-past-end.png",
+                             "profile-chunk-past-end.png", "huge-dimensions.png", "corrupt.png", "not-a-picture.png"}) {
+        QFile fixture(testDataPath(QStringLiteral("images/") + QString::fromLatin1(name)));
+        ASSERT_TRUE(fixture.open(QIODevice::ReadOnly)) << name;
+        files.push_back(fixture.readAll());
+    }
+    for (const QByteArray& whole : std::vector<QByteArray>(files)) {
+        for (const qsizetype cut : {qsizetype(7), qsizetype(20), whole.size() / 2, whole.size() - 5})
+            files.push_back(whole.left(std::max<qsizetype>(0, cut)));
+    }
+    for (const QByteArray& data : files) {
+        const std::function<qint64(std::uint64_t, char*, qint64)> read = [&](std::uint64_t at, char* into,
+                                                                             qint64 most) -> qint64 {
+            if (at >= std::uint64_t(data.size()))
+                return 0;
+            const qint64 n = std::min<qint64>(most, data.size() - qint64(at));
+            std::memcpy(into, data.constData() + at, std::size_t(n));
+            return n;
+        };
+        const ImageFileInspector::Result whole = ImageFileInspector::inspect(data);
+        const std::optional<ImageFileInspector::Result> walked =
+            ImageFileInspector::inspectPngFile(read, std::uint64_t(data.size()));
+        if (whole.kind != ImageFileInspector::Kind::Png) {
+            EXPECT_FALSE(walked.has_value());
+            continue;
+        }
+        ASSERT_TRUE(walked.has_value());
+        EXPECT_EQ(walked->complete, whole.complete);
+        EXPECT_EQ(walked->dotsPerMeter, whole.dotsPerMeter);
+        EXPECT_EQ(walked->declaredSize, whole.declaredSize);
+    }
 }

@@ -8,6 +8,7 @@
 #include "platform/graphics/ImageFileLoader.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
@@ -204,4 +205,67 @@ TEST(ImageFileLoader, WaitingOrGoingFirstLeavesNothingToDeliver)
     // A loader never started has nothing to wait for.
     ImageFileLoader idle(path);
     EXPECT_FALSE(idle.wait().ok());
+}
+
+// Whenever the receiver is named, before the decode ends or after, the
+// picture arrives once, through its event loop.
+TEST(ImageFileLoader, TheReceiverMayBeNamedBeforeOrAfterTheDecodeEnds)
+{
+    QTemporaryDir dir;
+    const QString path = writePicture(dir, QSize(300, 200));
+    const QImage expected = independentlyDecoded(path);
+    for (const bool afterTheEnd : {false, true}) {
+        SCOPED_TRACE(afterTheEnd ? "named after the decode ended" : "named at once");
+        QObject receiver;
+        int deliveries = 0;
+        QImage arrived;
+        ImageFileLoader loader(path);
+        ASSERT_TRUE(loader.start());
+        if (afterTheEnd) {
+            ASSERT_TRUE(processEventsUntil([&] { return loader.hasFinished(); }));
+        }
+        loader.deliverTo(&receiver, [&](ImageDecoder::Result result) {
+            ++deliveries;
+            arrived = result.image;
+        });
+        // Never from inside deliverTo(): the caller is not ready for it yet.
+        EXPECT_EQ(deliveries, 0);
+        ASSERT_TRUE(processEventsUntil([&] { return deliveries > 0; }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(deliveries, 1);
+        EXPECT_TRUE(samePixels(arrived, expected));
+    }
+}
+
+// A picture read ahead goes to whoever opens the same file, however its
+// path is written; a read of another file takes nothing, and what nobody
+// took is stopped and dropped.
+TEST(ImageFileLoader, APictureReadAheadGoesToWhoeverOpensThatFile)
+{
+    QTemporaryDir dir;
+    const QString path = writePicture(dir, QSize(300, 200));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    const QString samePath = dir.filePath(QStringLiteral("sub/../picture.png"));
+    const QString otherPath = dir.filePath(QStringLiteral("other.png"));
+
+    ImageFileLoader::readAhead(path);
+    EXPECT_EQ(ImageFileLoader::takeReadAhead(otherPath), nullptr);
+    std::unique_ptr<ImageFileLoader> taken = ImageFileLoader::takeReadAhead(samePath);
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(ImageFileLoader::takeReadAhead(path), nullptr); // taken once
+    EXPECT_TRUE(samePixels(taken->wait().image, independentlyDecoded(path)));
+
+    // Dropped unread: a later read of the file starts afresh.
+    ImageFileLoader::readAhead(path);
+    ImageFileLoader::dropReadAhead();
+    EXPECT_EQ(ImageFileLoader::takeReadAhead(path), nullptr);
+
+    // A file that cannot be read is read ahead like any other: its owner
+    // gets the failure.
+    ImageFileLoader::readAhead(otherPath);
+    taken = ImageFileLoader::takeReadAhead(otherPath);
+    ASSERT_NE(taken, nullptr);
+    const ImageDecoder::Result missing = taken->wait();
+    EXPECT_FALSE(missing.ok());
+    EXPECT_TRUE(missing.error.contains(QStringLiteral("cannot be opened"))) << missing.error.toStdString();
 }
