@@ -57,20 +57,6 @@ bool clippedSpan(float centre, float reach, int limit, int& first, int& last)
     return true;
 }
 
-// The offsets of count pixels from first on from the centre, times cos and
-// sin: the per-column (or per-row) terms of a dab. The cell's corner moves
-// every 8 pixels; the loop is kept plain so that it runs on whole vectors.
-void offsetTerms(float* __restrict cosTerms, float* __restrict sinTerms, int first, int count, float centre, float cs,
-                 float sn)
-{
-    for (int i = 0; i < count; ++i) {
-        const int pixel = first + i;
-        const float dx = (float(pixel & 7) + 0.5f) - (centre - float(8 * (pixel >> 3)));
-        cosTerms[i] = dx * cs;
-        sinTerms[i] = dx * sn;
-    }
-}
-
 // Dabs whose box is at most this many pixels wide are blended box row by box
 // row, without working out where each row meets the ellipse.
 constexpr int kNarrowBox = 64;
@@ -98,6 +84,19 @@ inline float cellOffset(int pixel, float centre)
     const int cell = pixel >> 3;
     const float centreInCell = centre - float(8 * cell);
     return (float(pixel & 7) + 0.5f) - centreInCell;
+}
+
+// The offsets of count pixels from first on from the centre, times cos and
+// sin: the per-column (or per-row) terms of a dab, in one plain loop that
+// runs on whole vectors.
+void offsetTerms(float* __restrict cosTerms, float* __restrict sinTerms, int first, int count, float centre, float cs,
+                 float sn)
+{
+    for (int i = 0; i < count; ++i) {
+        const float d = cellOffset(first + i, centre);
+        cosTerms[i] = d * cs;
+        sinTerms[i] = d * sn;
+    }
 }
 
 } // namespace

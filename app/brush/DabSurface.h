@@ -57,7 +57,7 @@ private:
         uint32_t radiusBits = 0, ratioBits = 0, angleBits = 0;
         bool valid = false;
         float cs = 1.0f, sn = 0.0f, inverseRadius2 = 0.0f;
-        // Where rows meet the ellipse: see render_dab.
+        // Where rows meet the ellipse: see shapeTerms.
         double halfOverA = 0.0, discPerDy2 = 0.0, outerDisc0 = 0.0, innerDisc0 = 0.0, shiftPerDy = 0.0;
         bool innerReachPositive = false;
     };
