@@ -86,6 +86,19 @@ inline float cellOffset(int pixel, float centre)
     return (float(pixel & 7) + 0.5f) - centreInCell;
 }
 
+// The offsets of count pixels from first on from the centre, times cos and
+// sin: the per-column (or per-row) terms of a dab, in one plain loop that
+// runs on whole vectors.
+void offsetTerms(float* __restrict cosTerms, float* __restrict sinTerms, int first, int count, float centre, float cs,
+                 float sn)
+{
+    for (int i = 0; i < count; ++i) {
+        const float d = cellOffset(first + i, centre);
+        cosTerms[i] = d * cs;
+        sinTerms[i] = d * sn;
+    }
+}
+
 } // namespace
 
 DabSurface::DabSurface(QImage* bitmapContext, PixelDevice* source, DevicePainter* painter)
@@ -107,6 +120,47 @@ QRectF DabSurface::imageDirtyRect() const
     return r;
 }
 
+const DabSurface::ShapeTerms& DabSurface::shapeTerms(float radius, float ratio, float angle)
+{
+    ShapeTerms key;
+    std::memcpy(&key.radiusBits, &radius, 4);
+    std::memcpy(&key.ratioBits, &ratio, 4);
+    std::memcpy(&key.angleBits, &angle, 4);
+    if (m_shape.valid && key.radiusBits == m_shape.radiusBits && key.ratioBits == m_shape.ratioBits
+        && key.angleBits == m_shape.angleBits)
+        return m_shape;
+
+    ShapeTerms& t = m_shape;
+    t = key;
+    t.valid = true;
+    const float angleRadians = angle / 360.0f * 2.0f * std::numbers::pi_v<float>;
+    t.cs = std::cos(angleRadians);
+    t.sn = std::sin(angleRadians);
+    t.inverseRadius2 = 1.0f / (radius * radius);
+
+    // Which columns of a row can lie inside the ellipse: the roots of
+    // rr(dx) = 1 for a slightly larger ellipse, widened by a pixel, so that
+    // rounding in the per-pixel test can never reach beyond them. For hard
+    // dabs the roots of a slightly smaller ellipse, narrowed by a pixel, give
+    // the columns that are surely inside and all take the same blend.
+    const double k2 = double(ratio) * double(ratio);
+    const double c = t.cs, s = t.sn;
+    const double quadA = c * c + k2 * s * s;
+    t.halfOverA = 0.5 / quadA;
+    const double outerReach = double(radius) * 1.001 + 0.01;
+    const double innerReach = double(radius) * 0.999 - 0.01;
+    // Along a row the quadratic's terms depend on dy alone: its discriminant
+    // is outerDisc0 + discPerDy2 × dy² and the roots' midpoint moves by
+    // shiftPerDy × dy.
+    const double bPerDy = 2.0 * c * s * (1.0 - k2);
+    t.discPerDy2 = bPerDy * bPerDy - 4.0 * quadA * (s * s + k2 * c * c);
+    t.outerDisc0 = 4.0 * quadA * outerReach * outerReach;
+    t.innerDisc0 = 4.0 * quadA * innerReach * innerReach;
+    t.shiftPerDy = -bPerDy * t.halfOverA;
+    t.innerReachPositive = innerReach > 0.0;
+    return t;
+}
+
 void DabSurface::addDirtyBox(float x, float y, float ratio, float radius, int width, int height)
 {
     // Any box beyond this reaches past every bitmap; holding it there keeps
@@ -120,7 +174,8 @@ void DabSurface::addDirtyBox(float x, float y, float ratio, float radius, int wi
     const double top = std::min(double(height), double(std::trunc(y)) + f);
     if (!(right > left && top > bottom))
         return;
-    if (platform::isEmptyRect(m_dirtyRect)) {
+    // Empty as platform::isEmptyRect has it, worked out here for every dab.
+    if (!(m_dirtyRect.width() > 0.0) || !(m_dirtyRect.height() > 0.0)) {
         m_dirtyRect = QRectF(left, bottom, right - left, top - bottom);
         return;
     }
@@ -165,7 +220,11 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
 
     if (!m_source)
         return true;
-    const PixelDevice::Layout<const unsigned char> source = m_source->readableLayout();
+    // One device for both (as painting in place has it): the target's layout,
+    // taken above, is the source's too.
+    const PixelDevice::Layout<const unsigned char> source = m_source == m_target
+        ? PixelDevice::Layout<const unsigned char> {target.top, target.stride, target.width, target.height}
+        : m_source->readableLayout();
     if (!target.top || !source.top)
         return true;
 
@@ -175,11 +234,11 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
         || !clippedSpan(y, r1, std::min(source.height, target.height), y0, y1))
         return true;
 
-    const float angleRadians = angle / 360.0f * 2.0f * std::numbers::pi_v<float>;
-    const float cs = std::cos(angleRadians);
-    const float sn = std::sin(angleRadians);
+    const ShapeTerms& terms = shapeTerms(radius, ratio, angle);
+    const float cs = terms.cs;
+    const float sn = terms.sn;
     shape.ratio = ratio;
-    shape.inverseRadius2 = 1.0f / (radius * radius);
+    shape.inverseRadius2 = terms.inverseRadius2;
     shape.opacity = opacity;
     shape.eraserTargetAlpha = eraserTargetAlpha;
     shape.hard = h == 1.0f;
@@ -199,33 +258,16 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
         m_rowCos.resize(rows);
         m_rowSpans.resize(rows);
     }
-    for (int px = x0; px <= x1; ++px) {
-        const float dx = cellOffset(px, x);
-        m_columnCos[size_t(px - x0)] = dx * cs;
-        m_columnSin[size_t(px - x0)] = dx * sn;
-    }
+    offsetTerms(m_columnCos.data(), m_columnSin.data(), x0, int(columns), x, cs, sn);
+    offsetTerms(m_rowCos.data(), m_rowSin.data(), y0, int(rows), y, cs, sn);
 
-    // Which columns of a row can lie inside the ellipse: the roots of
-    // rr(dx) = 1 for a slightly larger ellipse, widened by a pixel, so that
-    // rounding in the per-pixel test can never reach beyond them. For hard
-    // dabs the roots of a slightly smaller ellipse, narrowed by a pixel, give
-    // the columns that are surely inside and all take the same blend.
-    const double k2 = double(ratio) * double(ratio);
-    const double c = cs, s = sn;
-    const double quadA = c * c + k2 * s * s;
-    const double halfOverA = 0.5 / quadA;
-    const double outerReach = double(radius) * 1.001 + 0.01;
-    const double innerReach = double(radius) * 0.999 - 0.01;
+    const double halfOverA = terms.halfOverA;
+    const double discPerDy2 = terms.discPerDy2;
+    const double outerDisc0 = terms.outerDisc0;
+    const double innerDisc0 = terms.innerDisc0;
+    const double shiftPerDy = terms.shiftPerDy;
     const double centre = double(x) - 0.5;
-    // Along a row the quadratic's terms depend on dy alone: its discriminant
-    // is outerDisc0 + discPerDy2 × dy² and the roots' midpoint moves by
-    // shiftPerDy × dy.
-    const double bPerDy = 2.0 * c * s * (1.0 - k2);
-    const double discPerDy2 = bPerDy * bPerDy - 4.0 * quadA * (s * s + k2 * c * c);
-    const double outerDisc0 = 4.0 * quadA * outerReach * outerReach;
-    const double innerDisc0 = 4.0 * quadA * innerReach * innerReach;
-    const double shiftPerDy = -bPerDy * halfOverA;
-    const bool findInside = shape.hard && innerReach > 0.0;
+    const bool findInside = shape.hard && terms.innerReachPositive;
 
     // Finding the ellipse's span costs more than testing every pixel of a
     // small box: its rows all take the whole box.
@@ -234,16 +276,11 @@ bool DabSurface::render_dab(float x, float y, float radius, float colorR, float 
     // Branch-free: mispredicted jumps here would cost more than the pixels
     // of many rows. A row that misses the ellipse gets an empty span.
     const double columnLo = double(x0), columnHi = double(x1);
-    for (int row = y0; row <= y1; ++row) {
+    if (narrow)
+        std::fill_n(m_rowSpans.begin(), rows, wholeRow);
+    for (int row = y0; !narrow && row <= y1; ++row) {
         const size_t r = size_t(row - y0);
         const float dy = cellOffset(row, y);
-        m_rowSin[r] = dy * sn;
-        m_rowCos[r] = dy * cs;
-        if (narrow) {
-            m_rowSpans[r] = wholeRow;
-            continue;
-        }
-
         const double dy2 = double(dy) * double(dy);
         const double middle = centre + shiftPerDy * double(dy);
         const double disc = outerDisc0 + discPerDy2 * dy2;

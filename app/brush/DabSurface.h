@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QRectF>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -46,7 +47,24 @@ public:
     const unsigned char* colorBytes() const { return m_colorBytes; }
 
 private:
+    // What a dab's shape needs that depends on its size, ratio and angle
+    // alone: worked out again only when one of them changes, as dabs of one
+    // stroke mostly share them.
+    struct ShapeTerms
+    {
+        // The inputs, compared bit for bit (so that -0 and 0, whose sines
+        // differ in sign, are told apart).
+        uint32_t radiusBits = 0, ratioBits = 0, angleBits = 0;
+        bool valid = false;
+        float cs = 1.0f, sn = 0.0f, inverseRadius2 = 0.0f;
+        // Where rows meet the ellipse: see shapeTerms.
+        double halfOverA = 0.0, discPerDy2 = 0.0, outerDisc0 = 0.0, innerDisc0 = 0.0, shiftPerDy = 0.0;
+        bool innerReachPositive = false;
+    };
+    const ShapeTerms& shapeTerms(float radius, float ratio, float angle);
     void addDirtyBox(float x, float y, float ratio, float radius, int width, int height);
+
+    ShapeTerms m_shape;
 
     std::unique_ptr<ColorAdapter> m_adapter;
     unsigned char m_colorBytes[4] = {0, 0, 0, 0};

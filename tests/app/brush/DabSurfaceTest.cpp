@@ -7,6 +7,7 @@
 
 #include <QRandomGenerator>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 using Px = std::array<int, 4>;
@@ -467,6 +468,65 @@ TEST(DabBlend, FixedPointRoutines)
     EXPECT_EQ(w, float(one));
     EXPECT_EQ(r, float(one / 4));
     EXPECT_EQ(a, float(one / 2));
+}
+
+TEST(DabSurface, AStrokeWhoseDabsChangeOneThingAtATimeMatchesTheReference)
+{
+    // The surface keeps what a dab's size, ratio and angle give for the next
+    // dab: every change of one of them (or of anything else a dab takes),
+    // and every dab that changes nothing, must still give the reference's
+    // bytes.
+    struct Dab
+    {
+        float x, y, radius;
+        std::array<int, 3> color;
+        float opacity, hardness, eraser, ratio, angle;
+    };
+    const Dab start {30.3f, 22.6f, 9.5f, {200, 40, 90}, 0.7f, 1.0f, 1.0f, 1.0f, 30.0f};
+    const std::vector<std::function<void(Dab&)>> changes = {
+        [](Dab&) {}, // the same dab again
+        [](Dab& d) { d.x += 0.75f; },
+        [](Dab& d) { d.angle = 31.0f; },
+        [](Dab& d) { d.ratio = 2.5f; },
+        [](Dab& d) { d.angle = 120.0f; },
+        [](Dab& d) { d.radius = 13.25f; },
+        [](Dab& d) { d.y -= 1.5f; },
+        [](Dab& d) { d.hardness = 0.4f; },
+        [](Dab& d) { d.color = {10, 250, 30}; },
+        [](Dab& d) { d.opacity = 0.3f; },
+        [](Dab& d) { d.eraser = 0.5f; },
+        [](Dab& d) { d.ratio = 1.0f; },
+        [](Dab& d) { d.angle = 0.0f; },
+        [](Dab& d) { d.angle = -0.0f; },
+        [](Dab& d) { d.radius = 2.5f; },
+        [](Dab& d) { d.hardness = 1.0f; },
+        [](Dab& d) { d.radius = 40.0f; }, // a box wide enough to be split into spans
+        [](Dab& d) { d.angle = 75.0f; },
+        [](Dab& d) { d.ratio = 4.0f; },
+        [](Dab& d) { d.radius = 9.5f; },
+    };
+    TestCanvas canvas(97, 71);
+    QImage background(97, 71, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < 71; ++y)
+        for (int x = 0; x < 97; ++x)
+            background.setPixelColor(x, y, QColor((x * 5) % 256, y * 3, (x + y) % 256, 100 + (x * y) % 156));
+    Dab dab = start;
+    for (size_t step = 0; step < changes.size(); ++step) {
+        changes[step](dab);
+        // Each change is painted twice: once as a change, once as a repeat.
+        // Each dab on the background alone, as dabs painted over each other
+        // soon reach the colour and would hide a wrong one.
+        for (int again = 0; again < 2; ++again) {
+            canvas.image = background.copy(); // the surface paints through the devices into this very image
+            QImage expected = background.copy();
+            canvas.surface->render_dab(dab.x, dab.y, dab.radius, float(dab.color[0]) / 255.0f + 0.001f,
+                                       float(dab.color[1]) / 255.0f + 0.001f, float(dab.color[2]) / 255.0f + 0.001f,
+                                       dab.opacity, dab.hardness, dab.eraser, dab.ratio, dab.angle);
+            referenceDab(expected, dab.x, dab.y, dab.radius, dab.color, dab.opacity, dab.hardness, dab.eraser,
+                         dab.ratio, dab.angle);
+            ASSERT_TRUE(canvas.image == expected) << "step " << step << (again ? " repeated" : "");
+        }
+    }
 }
 
 TEST(DabSurface, EveryRowKernelPathMatchesThePlainLoop)
