@@ -13,6 +13,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/CanvasBitmap.h"
 #include "platform/graphics/ImageFileLoader.h"
+#include "SamePixels.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -46,16 +47,6 @@ QString writePicture(const QTemporaryDir& dir, QSize size)
 QImage independentlyDecoded(const QString& path)
 {
     return QImage(path).convertToFormat(platform::CanvasBitmap::Format);
-}
-
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), std::size_t(a.width()) * 4) != 0)
-            return false;
-    return true;
 }
 
 class OpeningTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include "platform/graphics/CanvasBitmap.h"
 #include "platform/graphics/ImageDecoder.h"
 #include "platform/graphics/ImageFileLoader.h"
+#include "SamePixels.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,16 +49,6 @@ QString writePicture(const QTemporaryDir& dir, QSize size)
 QImage independentlyDecoded(const QString& path)
 {
     return QImage(path).convertToFormat(CanvasBitmap::Format);
-}
-
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), std::size_t(a.width()) * 4) != 0)
-            return false;
-    return true;
 }
 
 } // namespace

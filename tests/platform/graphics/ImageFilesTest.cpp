@@ -6,6 +6,7 @@
 #include "platform/graphics/ColorQuantizer.h"
 #include "platform/graphics/ImageDecoder.h"
 #include "platform/graphics/ImageEncoder.h"
+#include "SamePixels.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,16 +64,6 @@ int maxSampleDifference(const QImage& a, const QImage& b)
             worst = std::max(worst, std::abs(int(pa[i]) - int(pb[i])));
     }
     return worst;
-}
-
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), std::size_t(a.width()) * 4) != 0)
-            return false;
-    return true;
 }
 
 ImageDecoder::Result roundTrip(const QImage& picture, const QString& type, double ratio)

@@ -6,6 +6,7 @@
 #include "platform/graphics/CanvasBitmap.h"
 #include "platform/graphics/PngRowReader.h"
 #include "platform/graphics/ImageDecoder.h"
+#include "SamePixels.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -191,16 +192,6 @@ double worstDifferenceFromSamples(const QImage& canvas, const PngSpec& spec)
         }
     }
     return worst;
-}
-
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), std::size_t(a.width()) * 4) != 0)
-            return false;
-    return true;
 }
 
 // Samples spread over the whole 16-bit range, low bytes included, with
