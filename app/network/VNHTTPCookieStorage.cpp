@@ -1,15 +1,7 @@
 #include "VNHTTPCookieStorage.h"
 
-#include <QNetworkCookieJar>
-
-namespace {
-// The jar keeps its list protected; this opens it for listing and clearing.
-class OpenCookieJar : public QNetworkCookieJar {
-public:
-    using QNetworkCookieJar::allCookies;
-    using QNetworkCookieJar::setAllCookies;
-};
-} // namespace
+#include "VNCookieJar.h"
+#include "VNCookieModule.h"
 
 VNHTTPCookieStorage& VNHTTPCookieStorage::shared()
 {
@@ -18,51 +10,54 @@ VNHTTPCookieStorage& VNHTTPCookieStorage::shared()
     return *storage;
 }
 
-VNHTTPCookieStorage::VNHTTPCookieStorage()
-    : m_jar(std::make_unique<OpenCookieJar>())
-{
-}
+VNHTTPCookieStorage::VNHTTPCookieStorage() = default;
 
 VNHTTPCookieStorage::~VNHTTPCookieStorage() = default;
 
-QList<QNetworkCookie> VNHTTPCookieStorage::parseSetCookieValues(const QStringList& values, const QUrl& url)
+std::optional<QList<VNHTTPCookie>> VNHTTPCookieStorage::parseSetCookieValues(const QStringList& values,
+    const QUrl& url)
 {
-    QList<QNetworkCookie> cookies;
-    for (const QString& value : values) {
-        for (QNetworkCookie cookie : QNetworkCookie::parseCookies(value.toUtf8())) {
-            cookie.normalize(url);
-            cookies.append(cookie);
-        }
-    }
-    return cookies;
+    // Most answers set no cookie; they need no module.
+    if (values.isEmpty())
+        return QList<VNHTTPCookie>();
+    return VNCookieModule::parseSetCookieValues(values, url);
 }
 
-void VNHTTPCookieStorage::setCookies(const QList<QNetworkCookie>& cookies, const QUrl& url)
+bool VNHTTPCookieStorage::setCookies(const QList<VNHTTPCookie>& cookies, const QUrl& url)
 {
+    if (cookies.isEmpty())
+        return true;
     std::lock_guard lock(m_lock);
-    m_jar->setCookiesFromUrl(cookies, url);
+    if (!m_jar)
+        m_jar = VNCookieModule::createJar();
+    if (!m_jar)
+        return false;
+    m_jar->setCookies(cookies, url);
+    return true;
 }
 
-QList<QNetworkCookie> VNHTTPCookieStorage::cookiesForURL(const QUrl& url) const
+QList<VNHTTPCookie> VNHTTPCookieStorage::cookiesForURL(const QUrl& url) const
 {
     std::lock_guard lock(m_lock);
-    return m_jar->cookiesForUrl(url);
+    return m_jar ? m_jar->cookiesForURL(url) : QList<VNHTTPCookie>();
 }
 
-QList<QNetworkCookie> VNHTTPCookieStorage::allCookies() const
+QList<VNHTTPCookie> VNHTTPCookieStorage::allCookies() const
 {
     std::lock_guard lock(m_lock);
-    return static_cast<OpenCookieJar*>(m_jar.get())->allCookies();
+    return m_jar ? m_jar->allCookies() : QList<VNHTTPCookie>();
 }
 
-void VNHTTPCookieStorage::deleteCookie(const QNetworkCookie& cookie)
+void VNHTTPCookieStorage::deleteCookie(const VNHTTPCookie& cookie)
 {
     std::lock_guard lock(m_lock);
-    m_jar->deleteCookie(cookie);
+    if (m_jar)
+        m_jar->deleteCookie(cookie);
 }
 
 void VNHTTPCookieStorage::deleteAllCookies()
 {
     std::lock_guard lock(m_lock);
-    static_cast<OpenCookieJar*>(m_jar.get())->setAllCookies({});
+    if (m_jar)
+        m_jar->deleteAllCookies();
 }

@@ -2,6 +2,7 @@
 
 #include "VNConnectionPool.h"
 #include "VNError.h"
+#include "VNHTTPCookie.h"
 #include "VNHTTPRequestDelegate.h"
 #include "VNProxy.h"
 #include "VNProgressReceiverField.h"
@@ -16,7 +17,6 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
-#include <QNetworkCookie>
 #include <QUrl>
 #include <QVariantMap>
 
@@ -128,15 +128,15 @@ public:
     void addRequestHeader(const QString& name, const QString& value);
     const platform::HTTPHeaderFields& requestHeaders() const { return m_requestHeaders; }
     void buildRequestHeaders();
-    QList<QNetworkCookie> requestCookies() const { return m_requestCookies; }
-    void setRequestCookies(const QList<QNetworkCookie>& cookies) { m_requestCookies = cookies; }
+    QList<VNHTTPCookie> requestCookies() const { return m_requestCookies; }
+    void setRequestCookies(const QList<VNHTTPCookie>& cookies) { m_requestCookies = cookies; }
     void setUseCookiePersistence(bool on) { m_useCookiePersistence = on; }
     void setUserAgentString(const QString& agent) { m_userAgentString = agent; }
     static QString defaultUserAgentString();
     static void setDefaultUserAgentString(const QString& agent);
-    static QList<QNetworkCookie> sessionCookies();
-    static void setSessionCookies(const QList<QNetworkCookie>& cookies);
-    static void addSessionCookie(const QNetworkCookie& cookie);
+    static QList<VNHTTPCookie> sessionCookies();
+    static void setSessionCookies(const QList<VNHTTPCookie>& cookies);
+    static void addSessionCookie(const VNHTTPCookie& cookie);
     static void clearSession();
     static QString mimeTypeForFileAtPath(const QString& path);
     static QString base64forData(const QByteArray& data);
@@ -196,7 +196,7 @@ public:
     int responseStatusCode() const { return m_responseStatusCode; }
     QString responseStatusMessage() const { return m_responseStatusMessage; }
     const platform::HTTPHeaderFields& responseHeaders() const { return m_responseHeaders; }
-    QList<QNetworkCookie> responseCookies() const { return m_responseCookies; }
+    QList<VNHTTPCookie> responseCookies() const { return m_responseCookies; }
     QByteArray responseData() const;
     QString responseString() const;
     bool isResponseCompressed() const;
@@ -516,7 +516,7 @@ private:
     // Headers and cookies.
     platform::HTTPHeaderFields m_requestHeaders;
     bool m_haveBuiltRequestHeaders = false;
-    QList<QNetworkCookie> m_requestCookies;
+    QList<VNHTTPCookie> m_requestCookies;
     bool m_useCookiePersistence = true;
     QString m_userAgentString;
 
@@ -574,7 +574,7 @@ private:
     bool m_haveReadResponseHeaders = false;
     int m_responseStatusCode = 0;
     QString m_responseStatusMessage;
-    QList<QNetworkCookie> m_responseCookies;
+    QList<VNHTTPCookie> m_responseCookies;
     QByteArray m_rawResponseData;
     QByteArray m_responseEncoding;
     QByteArray m_defaultResponseEncoding = "ISO-8859-1";

@@ -20,9 +20,9 @@ std::recursive_mutex& sessionCookiesLock()
     static std::recursive_mutex lock;
     return lock;
 }
-QList<QNetworkCookie>& sessionCookieList()
+QList<VNHTTPCookie>& sessionCookieList()
 {
-    static QList<QNetworkCookie> cookies;
+    static QList<VNHTTPCookie> cookies;
     return cookies;
 }
 std::mutex& userAgentLock()
@@ -194,17 +194,17 @@ void VNHTTPRequest::buildRequestHeaders()
 void VNHTTPRequest::applyCookieHeader()
 {
     if (m_useCookiePersistence) {
-        for (const QNetworkCookie& cookie : VNHTTPCookieStorage::shared().cookiesForURL(m_url)) {
+        for (const VNHTTPCookie& cookie : VNHTTPCookieStorage::shared().cookiesForURL(m_url)) {
             if (!m_requestCookies.contains(cookie))
                 m_requestCookies.append(cookie);
         }
     }
     auto main = m_mainRequest.lock();
-    const QList<QNetworkCookie> cookies = main ? main->requestCookies() : m_requestCookies;
+    const QList<VNHTTPCookie> cookies = main ? main->requestCookies() : m_requestCookies;
     if (cookies.isEmpty())
         return;
     QStringList pairs;
-    for (const QNetworkCookie& cookie : cookies)
+    for (const VNHTTPCookie& cookie : cookies)
         pairs.append(QString::fromUtf8(cookie.name()) + QLatin1Char('=') + QString::fromUtf8(cookie.value()));
     addRequestHeader(QStringLiteral("Cookie"), pairs.join(QStringLiteral("; ")));
 }
@@ -240,24 +240,24 @@ void VNHTTPRequest::setDefaultUserAgentString(const QString& agent)
         userAgent() = agent;
 }
 
-QList<QNetworkCookie> VNHTTPRequest::sessionCookies()
+QList<VNHTTPCookie> VNHTTPRequest::sessionCookies()
 {
     std::lock_guard lock(sessionCookiesLock());
     return sessionCookieList();
 }
 
-void VNHTTPRequest::setSessionCookies(const QList<QNetworkCookie>& cookies)
+void VNHTTPRequest::setSessionCookies(const QList<VNHTTPCookie>& cookies)
 {
     std::lock_guard lock(sessionCookiesLock());
-    for (const QNetworkCookie& cookie : sessionCookieList())
+    for (const VNHTTPCookie& cookie : sessionCookieList())
         VNHTTPCookieStorage::shared().deleteCookie(cookie);
     sessionCookieList() = cookies;
 }
 
-void VNHTTPRequest::addSessionCookie(const QNetworkCookie& cookie)
+void VNHTTPRequest::addSessionCookie(const VNHTTPCookie& cookie)
 {
     std::lock_guard lock(sessionCookiesLock());
-    QList<QNetworkCookie>& list = sessionCookieList();
+    QList<VNHTTPCookie>& list = sessionCookieList();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (list[i].domain() == cookie.domain() && list[i].path() == cookie.path() && list[i].name() == cookie.name()) {
             list.removeAt(i);

@@ -121,7 +121,10 @@ void VNHTTPRequest::useDataFromCache()
         QByteArray charset;
         parseMimeType(r.m_responseHeaders.value(QStringLiteral("Content-Type")), nullptr, &charset);
         r.m_responseEncoding = charset.isEmpty() ? r.m_defaultResponseEncoding : charset;
-        r.m_responseCookies = VNHTTPCookieStorage::parseSetCookieValues(r.m_responseHeaders.values(QStringLiteral("Set-Cookie")), r.m_url);
+        // A stored answer's cookies are only reported, never kept again: without
+        // the cookie module it reports none.
+        r.m_responseCookies = VNHTTPCookieStorage::parseSetCookieValues(r.m_responseHeaders.values(QStringLiteral("Set-Cookie")), r.m_url)
+                                  .value_or(QList<VNHTTPCookie>());
         if (r.willRedirect()) {
             if (!r.willAskDelegateToConfirmRedirect())
                 r.performRedirect();

@@ -4,6 +4,7 @@
 #include "VNHTTPRequest.h"
 
 #include "VNDataDecompressor.h"
+#include "VNCookieModule.h"
 #include "VNHTTPCookieStorage.h"
 
 #include <QDir>
@@ -165,10 +166,19 @@ void VNHTTPRequest::readResponseHeaders()
     parseMimeType(m_responseHeaders.value(QStringLiteral("Content-Type")), nullptr, &charset);
     m_responseEncoding = charset.isEmpty() ? m_defaultResponseEncoding : charset;
 
-    m_responseCookies = VNHTTPCookieStorage::parseSetCookieValues(m_responseHeaders.values(QStringLiteral("Set-Cookie")), m_url);
+    const auto cookies = VNHTTPCookieStorage::parseSetCookieValues(m_responseHeaders.values(QStringLiteral("Set-Cookie")), m_url);
+    // Without the cookie module the cookies would be dropped unseen and the
+    // next request would go out without them: the request fails instead.
+    if (!cookies || (m_useCookiePersistence && !VNHTTPCookieStorage::shared().setCookies(*cookies, m_url))) {
+        m_connectionCanBeReused = false;
+        cancelLoad();
+        failWithError(requestError(UnhandledExceptionError,
+            QStringLiteral("Cookies cannot be read: %1 could not be loaded").arg(VNCookieModule::fileName())));
+        return;
+    }
+    m_responseCookies = *cookies;
     if (m_useCookiePersistence && !m_responseCookies.isEmpty()) {
-        VNHTTPCookieStorage::shared().setCookies(m_responseCookies, m_url);
-        for (const QNetworkCookie& cookie : m_responseCookies)
+        for (const VNHTTPCookie& cookie : m_responseCookies)
             addSessionCookie(cookie);
     }
 
@@ -471,6 +481,9 @@ void VNHTTPRequest::handleStreamComplete()
         handleStreamError();
         return;
     }
+    // The header itself may have ended the request (cookies it could not read).
+    if (!m_readStream)
+        return;
     m_lastBytesSent = m_totalBytesSent;
     m_totalBytesSent = quint64(std::max<qint64>(m_readStream->requestBytesWritten(), 0));
     m_complete = true;

@@ -26,6 +26,11 @@ const char* const kScriptEngineFiles[] = {"libVelumoPACScript.so", "libQt6Qml.so
 // feature's first use.
 const char* const kLaterFeatureFiles[] = {"libssl.so",  "libcrypto.so", "libnettle.so",          "libgif.so",
                                           "libxml2.so", "libQt6PrintSupport.so", "libVelumoPrinting.so"};
+// The cookie module and the toolkit's network library under it, with the
+// proxy resolver and Kerberos libraries that one brings: they load with the
+// first cookie a server sets.
+const char* const kCookieFiles[] = {"libVelumoCookies.so", "libQt6Network.so", "libproxy.so", "libgssapi_krb5.so",
+                                    "libkrb5.so",          "libk5crypto.so"};
 } // namespace
 
 TEST(Startup, OpensOneWindowAndQuitsOnCtrlQ)
@@ -110,6 +115,8 @@ TEST(Startup, LibrariesOfLaterFeaturesLoadWithTheirFirstUse)
     const QByteArray started = mappedFiles(h.processId());
     ASSERT_TRUE(started.contains("libQt6Widgets.so")); // the look sees what is there
     for (const char* file : kLaterFeatureFiles)
+        EXPECT_FALSE(started.contains(file)) << file;
+    for (const char* file : kCookieFiles)
         EXPECT_FALSE(started.contains(file)) << file;
 
     // Writing a GIF loads the GIF library, and the file it writes is one.

@@ -153,7 +153,7 @@ TEST_F(HTTPRequestBody, ABodyThatCouldNotBeWrittenFailsWithCode8)
 TEST_F(HTTPRequestBody, RequestCookiesMakeOneHeaderInListOrder)
 {
     auto r = echo();
-    r->setRequestCookies({ QNetworkCookie("a", "1"), QNetworkCookie("b", "2"), QNetworkCookie("c", "3") });
+    r->setRequestCookies({ VNHTTPCookie("a", "1"), VNHTTPCookie("b", "2"), VNHTTPCookie("c", "3") });
     EXPECT_EQ(run(r).fields.value(QStringLiteral("cookie")), QStringLiteral("a=1; b=2; c=3"));
     EXPECT_FALSE(run(echo()).fields.contains(QStringLiteral("cookie")));
 }
@@ -179,13 +179,13 @@ TEST_F(HTTPRequestBody, ACookieTheServerSetComesBackOnTheNextRequest)
 
 TEST_F(HTTPRequestBody, ASessionCookieWithTheSameDomainPathAndNameReplacesTheOld)
 {
-    QNetworkCookie first("n", "1"), other("m", "2"), second("n", "3");
-    for (QNetworkCookie* c : { &first, &other, &second }) {
+    VNHTTPCookie first("n", "1"), other("m", "2"), second("n", "3");
+    for (VNHTTPCookie* c : { &first, &other, &second }) {
         c->setDomain(QStringLiteral("127.0.0.1"));
         c->setPath(QStringLiteral("/"));
         VNHTTPRequest::addSessionCookie(*c);
     }
-    const QList<QNetworkCookie> cookies = VNHTTPRequest::sessionCookies();
+    const QList<VNHTTPCookie> cookies = VNHTTPRequest::sessionCookies();
     ASSERT_EQ(cookies.size(), 2);
     EXPECT_EQ(cookies[0].value(), "2");
     EXPECT_EQ(cookies[1].value(), "3");
