@@ -1,5 +1,6 @@
 #include "ImageResource.h"
 
+#include "ImageAtlas.h"
 #include "platform/foundation/Bundle.h"
 
 #include <QDir>
@@ -161,6 +162,14 @@ QImage ImageResource::readFile(const QString& path)
 {
     if (path.isEmpty())
         return {};
+    // The images the build draws come decoded in the bundle's atlas.
+    const QString resources = Bundle::resourceDirectory();
+    if (path.size() > resources.size() + 1 && path.startsWith(resources) &&
+        path.at(resources.size()) == QLatin1Char('/')) {
+        QImage image = ImageAtlas::inFolder(resources).image(path.mid(resources.size() + 1));
+        if (!image.isNull())
+            return image;
+    }
     QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
     reader.setAutoDetectImageFormat(false);
     return reader.read();
