@@ -886,20 +886,18 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     // The brush chooser shows in the Brushes group's pop-up.
     m_brushListView = new KZDabBrushListView;
     m_toolPanel = new KZToolboxPanel(m_toolboxController.get(), m_toolbox->labels(), m_brushListView);
-    m_viewPanelController = std::make_unique<KZViewPanelController>();
     m_tabView = new KZTabView;
     m_tabView->setObjectName(QStringLiteral("ribbonTabs"));
     // The tab view puts each page on a skinned background of its own; the
     // panels fill their pages' width from then on.
     m_tabView->addTabViewItem(tr("Home"), new QWidget);
     m_tabView->addTabViewItem(tr("View"), new QWidget);
-    const QList<QWidget*> panels = {m_toolPanel.data(), m_viewPanelController->view()};
-    for (int i = 0; i < panels.size(); ++i) {
-        auto* fill = new QVBoxLayout(m_tabView->tabViewItem(i).view);
-        fill->setContentsMargins(0, 0, 0, 0);
-        fill->addWidget(panels[i]);
-        fill->addStretch(1);
-    }
+    fillRibbonPage(m_tabView->tabViewItem(0).view, m_toolPanel);
+    // The View tab's controls are made when its page first shows: the
+    // window opens on the Home tab.
+    m_viewPage = m_tabView->tabViewItem(1).view;
+    if (m_viewPage)
+        m_viewPage->installEventFilter(this);
     m_tabView->selectTabViewItemAtIndex(0);
     // The menu bar has a View menu: the tabs are found by names of their own.
     if (KZTexturalSegmentedControl* tabs = m_tabView->labelSegments()) {
@@ -944,6 +942,34 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     loadDefaultBrush();
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
+}
+
+void SWDocument::fillRibbonPage(QWidget* page, QWidget* panel)
+{
+    auto* fill = new QVBoxLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(panel);
+    fill->addStretch(1);
+}
+
+KZViewPanelController* SWDocument::viewPanelController()
+{
+    if (m_viewPanelController || !m_viewPage)
+        return m_viewPanelController.get();
+    m_viewPanelController = std::make_unique<KZViewPanelController>();
+    QWidget* panel = m_viewPanelController->view();
+    fillRibbonPage(m_viewPage, panel);
+    // The boxes show the window as it is now: the grid and the toolbar may
+    // have been toggled from the menus before the tab was made.
+    m_viewPanelController->showGridCheckBox()->setChecked(m_paintView && m_paintView->showsGrid());
+    m_viewPanelController->showToolbarCheckBox()->setChecked(m_windowToolbar && !m_windowToolbar->isHidden());
+    if (m_viewPage->isVisible()) {
+        // Made as the page shows: laid out now, before it is drawn.
+        panel->show();
+        m_viewPage->layout()->activate();
+    }
+    m_viewPanelController->update();
+    return m_viewPanelController.get();
 }
 
 KZDabBrushListView* SWDocument::brushListView() const
