@@ -139,6 +139,8 @@ SWDocument::~SWDocument()
     }
     // Observers go first, so nothing calls into a half-destroyed document.
     platform::NotificationCenter::defaultCenter().removeObserver(this);
+    if (m_toolboxController)
+        m_toolboxController->setToolbarMaker({});
     platform::DeferredPerform::shared().cancel(this);
     if (m_brushListView)
         m_brushListView->setDelegate(nullptr);
@@ -925,9 +927,8 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
         stack->addWidget(content, 1);
         window->setCentralWidget(holder);
     }
-    // The window toolbar with the tool controls, hidden until asked for.
-    m_toolboxToolbar = new KZToolboxToolbar(m_toolboxController.get());
-    m_toolboxToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The window toolbar, hidden until asked for; its tool controls are
+    // made when it first shows or when asked for.
     m_windowToolbar = new QToolBar(tr("Toolbar"), window);
     m_windowToolbar->setObjectName(QStringLiteral("windowToolbar"));
     m_windowToolbar->setMovable(false);
@@ -936,9 +937,9 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     // box and the View menu's title always tell the truth: no context menu
     // of the window's own that would hide it behind their back.
     m_windowToolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_windowToolbar->addWidget(m_toolboxToolbar);
     window->addToolBar(Qt::TopToolBarArea, m_windowToolbar);
     m_windowToolbar->hide();
+    m_toolboxController->setToolbarMaker([this] { toolboxToolbar(); });
     loadDefaultBrush();
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
@@ -1505,8 +1506,18 @@ QToolBar* SWDocument::windowToolbar() const
     return m_windowToolbar;
 }
 
-KZToolboxToolbar* SWDocument::toolboxToolbar() const
+KZToolboxToolbar* SWDocument::toolboxToolbar()
 {
+    if (m_toolboxToolbar || !m_windowToolbar || !m_toolboxController)
+        return m_toolboxToolbar;
+    m_toolboxToolbar = new KZToolboxToolbar(m_toolboxController.get());
+    m_toolboxToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_windowToolbar->addWidget(m_toolboxToolbar);
+    // Its controls validate as the window's update pass would have had them.
+    KZDescendantWalk::enumerateDescendantsUsingBlock(m_toolboxToolbar, [](QWidget* view, int, bool*) {
+        if (auto* updatable = dynamic_cast<platform::Updatable*>(view))
+            updatable->performUpdate();
+    });
     return m_toolboxToolbar;
 }
 
@@ -1514,6 +1525,8 @@ void SWDocument::toggleToolbarShownAndValidate()
 {
     if (!m_windowToolbar)
         return;
+    if (m_windowToolbar->isHidden())
+        toolboxToolbar();
     m_windowToolbar->setHidden(!m_windowToolbar->isHidden());
     if (m_viewPanelController && m_viewPanelController->showToolbarCheckBox())
         m_viewPanelController->showToolbarCheckBox()->setChecked(!m_windowToolbar->isHidden());

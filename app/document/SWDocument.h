@@ -156,9 +156,10 @@ public:
     void toggleGridShown();
     // Shows or hides the window toolbar; the view tab's box follows.
     void toggleToolbarShownAndValidate();
-    // The window toolbar and its tool controls; null until the window is set up.
+    // The window toolbar and its tool controls; null until the window is set
+    // up. The controls are made when first asked for here.
     QToolBar* windowToolbar() const;
-    KZToolboxToolbar* toolboxToolbar() const;
+    KZToolboxToolbar* toolboxToolbar();
 
     // -- overlay events
     void overlayViewDrawRect(KZOverlayView* view, QPainter* painter, const QRectF& dirtyRect) override;
