@@ -16,6 +16,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -43,6 +44,8 @@ bool wrappable(const QImage& image)
     return image.width() <= int(Layout::kMaxSide) && image.height() <= int(Layout::kMaxSide) &&
            !image.colorSpace().isValid() && image.textKeys().isEmpty();
 }
+
+bool isSecondResolution(const QByteArray& name) { return name.endsWith("@2x.png"); }
 
 void put32(QByteArray& out, qsizetype at, quint32 value) { qToLittleEndian<quint32>(value, out.data() + at); }
 
@@ -80,6 +83,12 @@ int main(int argc, char** argv)
     }
     if (held.size() > Layout::kMaxRecords)
         return 1;
+    // A screen shows one resolution: the images of each lie together, so
+    // that the pages the kernel maps around those read are of the same
+    // resolution and the other one stays on disk.
+    std::stable_sort(held.begin(), held.end(), [](const Held& a, const Held& b) {
+        return isSecondResolution(a.name) < isSecondResolution(b.name);
+    });
 
     QByteArray out(Layout::kHeaderSize + qsizetype(held.size()) * Layout::kRecordSize, '\0');
     std::copy(std::begin(Layout::kMagic), std::end(Layout::kMagic), out.begin());
