@@ -139,6 +139,8 @@ SWDocument::~SWDocument()
     }
     // Observers go first, so nothing calls into a half-destroyed document.
     platform::NotificationCenter::defaultCenter().removeObserver(this);
+    if (m_toolboxController)
+        m_toolboxController->setToolbarMaker({});
     platform::DeferredPerform::shared().cancel(this);
     if (m_brushListView)
         m_brushListView->setDelegate(nullptr);
@@ -886,20 +888,18 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     // The brush chooser shows in the Brushes group's pop-up.
     m_brushListView = new KZDabBrushListView;
     m_toolPanel = new KZToolboxPanel(m_toolboxController.get(), m_toolbox->labels(), m_brushListView);
-    m_viewPanelController = std::make_unique<KZViewPanelController>();
     m_tabView = new KZTabView;
     m_tabView->setObjectName(QStringLiteral("ribbonTabs"));
     // The tab view puts each page on a skinned background of its own; the
     // panels fill their pages' width from then on.
     m_tabView->addTabViewItem(tr("Home"), new QWidget);
     m_tabView->addTabViewItem(tr("View"), new QWidget);
-    const QList<QWidget*> panels = {m_toolPanel.data(), m_viewPanelController->view()};
-    for (int i = 0; i < panels.size(); ++i) {
-        auto* fill = new QVBoxLayout(m_tabView->tabViewItem(i).view);
-        fill->setContentsMargins(0, 0, 0, 0);
-        fill->addWidget(panels[i]);
-        fill->addStretch(1);
-    }
+    fillRibbonPage(m_tabView->tabViewItem(0).view, m_toolPanel);
+    // The View tab's controls are made when its page first shows: the
+    // window opens on the Home tab.
+    m_viewPage = m_tabView->tabViewItem(1).view;
+    if (m_viewPage)
+        m_viewPage->installEventFilter(this);
     m_tabView->selectTabViewItemAtIndex(0);
     // The menu bar has a View menu: the tabs are found by names of their own.
     if (KZTexturalSegmentedControl* tabs = m_tabView->labelSegments()) {
@@ -927,9 +927,8 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
         stack->addWidget(content, 1);
         window->setCentralWidget(holder);
     }
-    // The window toolbar with the tool controls, hidden until asked for.
-    m_toolboxToolbar = new KZToolboxToolbar(m_toolboxController.get());
-    m_toolboxToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The window toolbar, hidden until asked for; its tool controls are
+    // made when it first shows or when asked for.
     m_windowToolbar = new QToolBar(tr("Toolbar"), window);
     m_windowToolbar->setObjectName(QStringLiteral("windowToolbar"));
     m_windowToolbar->setMovable(false);
@@ -938,12 +937,40 @@ void SWDocument::setUpToolsAndCanvasViews(platform::DocumentWindow* window)
     // box and the View menu's title always tell the truth: no context menu
     // of the window's own that would hide it behind their back.
     m_windowToolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_windowToolbar->addWidget(m_toolboxToolbar);
     window->addToolBar(Qt::TopToolBarArea, m_windowToolbar);
     m_windowToolbar->hide();
+    m_toolboxController->setToolbarMaker([this] { toolboxToolbar(); });
     loadDefaultBrush();
     m_scrollView->setDesignTimeViewFrame(m_scrollView->geometry());
     m_overlayView->setFocus();
+}
+
+void SWDocument::fillRibbonPage(QWidget* page, QWidget* panel)
+{
+    auto* fill = new QVBoxLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(panel);
+    fill->addStretch(1);
+}
+
+KZViewPanelController* SWDocument::viewPanelController()
+{
+    if (m_viewPanelController || !m_viewPage)
+        return m_viewPanelController.get();
+    m_viewPanelController = std::make_unique<KZViewPanelController>();
+    QWidget* panel = m_viewPanelController->view();
+    fillRibbonPage(m_viewPage, panel);
+    // The boxes show the window as it is now: the grid and the toolbar may
+    // have been toggled from the menus before the tab was made.
+    m_viewPanelController->showGridCheckBox()->setChecked(m_paintView && m_paintView->showsGrid());
+    m_viewPanelController->showToolbarCheckBox()->setChecked(m_windowToolbar && !m_windowToolbar->isHidden());
+    if (m_viewPage->isVisible()) {
+        // Made as the page shows: laid out now, before it is drawn.
+        panel->show();
+        m_viewPage->layout()->activate();
+    }
+    m_viewPanelController->update();
+    return m_viewPanelController.get();
 }
 
 KZDabBrushListView* SWDocument::brushListView() const
@@ -1479,8 +1506,18 @@ QToolBar* SWDocument::windowToolbar() const
     return m_windowToolbar;
 }
 
-KZToolboxToolbar* SWDocument::toolboxToolbar() const
+KZToolboxToolbar* SWDocument::toolboxToolbar()
 {
+    if (m_toolboxToolbar || !m_windowToolbar || !m_toolboxController)
+        return m_toolboxToolbar;
+    m_toolboxToolbar = new KZToolboxToolbar(m_toolboxController.get());
+    m_toolboxToolbar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_windowToolbar->addWidget(m_toolboxToolbar);
+    // Its controls validate as the window's update pass would have had them.
+    KZDescendantWalk::enumerateDescendantsUsingBlock(m_toolboxToolbar, [](QWidget* view, int, bool*) {
+        if (auto* updatable = dynamic_cast<platform::Updatable*>(view))
+            updatable->performUpdate();
+    });
     return m_toolboxToolbar;
 }
 
@@ -1488,6 +1525,8 @@ void SWDocument::toggleToolbarShownAndValidate()
 {
     if (!m_windowToolbar)
         return;
+    if (m_windowToolbar->isHidden())
+        toolboxToolbar();
     m_windowToolbar->setHidden(!m_windowToolbar->isHidden());
     if (m_viewPanelController && m_viewPanelController->showToolbarCheckBox())
         m_viewPanelController->showToolbarCheckBox()->setChecked(!m_windowToolbar->isHidden());

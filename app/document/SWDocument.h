@@ -94,7 +94,9 @@ public:
     // The ribbon: its two tabs, the toolbox's groups and the view groups.
     KZTabView* tabView() const;
     KZToolboxPanel* toolPanel() const;
-    KZViewPanelController* viewPanelController() const { return m_viewPanelController.get(); }
+    // The View tab's controller, made when the tab first shows or when
+    // asked for here; null until the window is set up.
+    KZViewPanelController* viewPanelController();
     KZRibbonWindow* ribbonWindow() const;
     // The window's update pass, while it is the main window.
     void update();
@@ -154,9 +156,10 @@ public:
     void toggleGridShown();
     // Shows or hides the window toolbar; the view tab's box follows.
     void toggleToolbarShownAndValidate();
-    // The window toolbar and its tool controls; null until the window is set up.
+    // The window toolbar and its tool controls; null until the window is set
+    // up. The controls are made when first asked for here.
     QToolBar* windowToolbar() const;
-    KZToolboxToolbar* toolboxToolbar() const;
+    KZToolboxToolbar* toolboxToolbar();
 
     // -- overlay events
     void overlayViewDrawRect(KZOverlayView* view, QPainter* painter, const QRectF& dirtyRect) override;
@@ -259,6 +262,8 @@ private:
     // The current tool finishes its work in progress.
     void tieUpLooseEnds();
     void setUpToolsAndCanvasViews(platform::DocumentWindow* window);
+    // A ribbon page filled by its panel, the rest of its height left empty.
+    static void fillRibbonPage(QWidget* page, QWidget* panel);
     // The chooser's first brush goes into the "Brushes" tool.
     void loadDefaultBrush();
     void handleCurrentToolDidChangedNotification();
@@ -304,6 +309,7 @@ private:
     QPointer<QToolBar> m_windowToolbar;
     QPointer<KZToolboxToolbar> m_toolboxToolbar;
     std::unique_ptr<KZViewPanelController> m_viewPanelController;
+    QPointer<QWidget> m_viewPage;
     QPointer<KZTabView> m_tabView;
     QPointer<KZDabBrushListView> m_brushListView;
     bool m_mouseDownInCanvasResizer = false;

@@ -109,6 +109,8 @@ void SWDocument::pictureDidLoad(platform::ImageDecoder::Result result)
 
 bool SWDocument::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && m_viewPage && watched == m_viewPage && !m_viewPanelController)
+        viewPanelController();
     if (m_loader && isUserInput(event->type()) && watched->isWidgetType() && window()) {
         // Menus that pop up from the window are windows of their own, with
         // the window among their ancestors.

@@ -1,8 +1,12 @@
 #include "KZGraphicCursor.h"
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPointer>
 
 #include <cmath>
 #include <numbers>
@@ -106,9 +110,7 @@ bool parseIndexed(const QString& name, const QString& prefix, int count, int* in
     return true;
 }
 
-} // namespace
-
-QImage KZGraphicCursor::imageNamed(const QString& name)
+QImage drawCursor(const QString& name)
 {
     int k = 0;
     const bool resize = parseIndexed(name, QStringLiteral("Resize"), 4, &k);
@@ -118,7 +120,7 @@ QImage KZGraphicCursor::imageNamed(const QString& name)
     const bool closed = name == QLatin1String("closedhand");
     if (!resize && !rotate && !cross && !open && !closed)
         return {};
-    QImage image(kSide, kSide, QImage::Format_ARGB32_Premultiplied);
+    QImage image(KZGraphicCursor::kSide, KZGraphicCursor::kSide, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -137,12 +139,56 @@ QImage KZGraphicCursor::imageNamed(const QString& name)
     return image;
 }
 
+// The cursors made so far, held by the application object.
+class CursorKeeper : public QObject {
+public:
+    using QObject::QObject;
+    QHash<QString, QCursor> cursors;
+};
+
+QHash<QString, QCursor>* keptCursors()
+{
+    static QPointer<CursorKeeper> keeper;
+    if (!keeper) {
+        if (!QCoreApplication::instance())
+            return nullptr;
+        keeper = new CursorKeeper(QCoreApplication::instance());
+    }
+    return &keeper->cursors;
+}
+
+} // namespace
+
+QImage KZGraphicCursor::imageNamed(const QString& name)
+{
+    // Each drawing is made once: every graphic tool asks for its cursor
+    // when it is made, and a window makes dozens of them at start-up.
+    static QMutex lock;
+    static QHash<QString, QImage> drawn;
+    QMutexLocker locked(&lock);
+    const auto known = drawn.constFind(name);
+    if (known != drawn.constEnd())
+        return *known;
+    const QImage image = drawCursor(name);
+    drawn.insert(name, image);
+    return image;
+}
+
 QCursor KZGraphicCursor::cursorNamed(const QString& name)
 {
-    // Not cached: a pixmap must not outlive the application object, and a
-    // 24-pixel drawing costs nothing next to the event that asks for it.
     const QImage image = imageNamed(name);
     if (image.isNull())
         return QCursor(Qt::ArrowCursor);
-    return QCursor(QPixmap::fromImage(image), image.width() / 2, image.height() / 2);
+    // Making a cursor of a pixmap costs far more than drawing it: each is
+    // made once, and kept by the application object, since a pixmap must
+    // not outlive it.
+    QHash<QString, QCursor>* kept = keptCursors();
+    if (kept) {
+        if (const auto known = kept->constFind(name); known != kept->constEnd())
+            return *known;
+    }
+    const QCursor cursor(QPixmap::fromImage(image), image.width() / 2, image.height() / 2);
+    if (kept)
+        kept->insert(name, cursor);
+    return cursor;
 }

@@ -145,9 +145,18 @@ void KZToolboxController::setToolbarColorSelector(SWColorSelector* selector)
     m_toolbarColorSelector = selector;
 }
 
+SWColorSelector* KZToolboxController::madeToolbarColorSelector()
+{
+    if (!toolbarColorSelector() && m_toolbarMaker)
+        m_toolbarMaker();
+    return toolbarColorSelector();
+}
+
 void KZToolboxController::eggsColorChanged()
 {
-    SWColorSelector* selector = toolbarColorSelector();
+    // Every window's controller hears any well: each follows its own
+    // toolbar's wells, made or not yet.
+    SWColorSelector* selector = madeToolbarColorSelector();
     if (!selector || !selector->frontWell() || !selector->backWell())
         return;
     setForegroundColor(selector->frontWell()->color());
@@ -159,7 +168,7 @@ void KZToolboxController::setColor(const QColor& color)
 {
     if (KZColorPanel* panel = colorPanel())
         panel->setSelectedColor(color);
-    if (SWColorSelector* selector = toolbarColorSelector(); selector && selector->frontWell())
+    if (SWColorSelector* selector = madeToolbarColorSelector(); selector && selector->frontWell())
         selector->frontWell()->setColor(color);
 }
 
@@ -412,5 +421,7 @@ qint32 KZToolboxController::itemPriority(const QString& title, const QString& mo
         {QStringLiteral("Image.small"), 56},   {QStringLiteral("Image.normal"), 6},
         {QStringLiteral("Brushes.small"), 10},
     };
-    return table.value(QStringLiteral("%1.%2").arg(title, mode), 0);
+    // Asked hundreds of times while the ribbon fits its groups: the key is
+    // joined, not formatted.
+    return table.value(title + QLatin1Char('.') + mode, 0);
 }

@@ -119,6 +119,11 @@ public:
     // before it goes).
     SWColorSelector* toolbarColorSelector() const;
     void setToolbarColorSelector(SWColorSelector* selector);
+    // Makes the window toolbar whose selector is not made yet (the window
+    // makes its toolbar when it first shows). The wells answer colour
+    // changes as if the toolbar had always been there; an empty function
+    // for a controller without one.
+    void setToolbarMaker(std::function<void()> maker) { m_toolbarMaker = std::move(maker); }
 
     // Publishes the current settings again so that every observer receives
     // them, and re-selects the tool of the first paint-tool row.
@@ -170,4 +175,7 @@ private:
     KZOrbStyleToolPanel* m_toolPanel = nullptr;
     QPointer<QWidget> m_colorPanel; // a KZColorPanel
     QPointer<QWidget> m_toolbarColorSelector; // a SWColorSelector
+    std::function<void()> m_toolbarMaker;
+    // The toolbar's selector, the toolbar made first if it is still to be.
+    SWColorSelector* madeToolbarColorSelector();
 };

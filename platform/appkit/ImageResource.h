@@ -31,7 +31,9 @@ public:
     // says (png, tiff, jpg...); null when it does not decode as that type.
     // Unlike a plain QImage(path), it does not ask every image format
     // plug-in whether it reads the file, which loads them all: start-up
-    // reads hundreds of images and needs none of the plug-ins.
+    // reads hundreds of images and needs none of the plug-ins. A file of
+    // the bundle that its image atlas holds is not read at all: the image
+    // comes read-only over the atlas's mapped pixels.
     static QImage readFile(const QString& path);
     // Searched before the bundle's own folders, in the order added (tests
     // put their fixture images here).

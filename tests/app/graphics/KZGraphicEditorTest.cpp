@@ -129,6 +129,20 @@ TEST(KZGraphicEditor, CursorImagesAreDrawnWithCentredHotSpots)
     EXPECT_TRUE(KZGraphicCursor::imageNamed("Resize4").isNull());
 }
 
+// The drawings and cursors are kept once made: whoever paints into an image
+// handed out paints into a copy, and the next caller gets the drawing.
+TEST(KZGraphicEditor, CursorDrawingsHandedOutStayTheirsAlone)
+{
+    QImage first = KZGraphicCursor::imageNamed("crosshair");
+    ASSERT_FALSE(first.isNull());
+    const QImage untouched = first.copy();
+    first.fill(Qt::red);
+    EXPECT_EQ(KZGraphicCursor::imageNamed("crosshair"), untouched);
+    const QCursor cursor = KZGraphicCursor::cursorNamed("crosshair");
+    EXPECT_EQ(cursor.pixmap().toImage().convertToFormat(untouched.format()), untouched);
+    EXPECT_EQ(KZGraphicCursor::cursorNamed("crosshair").hotSpot(), cursor.hotSpot());
+}
+
 TEST(KZGraphicEditor, DragStepsAddUpFromRoundedPointsAndReadModifiersEachStep)
 {
     KZGraphicsContext context;

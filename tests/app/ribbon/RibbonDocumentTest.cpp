@@ -382,6 +382,44 @@ TEST(RibbonDocument, NoControlIsCutOffOutOfReachHoweverNarrowTheWindowIsMade)
         EXPECT_EQ(group->mode(), KZOrbStyleToolPanelItem::kNormal) << group->title().toStdString();
 }
 
+// A window makes its toolbar's controls when the toolbar is first asked for;
+// until then its settings still follow any window's toolbar wells, each
+// window from its own front and back wells: a window whose toolbar is not
+// made hears the same settings as one whose toolbar is.
+TEST(RibbonDocument, AWindowWhoseToolbarIsNotMadeFollowsTheWellsOfAnother)
+{
+    RibbonDocument source;
+    RibbonDocument made;
+    RibbonDocument notMade;
+    ASSERT_NE(made.document->toolboxToolbar(), nullptr);
+    struct Heard {
+        QList<QColor> selected, foreground, background;
+    };
+    Heard heard[2];
+    KZToolboxController* controllers[2] = {made.document->toolboxController(), notMade.document->toolboxController()};
+    for (int i = 0; i < 2; ++i) {
+        controllers[i]->setSelectedColor(QColor(0, 200, 0));
+        Heard* h = &heard[i];
+        controllers[i]->addObserver(h, KZToolboxController::kSelectedColor,
+                                    [h](const QVariant& v) { h->selected << v.value<QColor>(); });
+        controllers[i]->addObserver(h, KZToolboxController::kForegroundColor,
+                                    [h](const QVariant& v) { h->foreground << v.value<QColor>(); });
+        controllers[i]->addObserver(h, KZToolboxController::kBackgroundColor,
+                                    [h](const QVariant& v) { h->background << v.value<QColor>(); });
+    }
+    source.document->toolboxToolbar()->eggsColorSelector()->frontWell()->setColor(QColor(0, 0, 255));
+    EXPECT_EQ(source.document->toolboxController()->foregroundColor(), QColor(0, 0, 255));
+    ASSERT_FALSE(heard[0].selected.isEmpty()) << "a made toolbar's window hears any well";
+    EXPECT_EQ(heard[1].selected, heard[0].selected);
+    EXPECT_EQ(heard[1].foreground, heard[0].foreground);
+    EXPECT_EQ(heard[1].background, heard[0].background);
+    // Both chose their own front colour again, not the other window's.
+    EXPECT_EQ(heard[1].selected.last(), controllers[1]->foregroundColor());
+    EXPECT_NE(controllers[1]->foregroundColor(), QColor(0, 0, 255));
+    for (int i = 0; i < 2; ++i)
+        controllers[i]->removeObserver(&heard[i]);
+}
+
 TEST(RibbonDocument, ShowToolbarShowsTheWindowToolbarWhoseControlsChooseToolsColoursAndSizes)
 {
     RibbonDocument r;
