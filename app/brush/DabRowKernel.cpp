@@ -73,6 +73,42 @@ void renderInsideScalar(unsigned char* pixels, int n, const DabRowShape& shape)
         blendPixel(pixels + 4 * i, pixels + 4 * i, shape.hardAlpha, shape.hardErase, shape.color);
 }
 
+// The largest sum of squares s whose scaled distance s × inverseRadius2
+// still rounds to at most 1 (-1 when none does). Rounding keeps the product
+// in the order of s, so comparing s with this limit decides every pixel as
+// the product does, without the product. Found at once in the usual case,
+// otherwise by halving over the bit patterns of the non-negative floats
+// (ordered as the floats are), which takes 31 steps at most.
+float insideLimit(float inverseRadius2)
+{
+    auto inside = [inverseRadius2](uint32_t bits) {
+        float s;
+        std::memcpy(&s, &bits, 4);
+        return s * inverseRadius2 <= 1.0f;
+    };
+    constexpr uint32_t kInfinity = 0x7F800000u;
+    const float guess = 1.0f / inverseRadius2;
+    uint32_t bits;
+    std::memcpy(&bits, &guess, 4);
+    if (guess > 0.0f && bits < kInfinity && inside(bits) && !inside(bits + 1))
+        return guess;
+    if (!inside(0))
+        return -1.0f;
+    uint32_t lo = 0, hi = kInfinity; // inside(lo); past hi nothing counts
+    if (inside(hi))
+        lo = hi;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo + 1) / 2;
+        if (inside(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    float limit;
+    std::memcpy(&limit, &lo, 4);
+    return limit;
+}
+
 // Continues a vector loop's remainder with the plain loop.
 void renderRest(const unsigned char* source, unsigned char* target, int done, int n, const DabRowShape& s)
 {
@@ -398,6 +434,13 @@ DAB_ROW_KERNEL_AVX512 inline __m512i divide255x16(__m512i v)
     return _mm512_srli_epi16(_mm512_mulhi_epu16(v, _mm512_set1_epi16(short(0x8081))), 7);
 }
 
+// Exact v / 255 (truncating) for 0 <= v <= 65025, given v + 1: (v + 1) × 257
+// >> 16, one multiply where an addend can carry the 1 for free.
+DAB_ROW_KERNEL_AVX512 inline __m512i divide255GivenPlusOne16(__m512i vPlusOne)
+{
+    return _mm512_mulhi_epu16(vPlusOne, _mm512_set1_epi16(257));
+}
+
 DAB_ROW_KERNEL_AVX512 inline __m512i spreadLow16(__m512i v)
 {
     return _mm512_shuffle_epi8(v, _mm512_broadcast_i32x4(_mm_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 4, -1, 4, -1, 4,
@@ -421,12 +464,19 @@ DAB_ROW_KERNEL_AVX512 inline __m512i blend16(__m512i px, __m512i a8, __m512i e8,
     return _mm512_packus_epi16(divide255x16(lo), divide255x16(hi));
 }
 
-DAB_ROW_KERNEL_AVX512 inline __m512i blendConstant16(__m512i px, __m512i keep, __m512i add)
+// One constant blend of 16 pixels; addPlusOne is C × e8 + 1 per channel.
+DAB_ROW_KERNEL_AVX512 inline __m512i blendConstant16(__m512i px, __m512i keep, __m512i addPlusOne)
 {
     const __m512i zero = _mm512_setzero_si512();
-    const __m512i lo = _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpacklo_epi8(px, zero), keep), add);
-    const __m512i hi = _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpackhi_epi8(px, zero), keep), add);
-    return _mm512_packus_epi16(divide255x16(lo), divide255x16(hi));
+    const __m512i lo = _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpacklo_epi8(px, zero), keep), addPlusOne);
+    const __m512i hi = _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpackhi_epi8(px, zero), keep), addPlusOne);
+    return _mm512_packus_epi16(divide255GivenPlusOne16(lo), divide255GivenPlusOne16(hi));
+}
+
+// C × e8 + 1 of a hard dab for every channel (at most 65026: still 16 bits).
+DAB_ROW_KERNEL_AVX512 inline __m512i hardAddendPlusOne16(const DabRowShape& s)
+{
+    return _mm512_add_epi16(_mm512_broadcast_i32x4(hardAddend(s)), _mm512_set1_epi16(1));
 }
 
 inline __mmask16 firstLanes(int count)
@@ -438,8 +488,12 @@ inline __mmask16 firstLanes(int count)
 struct Avx512Terms
 {
     __m512 ratio, inverseRadius2, one, hardness, hardnessFactor, opacity, f255, eraserTargetAlpha;
-    __m512i hardKeep, hardAdd, color;
+    __m512 insideLimit;     // hard dab: see insideLimit
+    __m512 inverseHardness; // soft dab: 1 / hardness, used only when exact
+    __m512i hardKeep, hardAddPlusOne, color;
     bool hard, fullTarget;
+    bool round;          // ratio 1: the stretch changes no bit and is left out
+    bool exactInverse;   // 1 / hardness exact: dividing by hardness is multiplying by it
 };
 
 DAB_ROW_KERNEL_AVX512 inline void setUpAvx512(Avx512Terms& t, const DabRowShape& s)
@@ -452,13 +506,20 @@ DAB_ROW_KERNEL_AVX512 inline void setUpAvx512(Avx512Terms& t, const DabRowShape&
     t.opacity = _mm512_set1_ps(s.opacity);
     t.f255 = _mm512_set1_ps(255.0f);
     t.eraserTargetAlpha = _mm512_set1_ps(s.eraserTargetAlpha);
+    t.insideLimit = _mm512_set1_ps(s.hard ? insideLimit(s.inverseRadius2) : 0.0f);
+    const float inverseHardness = 1.0f / s.hardness;
+    t.inverseHardness = _mm512_set1_ps(inverseHardness);
     t.hardKeep = _mm512_set1_epi16(short(255 - s.hardAlpha));
-    t.hardAdd = _mm512_broadcast_i32x4(hardAddend(s));
+    t.hardAddPlusOne = hardAddendPlusOne16(s);
     t.color = _mm512_broadcast_i32x4(_mm_setr_epi16(short(s.color[0]), short(s.color[1]), short(s.color[2]),
                                                     short(s.color[3]), short(s.color[0]), short(s.color[1]),
                                                     short(s.color[2]), short(s.color[3])));
     t.hard = s.hard;
     t.fullTarget = s.eraserTargetAlpha == 1.0f;
+    t.round = s.ratio == 1.0f;
+    // The product of two floats is exact in a double: 1 exactly when the
+    // inverse is, and then x / h and x × (1 / h) round the same number.
+    t.exactInverse = double(inverseHardness) * double(s.hardness) == 1.0;
 }
 
 // Blends the pixels of the given lanes (up to 16) of source into target;
@@ -478,7 +539,7 @@ DAB_ROW_KERNEL_AVX512 inline void blendGroupAvx512(const unsigned char* source, 
     if (inside == 0) {
         result = px;
     } else if (t.hard) {
-        result = _mm512_mask_mov_epi32(px, inside, blendConstant16(px, t.hardKeep, t.hardAdd));
+        result = _mm512_mask_mov_epi32(px, inside, blendConstant16(px, t.hardKeep, t.hardAddPlusOne));
     } else {
         const __mmask16 useInner = _mm512_cmp_ps_mask(rr, t.hardness, _CMP_LT_OQ);
         __m512 p = _mm512_mul_ps(t.hardnessFactor, _mm512_sub_ps(t.one, rr));
@@ -506,43 +567,57 @@ DAB_ROW_KERNEL_AVX512 void renderAvx512(const unsigned char* source, unsigned ch
                          rowCos, t);
 }
 
+// xr² + yr² of the given lanes, each product and sum rounded on its own as
+// in the plain loop. A round dab leaves out the stretch by the ratio: × 1
+// changes no bit.
+template <bool Round>
+DAB_ROW_KERNEL_AVX512 inline __m512 sumOfSquares16(const float* cosTerms, const float* sinTerms, __mmask16 lanes,
+                                                   __m512 rowSin, __m512 rowCos, const Avx512Terms& t)
+{
+    const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, cosTerms), rowSin);
+    __m512 yr = _mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, sinTerms));
+    if constexpr (!Round)
+        yr = _mm512_mul_ps(yr, t.ratio);
+    return _mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr));
+}
+
 // In place, the pixels of the given lanes that lie inside a hard dab take
-// its one blend; the others are written back unchanged, lanes beyond the
-// given ones not touched. No branch depends on where the ellipse falls,
-// which on small dabs costs more in mispredictions than the distances cost
-// to work out. The pixels are loaded and stored under the lanes, which are
-// known at once, not under the inside mask: a load that waits for the
+// its one blend; the others are left alone. No branch depends on where the
+// ellipse falls, which on small dabs costs more in mispredictions than the
+// distances cost to work out. The pixels are loaded under the lanes, which
+// are known at once, not under the inside mask: a load that waits for the
 // distances holds up the following rows' work (a hard radius-20 dab took
-// about a quarter longer so, and at times three times as long).
+// about a quarter longer so, and at times three times as long). Only the
+// store waits for them.
+template <bool Round>
 DAB_ROW_KERNEL_AVX512 inline void blendHardGroupAvx512(unsigned char* pixels, const float* cosTerms,
                                                        const float* sinTerms, __mmask16 lanes, __m512 rowSin,
                                                        __m512 rowCos, const Avx512Terms& t)
 {
-    const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, cosTerms), rowSin);
-    const __m512 yr = _mm512_mul_ps(_mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, sinTerms)), t.ratio);
-    const __m512 rr = _mm512_mul_ps(_mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr)), t.inverseRadius2);
-    const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, rr, t.one, _CMP_LE_OQ);
+    const __m512 squares = sumOfSquares16<Round>(cosTerms, sinTerms, lanes, rowSin, rowCos, t);
+    const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, squares, t.insideLimit, _CMP_LE_OQ);
     const __m512i px = _mm512_maskz_loadu_epi32(lanes, pixels);
-    _mm512_mask_storeu_epi32(pixels, lanes,
-                             _mm512_mask_mov_epi32(px, inside, blendConstant16(px, t.hardKeep, t.hardAdd)));
+    _mm512_mask_storeu_epi32(pixels, inside, blendConstant16(px, t.hardKeep, t.hardAddPlusOne));
 }
 
 // The same for a soft dab: each lane's opacity worked out and blended.
+template <bool Round, bool ExactInverse>
 DAB_ROW_KERNEL_AVX512 inline void blendSoftGroupAvx512(unsigned char* pixels, const float* cosTerms,
                                                        const float* sinTerms, __mmask16 lanes, __m512 rowSin,
                                                        __m512 rowCos, const Avx512Terms& t)
 {
-    const __m512 xr = _mm512_add_ps(_mm512_maskz_loadu_ps(lanes, cosTerms), rowSin);
-    const __m512 yr = _mm512_mul_ps(_mm512_sub_ps(rowCos, _mm512_maskz_loadu_ps(lanes, sinTerms)), t.ratio);
-    const __m512 rr = _mm512_mul_ps(_mm512_add_ps(_mm512_mul_ps(xr, xr), _mm512_mul_ps(yr, yr)), t.inverseRadius2);
+    const __m512 rr =
+        _mm512_mul_ps(sumOfSquares16<Round>(cosTerms, sinTerms, lanes, rowSin, rowCos, t), t.inverseRadius2);
     const __mmask16 inside = _mm512_mask_cmp_ps_mask(lanes, rr, t.one, _CMP_LE_OQ);
-    // Soft work is dear enough that groups wholly outside, and the inner
-    // curve's division where no lane needs it, are worth a jump.
+    // Soft work is dear enough that groups wholly outside are worth a jump,
+    // and so is the inner curve's division where no lane needs it.
     if (inside == 0)
         return;
     const __mmask16 useInner = _mm512_mask_cmp_ps_mask(inside, rr, t.hardness, _CMP_LT_OQ);
     __m512 p = _mm512_mul_ps(t.hardnessFactor, _mm512_sub_ps(t.one, rr));
-    if (useInner)
+    if constexpr (ExactInverse)
+        p = _mm512_mask_sub_ps(p, useInner, _mm512_add_ps(rr, t.one), _mm512_mul_ps(rr, t.inverseHardness));
+    else if (useInner)
         p = _mm512_mask_sub_ps(p, useInner, _mm512_add_ps(rr, t.one), _mm512_div_ps(rr, t.hardness));
     const __m512i a8 = _mm512_maskz_cvttps_epi32(inside, _mm512_mul_ps(_mm512_mul_ps(p, t.opacity), t.f255));
     const __m512i e8 =
@@ -550,6 +625,42 @@ DAB_ROW_KERNEL_AVX512 inline void blendSoftGroupAvx512(unsigned char* pixels, co
     // a8 and e8 are 0 outside, where the blend leaves a pixel as it was.
     const __m512i px = _mm512_maskz_loadu_epi32(lanes, pixels);
     _mm512_mask_storeu_epi32(pixels, lanes, blend16(px, a8, e8, t.color));
+}
+
+// Every row of a box with one kind of group, chosen once for the dab.
+template <bool Hard, bool Round, bool ExactInverse>
+DAB_ROW_KERNEL_AVX512 void renderBoxRowsAvx512(const DabBox& box, const float* cosTerms, const float* sinTerms,
+                                               const Avx512Terms& t)
+{
+    const DabBox b = box;
+    for (int r = 0; r < b.rows; ++r) {
+        const DabRowSpan span = b.spans[r];
+        unsigned char* line = b.pixels + b.stride * r;
+        const __m512 rowSin = _mm512_set1_ps(b.rowSin[r]);
+        const __m512 rowCos = _mm512_set1_ps(b.rowCos[r]);
+        auto group = [&](int i, int count) DAB_ROW_KERNEL_AVX512 {
+            if constexpr (Hard)
+                blendHardGroupAvx512<Round>(line + 4 * i, cosTerms + i, sinTerms + i, firstLanes(count), rowSin,
+                                            rowCos, t);
+            else
+                blendSoftGroupAvx512<Round, ExactInverse>(line + 4 * i, cosTerms + i, sinTerms + i,
+                                                          firstLanes(count), rowSin, rowCos, t);
+        };
+        int from = span.first;
+        if (Hard && span.insideLast - span.insideFirst + 1 >= kLongInside) {
+            for (int i = span.first; i < span.insideFirst; i += 16)
+                group(i, std::min(16, span.insideFirst - i));
+            int i = span.insideFirst;
+            for (; i + 16 <= span.insideLast + 1; i += 16) {
+                unsigned char* pixels = line + 4 * i;
+                _mm512_storeu_si512(pixels,
+                                    blendConstant16(_mm512_loadu_si512(pixels), t.hardKeep, t.hardAddPlusOne));
+            }
+            from = i;
+        }
+        for (int i = from; i <= span.last; i += 16)
+            group(i, span.last + 1 - i);
+    }
 }
 
 DAB_ROW_KERNEL_AVX512 void renderBoxAvx512(const DabBox& box, const DabRowShape& s)
@@ -562,34 +673,21 @@ DAB_ROW_KERNEL_AVX512 void renderBoxAvx512(const DabBox& box, const DabRowShape&
     // them read again for every group.
     const float* const cosTerms = s.columnCos;
     const float* const sinTerms = s.columnSin;
-    const DabBox b = box;
-    for (int r = 0; r < b.rows; ++r) {
-        const DabRowSpan span = b.spans[r];
-        unsigned char* line = b.pixels + b.stride * r;
-        const __m512 rowSin = _mm512_set1_ps(b.rowSin[r]);
-        const __m512 rowCos = _mm512_set1_ps(b.rowCos[r]);
-        auto group = [&](int i, int count) DAB_ROW_KERNEL_AVX512 {
-            if (t.hard)
-                blendHardGroupAvx512(line + 4 * i, cosTerms + i, sinTerms + i, firstLanes(count), rowSin,
-                                     rowCos, t);
-            else
-                blendSoftGroupAvx512(line + 4 * i, cosTerms + i, sinTerms + i, firstLanes(count), rowSin,
-                                     rowCos, t);
-        };
-        int from = span.first;
-        if (t.hard && span.insideLast - span.insideFirst + 1 >= kLongInside) {
-            for (int i = span.first; i < span.insideFirst; i += 16)
-                group(i, std::min(16, span.insideFirst - i));
-            int i = span.insideFirst;
-            for (; i + 16 <= span.insideLast + 1; i += 16) {
-                unsigned char* pixels = line + 4 * i;
-                _mm512_storeu_si512(pixels,
-                                    blendConstant16(_mm512_loadu_si512(pixels), t.hardKeep, t.hardAdd));
-            }
-            from = i;
-        }
-        for (int i = from; i <= span.last; i += 16)
-            group(i, span.last + 1 - i);
+    if (t.hard) {
+        if (t.round)
+            renderBoxRowsAvx512<true, true, false>(box, cosTerms, sinTerms, t);
+        else
+            renderBoxRowsAvx512<true, false, false>(box, cosTerms, sinTerms, t);
+    } else if (t.round) {
+        if (t.exactInverse)
+            renderBoxRowsAvx512<false, true, true>(box, cosTerms, sinTerms, t);
+        else
+            renderBoxRowsAvx512<false, true, false>(box, cosTerms, sinTerms, t);
+    } else {
+        if (t.exactInverse)
+            renderBoxRowsAvx512<false, false, true>(box, cosTerms, sinTerms, t);
+        else
+            renderBoxRowsAvx512<false, false, false>(box, cosTerms, sinTerms, t);
     }
 }
 
@@ -598,7 +696,7 @@ DAB_ROW_KERNEL_AVX512 void renderInsideAvx512(unsigned char* pixels, int n, cons
     if (s.hardAlpha == 0)
         return;
     const __m512i keep = _mm512_set1_epi16(short(255 - s.hardAlpha));
-    const __m512i add = _mm512_broadcast_i32x4(hardAddend(s));
+    const __m512i add = hardAddendPlusOne16(s);
     for (int i = 0; i < n; i += 16) {
         const __mmask16 lanes = firstLanes(n - i);
         unsigned char* p = pixels + 4 * i;

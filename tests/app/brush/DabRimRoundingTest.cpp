@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -139,6 +140,68 @@ TEST(DabRimRounding, EveryPathDecidesRimPixelsAsThePlainLoop)
             whole.spans = spans.data();
             DabRowKernel::renderBox(path, whole, shape);
             EXPECT_EQ(box, expected) << "whole box";
+        }
+    }
+}
+
+TEST(DabRimRounding, HardDabsOfExtremeScaleDecideAsThePlainLoop)
+{
+    // 1 / radius² from nothing through the smallest and largest floats, not a
+    // number and below zero, over sums of squares from 0 to past the largest
+    // float: every path must paint exactly the pixels the plain loop paints.
+    using DabRowKernel::Path;
+    const float inf = std::numeric_limits<float>::infinity();
+    const float scales[] = {0.0f, -0.0f, 1e-45f, 3e-39f, 1.2e-38f, 1e-30f, 0.0137f, 1.0f, 3.0f, 7e37f, 3.4e38f,
+                            inf, -2.0f, std::numeric_limits<float>::quiet_NaN()};
+    // Column terms spread over many magnitudes, some squaring past the
+    // largest float; one row term of each magnitude.
+    std::vector<float> cosTerms, zeros;
+    for (float m = 1e-30f; m < 1e25f; m *= 7.3f) {
+        cosTerms.push_back(m);
+        cosTerms.push_back(-m * 0.61f);
+    }
+    cosTerms.push_back(0.0f);
+    const int n = int(cosTerms.size());
+    zeros.assign(size_t(n), 0.0f);
+    const std::vector<float> rowCos {0.0f, 1e-20f, 0.5f, 1.0f, 40.0f, 1e15f, 2e19f};
+    const int rows = int(rowCos.size());
+    const std::vector<DabRowSpan> spans(size_t(rows), DabRowSpan {0, n - 1, 0, -1});
+    const size_t stride = size_t(n) * 4;
+    const std::vector<unsigned char> source(stride * size_t(rows), 20);
+
+    for (const float scale : scales) {
+        DabRowShape shape;
+        shape.columnCos = cosTerms.data();
+        shape.columnSin = zeros.data();
+        shape.ratio = 1.0f;
+        shape.inverseRadius2 = scale;
+        shape.opacity = 1.0f;
+        shape.hard = true;
+        shape.hardAlpha = 200;
+        shape.hardErase = 200;
+        shape.color[0] = 250;
+
+        std::vector<unsigned char> expected = source;
+        for (int r = 0; r < rows; ++r) {
+            DabRowShape row = shape;
+            row.rowCos = rowCos[size_t(r)];
+            DabRowKernel::render(Path::Scalar, expected.data() + stride * size_t(r),
+                                 expected.data() + stride * size_t(r), n, row);
+        }
+        for (Path path : {Path::Sse2, Path::Avx2, Path::Avx512}) {
+            if (!DabRowKernel::available(path))
+                continue;
+            SCOPED_TRACE(testing::Message() << "path " << int(path) << " scale " << scale);
+            std::vector<unsigned char> box = source;
+            DabBox whole;
+            whole.pixels = box.data();
+            whole.stride = long(stride);
+            whole.rows = rows;
+            whole.rowSin = zeros.data();
+            whole.rowCos = rowCos.data();
+            whole.spans = spans.data();
+            DabRowKernel::renderBox(path, whole, shape);
+            EXPECT_EQ(box, expected);
         }
     }
 }

@@ -606,9 +606,12 @@ TEST(DabSurface, EveryBoxPathMatchesThePlainLoopRowByRow)
     // with and without a known inside for hard dabs), in place with a
     // negative stride as the surface lays them out: each path against the
     // plain loop over each row's span, and nothing outside the spans touched.
+    // The second pass makes every dab round, and soft ones of a hardness
+    // whose inverse is exact (a half, a quarter, an eighth).
     using DabRowKernel::Path;
     QRandomGenerator rng(5150);
     auto uniform = [&](float lo, float hi) { return lo + float(rng.generateDouble()) * (hi - lo); };
+    for (int pass = 0; pass < 2; ++pass)
     for (int trial = 0; trial < 120; ++trial) {
         const int columns = 1 + int(rng.bounded(trial % 4 == 0 ? 200 : 50));
         const int rows = 1 + int(rng.bounded(40));
@@ -645,6 +648,11 @@ TEST(DabSurface, EveryBoxPathMatchesThePlainLoopRowByRow)
         shape.eraserTargetAlpha = trial % 3 == 0 ? 1.0f : uniform(0.0f, 1.0f);
         shape.hard = hard;
         shape.hardness = hard ? 1.0f : uniform(0.01f, 0.99f);
+        if (pass == 1) {
+            shape.ratio = 1.0f;
+            if (!hard)
+                shape.hardness = 1.0f / float(2 << (trial % 3));
+        }
         shape.hardnessFactor = hard ? 0.0f : shape.hardness / (1.0f - shape.hardness);
         shape.hardAlpha = int(shape.opacity * 255.0f);
         shape.hardErase = int(float(shape.hardAlpha) * shape.eraserTargetAlpha);
@@ -704,7 +712,7 @@ TEST(DabSurface, EveryBoxPathMatchesThePlainLoopRowByRow)
         for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2, Path::Avx512}) {
             if (!DabRowKernel::available(path))
                 continue;
-            SCOPED_TRACE(testing::Message() << "path " << int(path) << " trial " << trial);
+            SCOPED_TRACE(testing::Message() << "path " << int(path) << " pass " << pass << " trial " << trial);
             std::vector<unsigned char> out = pixels;
             DabBox box;
             box.pixels = out.data() + size_t(stride) * size_t(rows - 1) + size_t(4 * padding);
