@@ -30,17 +30,8 @@ struct Held {
 
 bool wrappable(const QImage& image)
 {
-    switch (image.format()) {
-    case QImage::Format_RGB32:
-    case QImage::Format_ARGB32:
-    case QImage::Format_ARGB32_Premultiplied:
-    case QImage::Format_RGBX8888:
-    case QImage::Format_RGBA8888:
-    case QImage::Format_RGBA8888_Premultiplied:
-        break;
-    default:
+    if (!Layout::holdsFormat(image.format()))
         return false;
-    }
     return image.width() <= int(Layout::kMaxSide) && image.height() <= int(Layout::kMaxSide) &&
            !image.colorSpace().isValid() && image.textKeys().isEmpty();
 }

@@ -10,7 +10,7 @@
 #include <QtGlobal>
 
 namespace {
-VNHTTPCookie::SameSite ourSameSite(QNetworkCookie::SameSite policy)
+VNHTTPCookie::SameSite converted(QNetworkCookie::SameSite policy)
 {
     switch (policy) {
     case QNetworkCookie::SameSite::None:
@@ -25,7 +25,7 @@ VNHTTPCookie::SameSite ourSameSite(QNetworkCookie::SameSite policy)
     return VNHTTPCookie::SameSite::Default;
 }
 
-QNetworkCookie::SameSite toolkitSameSite(VNHTTPCookie::SameSite policy)
+QNetworkCookie::SameSite converted(VNHTTPCookie::SameSite policy)
 {
     switch (policy) {
     case VNHTTPCookie::SameSite::None:
@@ -40,45 +40,28 @@ QNetworkCookie::SameSite toolkitSameSite(VNHTTPCookie::SameSite policy)
     return QNetworkCookie::SameSite::Default;
 }
 
-VNHTTPCookie ours(const QNetworkCookie& cookie)
+// Our cookie and the toolkit's have the same attributes under the same
+// names: one copy serves both directions.
+template <typename To, typename From>
+To copiedCookie(const From& cookie)
 {
-    VNHTTPCookie result(cookie.name(), cookie.value());
+    To result(cookie.name(), cookie.value());
     result.setDomain(cookie.domain());
     result.setPath(cookie.path());
     result.setExpirationDate(cookie.expirationDate());
     result.setSecure(cookie.isSecure());
     result.setHttpOnly(cookie.isHttpOnly());
-    result.setSameSitePolicy(ourSameSite(cookie.sameSitePolicy()));
+    result.setSameSitePolicy(converted(cookie.sameSitePolicy()));
     return result;
 }
 
-QList<VNHTTPCookie> ours(const QList<QNetworkCookie>& cookies)
+template <typename To, typename From>
+QList<To> copiedCookies(const QList<From>& cookies)
 {
-    QList<VNHTTPCookie> result;
+    QList<To> result;
     result.reserve(cookies.size());
-    for (const QNetworkCookie& cookie : cookies)
-        result.append(ours(cookie));
-    return result;
-}
-
-QNetworkCookie toolkits(const VNHTTPCookie& cookie)
-{
-    QNetworkCookie result(cookie.name(), cookie.value());
-    result.setDomain(cookie.domain());
-    result.setPath(cookie.path());
-    result.setExpirationDate(cookie.expirationDate());
-    result.setSecure(cookie.isSecure());
-    result.setHttpOnly(cookie.isHttpOnly());
-    result.setSameSitePolicy(toolkitSameSite(cookie.sameSitePolicy()));
-    return result;
-}
-
-QList<QNetworkCookie> toolkits(const QList<VNHTTPCookie>& cookies)
-{
-    QList<QNetworkCookie> result;
-    result.reserve(cookies.size());
-    for (const VNHTTPCookie& cookie : cookies)
-        result.append(toolkits(cookie));
+    for (const From& cookie : cookies)
+        result.append(copiedCookie<To>(cookie));
     return result;
 }
 
@@ -86,11 +69,11 @@ class ToolkitCookieJar final : public VNCookieJar, private QNetworkCookieJar {
 public:
     void setCookies(const QList<VNHTTPCookie>& cookies, const QUrl& url) override
     {
-        setCookiesFromUrl(toolkits(cookies), url);
+        setCookiesFromUrl(copiedCookies<QNetworkCookie>(cookies), url);
     }
-    QList<VNHTTPCookie> cookiesForURL(const QUrl& url) const override { return ours(cookiesForUrl(url)); }
-    QList<VNHTTPCookie> allCookies() const override { return ours(QNetworkCookieJar::allCookies()); }
-    void deleteCookie(const VNHTTPCookie& cookie) override { QNetworkCookieJar::deleteCookie(toolkits(cookie)); }
+    QList<VNHTTPCookie> cookiesForURL(const QUrl& url) const override { return copiedCookies<VNHTTPCookie>(cookiesForUrl(url)); }
+    QList<VNHTTPCookie> allCookies() const override { return copiedCookies<VNHTTPCookie>(QNetworkCookieJar::allCookies()); }
+    void deleteCookie(const VNHTTPCookie& cookie) override { QNetworkCookieJar::deleteCookie(copiedCookie<QNetworkCookie>(cookie)); }
     void deleteAllCookies() override { setAllCookies({}); }
 };
 } // namespace
@@ -108,7 +91,7 @@ extern "C" Q_DECL_EXPORT bool velumoParseSetCookieValues(const QStringList& valu
         for (const QString& value : values) {
             for (QNetworkCookie cookie : QNetworkCookie::parseCookies(value.toUtf8())) {
                 cookie.normalize(url);
-                parsed.append(ours(cookie));
+                parsed.append(copiedCookie<VNHTTPCookie>(cookie));
             }
         }
         *cookies = std::move(parsed);

@@ -19,23 +19,6 @@ namespace platform {
 namespace {
 using Layout = ImageAtlasLayout;
 
-// Formats of four bytes a pixel: the only ones the build writes, and ones
-// whose rows QImage can wrap without a colour table.
-bool isWrappableFormat(std::uint32_t format)
-{
-    switch (format) {
-    case QImage::Format_RGB32:
-    case QImage::Format_ARGB32:
-    case QImage::Format_ARGB32_Premultiplied:
-    case QImage::Format_RGBX8888:
-    case QImage::Format_RGBA8888:
-    case QImage::Format_RGBA8888_Premultiplied:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::uint32_t u32(const uchar* at) { return qFromLittleEndian<quint32>(at); }
 } // namespace
 
@@ -89,7 +72,7 @@ bool ImageAtlas::index(const uchar* bytes, std::size_t size)
         const std::uint64_t bytesPerLine = u32(record + Layout::kBytesPerLine);
         if (nameBytes == 0 || nameBytes > Layout::kMaxNameBytes || nameAt + nameBytes > size)
             return false;
-        if (!isWrappableFormat(format) || width == 0 || height == 0 || width > Layout::kMaxSide ||
+        if (!Layout::holdsFormat(format) || width == 0 || height == 0 || width > Layout::kMaxSide ||
             height > Layout::kMaxSide)
             return false;
         // Rows as QImage lays them out: four bytes a pixel, whole words.

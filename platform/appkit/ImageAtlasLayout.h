@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+
 #include <cstdint>
 
 namespace platform {
@@ -33,6 +35,23 @@ struct ImageAtlasLayout {
     static constexpr std::uint32_t kBytesPerLine = 28;  // u32
     static constexpr std::uint32_t kDotsPerMeterX = 32; // i32
     static constexpr std::uint32_t kDotsPerMeterY = 36; // i32
+
+    // Formats of four bytes a pixel: the only ones the atlas holds, and
+    // ones whose rows QImage can wrap without a colour table.
+    static constexpr bool holdsFormat(std::uint32_t format)
+    {
+        switch (format) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+        case QImage::Format_RGBX8888:
+        case QImage::Format_RGBA8888:
+        case QImage::Format_RGBA8888_Premultiplied:
+            return true;
+        default:
+            return false;
+        }
+    }
 };
 
 } // namespace platform
