@@ -3,6 +3,8 @@
 #include "platform/foundation/ExceptionGuard.h"
 #include "platform/foundation/SystemLog.h"
 
+#include <utility>
+
 KZTexturalSkin::KZTexturalSkin(const QString& identifier)
     : KZTexturalSkin(identifier, KZEdgeInsets())
 {
@@ -16,10 +18,47 @@ KZTexturalSkin::KZTexturalSkin(const QString& identifier, const KZEdgeInsets& ca
 
 void KZTexturalSkin::setUp(const QString& identifier)
 {
-    platform::exceptionGuard([&] {
-        m_stateImages = loadImages(identifier);
-        changeState(Normal);
-    });
+    changeState(Normal);
+    if (identifier.isEmpty()) {
+        // Told at once, where the skin is made, not when it is first drawn.
+        loadImages(identifier);
+        return;
+    }
+    m_pendingIdentifier = identifier;
+}
+
+void KZTexturalSkin::loadIfNeeded() const
+{
+    if (m_pendingIdentifier.isEmpty())
+        return;
+    const QString identifier = std::exchange(m_pendingIdentifier, QString());
+    auto* self = const_cast<KZTexturalSkin*>(this);
+    platform::exceptionGuard([&] { m_stateImages = self->loadImages(identifier); });
+}
+
+QMap<QString, KZImage::Ptr> KZTexturalSkin::stateImages() const
+{
+    loadIfNeeded();
+    return m_stateImages;
+}
+
+void KZTexturalSkin::setStateImages(const QMap<QString, KZImage::Ptr>& images)
+{
+    // A later look-up must not replace what is set here.
+    loadIfNeeded();
+    m_stateImages = images;
+}
+
+KZImage::Ptr KZTexturalSkin::currentImage() const
+{
+    loadIfNeeded();
+    return m_currentImage;
+}
+
+void KZTexturalSkin::setCurrentImage(const KZImage::Ptr& image)
+{
+    loadIfNeeded();
+    m_currentImage = image;
 }
 
 void KZTexturalSkin::changeState(std::uint64_t state)
@@ -70,6 +109,7 @@ QMap<QString, KZImage::Ptr> KZTexturalSkin::loadImages(const QString& identifier
 
 void KZTexturalSkin::drawWithFrame(QPainter& painter, const QRectF& frame, QWidget*)
 {
+    loadIfNeeded();
     if (!m_stateImages.value(QStringLiteral("n")))
         return;
     static const struct {

@@ -18,6 +18,10 @@
 // Drawing lays the normal image down and then, for each state bit that is
 // set, that state's image over it, in the order n, s, h, p, d. Without a
 // normal image nothing is drawn.
+//
+// The images are looked up when first drawn or asked for: a window makes
+// hundreds of skins at start-up, many of them for controls that are hidden
+// (pop-ups, a toolbar, states such as pressed) and not drawn for a while.
 class KZTexturalSkin : public KZMultiStateTexture {
 public:
     // Images drawn whole, stretched.
@@ -38,16 +42,20 @@ public:
     // The image names tried for a letter, in order.
     static QStringList candidateNames(const QString& identifier, const QString& letter);
 
-    QMap<QString, KZImage::Ptr> stateImages() const { return m_stateImages; }
-    void setStateImages(const QMap<QString, KZImage::Ptr>& images) { m_stateImages = images; }
-    KZImage::Ptr currentImage() const { return m_currentImage; }
-    void setCurrentImage(const KZImage::Ptr& image) { m_currentImage = image; }
+    QMap<QString, KZImage::Ptr> stateImages() const;
+    void setStateImages(const QMap<QString, KZImage::Ptr>& images);
+    KZImage::Ptr currentImage() const;
+    void setCurrentImage(const KZImage::Ptr& image);
     KZEdgeInsets capInsets() const { return m_capInsets; }
 
 private:
     void setUp(const QString& identifier);
+    // Looks the images up the first time they are needed.
+    void loadIfNeeded() const;
     KZEdgeInsets m_capInsets;
     std::uint64_t m_oldState = Normal;
-    QMap<QString, KZImage::Ptr> m_stateImages;
-    KZImage::Ptr m_currentImage;
+    // Empty once the images are looked up (or set).
+    mutable QString m_pendingIdentifier;
+    mutable QMap<QString, KZImage::Ptr> m_stateImages;
+    mutable KZImage::Ptr m_currentImage;
 };

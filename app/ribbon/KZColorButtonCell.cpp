@@ -1,5 +1,6 @@
 #include "KZColorButtonCell.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -40,13 +41,37 @@ void KZColorButtonCell::drawColorBackgroundInBounds(QPainter& painter, const QRe
 
 QImage KZColorButtonCell::colorImage(const QColor& color)
 {
-    QImage image(kImageSide, kImageSide, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    // The palettes make dozens of cells at start-up, each first white and
+    // then its swatch's colour, many of them the same: an image drawn for a
+    // colour is shared (the image is copied on write) by later cells.
+    if (!color.isValid())
+        return drawnColorImage(color);
+    thread_local QHash<quint64, QImage> drawn;
+    const quint64 key = color.rgba64();
+    if (const auto found = drawn.constFind(key); found != drawn.constEnd())
+        return *found;
+    // A bound for a program that goes through a great many colours.
+    if (drawn.size() >= 256)
+        drawn.clear();
+    return *drawn.insert(key, drawnColorImage(color));
+}
+
+QImage KZColorButtonCell::drawnColorImage(const QColor& color)
+{
+    const QRectF well(8, 8, 28, 28);
+    // What lies under the colour is the same for every colour: drawn once.
+    static const QImage ground = [&well] {
+        QImage image(kImageSide, kImageSide, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.fillRect(QRectF(6, 6, 32, 32), Qt::white);
+        drawColorBackgroundInBounds(p, well);
+        return image;
+    }();
+    QImage image = ground.copy();
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(QRectF(6, 6, 32, 32), Qt::white);
-    const QRectF well(8, 8, 28, 28);
-    drawColorBackgroundInBounds(p, well);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.fillRect(well, color.isValid() ? color : disabledControlTextColor());
     p.end();

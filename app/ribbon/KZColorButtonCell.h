@@ -35,5 +35,6 @@ public:
     void drawWithFrame(QPainter& painter, const QRectF& frame, QWidget* view) override;
 
 private:
+    static QImage drawnColorImage(const QColor& color);
     QColor m_color;
 };

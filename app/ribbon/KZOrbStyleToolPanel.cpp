@@ -39,18 +39,38 @@ KZOrbStyleToolPanelItem* KZOrbStyleToolPanel::itemByPriority(qint32 priority) co
 
 void KZOrbStyleToolPanel::sizeToFit()
 {
+    // A group's priority follows its mode, which only shrinking or
+    // enlarging it changes: the priorities are read again after each step,
+    // not for every priority tried (the walks try a hundred).
+    const QList<KZOrbStyleToolPanelItem*> items = m_delegate ? m_delegate->allItems() : QList<KZOrbStyleToolPanelItem*>();
+    QList<qint32> priorities;
+    const auto readPriorities = [&] {
+        priorities.clear();
+        for (KZOrbStyleToolPanelItem* item : items)
+            priorities << (item ? m_delegate->itemPriority(item) : kLowestPriority - 1);
+    };
+    const auto itemWithPriority = [&](qint32 priority) -> KZOrbStyleToolPanelItem* {
+        const qsizetype i = priorities.indexOf(priority);
+        return i < 0 ? nullptr : items.at(i);
+    };
+    readPriorities();
     if (size() < needSize()) {
         for (qint32 p = kLowestPriority; p <= kHighestPriority; ++p) {
-            if (KZOrbStyleToolPanelItem* item = itemByPriority(p))
+            if (KZOrbStyleToolPanelItem* item = itemWithPriority(p)) {
                 item->shrink();
+                readPriorities();
+            }
             if (size() >= needSize())
                 break;
         }
     }
     if (size() > needSize()) {
         for (qint32 p = kHighestPriority; p >= kLowestPriority; --p) {
-            KZOrbStyleToolPanelItem* item = itemByPriority(p);
-            if (item && item->enlarge() && size() < needSize()) {
+            KZOrbStyleToolPanelItem* item = itemWithPriority(p);
+            const bool enlarged = item && item->enlarge();
+            if (item)
+                readPriorities();
+            if (enlarged && size() < needSize()) {
                 // One step too far: that group goes back and the rest stay.
                 item->shrink();
                 break;

@@ -3,7 +3,7 @@
 #include "ImageAtlas.h"
 #include "platform/foundation/Bundle.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -11,6 +11,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <iterator>
 
 namespace platform {
@@ -31,6 +33,36 @@ const char* const kTypes[] = {"png", "tiff", "jpg"}; // in the order they are pr
 // made up a good part of start-up.
 using FolderIndex = QHash<QString, ImageResource::Files>;
 
+// The names of the files in a folder (hidden ones too; links that lead to a
+// file count as files), unsorted. Read straight from the folder's entries,
+// which tell most files' type: a listing that made an information object
+// of every entry was most of an index's cost.
+QStringList filesIn(const QString& directory)
+{
+    QStringList files;
+    const QByteArray path = QFile::encodeName(directory);
+    DIR* folder = ::opendir(path.constData());
+    if (!folder)
+        return files;
+    // A folder of the bundle holds a few hundred images; the bound only
+    // keeps a runaway folder from filling memory.
+    constexpr qsizetype kMaxEntries = 100000;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (files.size() >= kMaxEntries)
+            break;
+        bool isFile = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info;
+            const QByteArray full = path + '/' + entry->d_name;
+            isFile = ::stat(full.constData(), &info) == 0 && S_ISREG(info.st_mode);
+        }
+        if (isFile)
+            files << QFile::decodeName(entry->d_name);
+    }
+    ::closedir(folder);
+    return files;
+}
+
 FolderIndex indexFolder(const QString& directory)
 {
     // For each file name without its type: which types it has at one and
@@ -42,9 +74,7 @@ FolderIndex indexFolder(const QString& directory)
     };
     QHash<QString, Types> names;
     const QString prefix = directory + QLatin1Char('/');
-    // Unsorted: the index is a table, and sorting a few hundred names
-    // without regard to case was a good part of its cost.
-    for (const QString& file : QDir(directory).entryList(QDir::Files | QDir::Hidden, QDir::NoSort)) {
+    for (const QString& file : filesIn(directory)) {
         const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
         if (dot <= 0)
             continue;

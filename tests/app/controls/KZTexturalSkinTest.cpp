@@ -41,6 +41,28 @@ TEST(KZTexturalSkin, ShortensTheIdentifierAfterEachUnderscoreUntilAnImageIsFound
     EXPECT_EQ(skin.currentImage(), images.value("n"));
 }
 
+// A skin looks its images up when first drawn or asked for; images set on
+// it before then stay, and are not replaced by that look-up.
+TEST(KZTexturalSkin, ImagesSetBeforeTheFirstDrawingStay)
+{
+    SkinFixtures fixtures;
+    fixtures.addFilled("settest_n", 4, 4, qRgba(255, 0, 0, 255));
+    fixtures.addFilled("settest_s", 4, 4, qRgba(0, 255, 0, 255));
+    fixtures.addFilled("settest_other_n", 4, 4, qRgba(0, 0, 255, 255));
+    const KZImage::Ptr other = KZImage::imageNamed("settest_other_n");
+    ASSERT_TRUE(other);
+
+    KZTexturalSkin current("settest");
+    current.setCurrentImage(other);
+    EXPECT_EQ(current.currentImage(), other);
+    EXPECT_EQ(current.stateImages().value("s")->stockName(), "settest_s");
+
+    KZTexturalSkin states("settest");
+    states.setStateImages({{"n", other}});
+    EXPECT_EQ(QStringList(states.stateImages().keys()), QStringList({"n"}));
+    EXPECT_EQ(drawnCentre(states), qRgba(0, 0, 255, 255));
+}
+
 TEST(KZTexturalSkin, StateBitsChooseTheLayersOverTheNormalImage)
 {
     SkinFixtures fixtures;
