@@ -19,6 +19,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <utility>
 #include <cstdint>
 
 const QString KZDabBrushListView::kBrushFolder = QStringLiteral("brushes/brushes");
@@ -124,8 +125,8 @@ KZDabBrushListView::~KZDabBrushListView()
     m_delegate = nullptr;
     // The pages outlive this part of the chooser while its children go.
     for (const GroupGrid& grid : m_grids) {
-        if (grid.scrollView && grid.scrollView->parentWidget())
-            grid.scrollView->parentWidget()->removeEventFilter(this);
+        if (grid.page)
+            grid.page->removeEventFilter(this);
     }
 }
 
@@ -176,41 +177,33 @@ void KZDabBrushListView::constructUIIfNeeded()
                               this);
     m_tabView->setObjectName(QStringLiteral("tab_tabview"));
     m_tabView->setGeometry(QRect(QPoint(0, 0), size()));
-    const quint64 hash = quint64(quintptr(this));
 
+    // The tab view puts every page on a skinned background of its own, made
+    // again at each new tab: the grids go onto the pages once all are made.
+    QList<std::pair<int, int>> groupTabs; // (group, tab)
     for (int g = 0; g < int(m_brushesOrderArray.size()); ++g) {
         const QStringList& group = m_brushesOrderArray.at(g);
         if (group.isEmpty())
             continue;
-        // The tab view puts every page on a skinned background of its own
-        // (again at each new tab, moving the contents along): the grid goes
-        // into the page the tab view made.
-        const int index = m_tabView->numberOfTabViewItems();
+        groupTabs.append({g, m_tabView->numberOfTabViewItems()});
         m_tabView->addTabViewItem(group.first(), new QWidget);
         m_tabView->selectTabViewItemAtIndex(0);
+    }
+    for (const auto& [g, index] : groupTabs) {
+        const QStringList& group = m_brushesOrderArray.at(g);
         QWidget* page = m_tabView->tabViewItem(index).view;
-
+        if (!page)
+            continue;
         GroupGrid grid;
         grid.group = g;
-        grid.scrollView = new QScrollArea(page);
-        grid.scrollView->setObjectName(QStringLiteral("%1_%2_kz_scroller_paint_view").arg(hash).arg(g));
-        grid.scrollView->setVerticalScrollBar(
-            new KZTexturalScroller(Qt::Vertical, QStringLiteral("%1_%2_kz_scroller_paint_view").arg(hash).arg(g)));
-        grid.scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        grid.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        grid.scrollView->setFrameShape(QFrame::NoFrame);
-        grid.scrollView->setWidgetResizable(false);
-        QPalette dark = grid.scrollView->palette();
+        grid.page = page;
+        // The grid waits on its page, hidden, for the scroll view that is
+        // made when the page first shows (see makeScrollViewIfNeeded).
+        grid.documentView = new QWidget(page);
+        grid.documentView->hide();
+        QPalette dark = grid.documentView->palette();
         dark.setColor(QPalette::Window, gridBackgroundColor());
-        // The scroller fills its ground with the scroll view's background.
-        grid.scrollView->setPalette(dark);
-        grid.scrollView->setAutoFillBackground(true);
-        grid.scrollView->viewport()->setPalette(dark);
-        grid.scrollView->viewport()->setAutoFillBackground(true);
-
-        grid.documentView = new QWidget;
         grid.documentView->setPalette(dark);
-        grid.scrollView->setWidget(grid.documentView);
 
         for (int k = 1; k < int(group.size()); ++k) {
             auto* cell = new QWidget(grid.documentView);
@@ -234,13 +227,41 @@ void KZDabBrushListView::constructUIIfNeeded()
         }
         m_grids.append(grid);
     }
-    // The pages are final now: each grid follows its page's size.
+    // The pages are final now: each grid follows its page's size, and gets
+    // its scroll view when its page first shows.
     for (GroupGrid& grid : m_grids) {
-        if (QWidget* page = grid.scrollView->parentWidget())
-            page->installEventFilter(this);
+        grid.page->installEventFilter(this);
         layoutGrid(grid);
-        scrollToTop(grid.scrollView);
     }
+}
+
+void KZDabBrushListView::makeScrollViewIfNeeded(GroupGrid& grid) const
+{
+    // Made as a page first shows or is drawn: the chooser is made at
+    // start-up but shows in a pop-up, one page at a time, and the skinned
+    // scrollers were much of its cost.
+    if (grid.scrollView || !grid.page || !grid.documentView)
+        return;
+    const quint64 hash = quint64(quintptr(this));
+    const QString identifier = QStringLiteral("%1_%2_kz_scroller_paint_view").arg(hash).arg(grid.group);
+    grid.scrollView = new QScrollArea(grid.page);
+    grid.scrollView->setObjectName(identifier);
+    grid.scrollView->setVerticalScrollBar(new KZTexturalScroller(Qt::Vertical, identifier));
+    grid.scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid.scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid.scrollView->setFrameShape(QFrame::NoFrame);
+    grid.scrollView->setWidgetResizable(false);
+    const QPalette dark = grid.documentView->palette();
+    // The scroller fills its ground with the scroll view's background.
+    grid.scrollView->setPalette(dark);
+    grid.scrollView->setAutoFillBackground(true);
+    grid.scrollView->viewport()->setPalette(dark);
+    grid.scrollView->viewport()->setAutoFillBackground(true);
+    grid.scrollView->setWidget(grid.documentView);
+    layoutGrid(grid);
+    scrollToTop(grid.scrollView);
+    // Shown with its page (at once when the page is already showing).
+    grid.scrollView->show();
 }
 
 QRect KZDabBrushListView::scrollViewFrame(const QSize& page, int documentHeight)
@@ -251,30 +272,35 @@ QRect KZDabBrushListView::scrollViewFrame(const QSize& page, int documentHeight)
     return QRect(0, 0, page.width(), documentHeight);
 }
 
-void KZDabBrushListView::layoutGrid(GroupGrid& grid)
+void KZDabBrushListView::layoutGrid(GroupGrid& grid) const
 {
-    if (!grid.scrollView || !grid.documentView)
+    if (!grid.documentView)
         return;
     // The columns follow the page's width; the scroller may cover a sliver
     // of the last column.
-    QWidget* page = grid.scrollView->parentWidget();
-    const QSize pageSize = page ? page->size() : grid.scrollView->size();
+    const QSize pageSize = grid.page ? grid.page->size() : grid.documentView->size();
     const int width = std::max(pageSize.width(), 0);
     const int columns = columnsForWidth(width);
     const int elements = int(m_brushesOrderArray.value(grid.group).size());
     const int height = documentHeight(elements, columns);
     grid.documentView->resize(width, height);
-    grid.scrollView->setGeometry(scrollViewFrame(QSize(width, std::max(pageSize.height(), 0)), height));
+    if (grid.scrollView)
+        grid.scrollView->setGeometry(scrollViewFrame(QSize(width, std::max(pageSize.height(), 0)), height));
     for (int k = 1; k <= int(grid.cells.size()); ++k)
         grid.cells.at(k - 1)->setGeometry(cellFrame(k, columns));
 }
 
 bool KZDabBrushListView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Resize) {
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
         for (GroupGrid& grid : m_grids) {
-            if (grid.scrollView && grid.scrollView->parentWidget() == watched)
-                layoutGrid(grid);
+            if (grid.page != watched)
+                continue;
+            // A hidden page hears of its size only as it shows or is drawn
+            // all the same (a grab of the chooser): either makes its grid's
+            // scroll view.
+            makeScrollViewIfNeeded(grid);
+            layoutGrid(grid);
         }
     }
     return KZTexturalView::eventFilter(watched, event);
@@ -289,14 +315,16 @@ void KZDabBrushListView::resizeEvent(QResizeEvent* event)
 
 QScrollArea* KZDabBrushListView::scrollViewForGroup(int group) const
 {
-    for (const GroupGrid& grid : m_grids) {
-        if (grid.group == group)
+    for (GroupGrid& grid : m_grids) {
+        if (grid.group == group) {
+            makeScrollViewIfNeeded(grid);
             return grid.scrollView;
+        }
     }
     return nullptr;
 }
 
-void KZDabBrushListView::scrollToTop(QScrollArea* scrollView)
+void KZDabBrushListView::scrollToTop(QScrollArea* scrollView) const
 {
     // The grid is laid out top-down: its top is offset 0.
     if (scrollView) {

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -69,7 +70,7 @@ public:
 
     void loadBrushesIfNeeded();
     void constructUIIfNeeded();
-    void scrollToTop(QScrollArea* scrollView);
+    void scrollToTop(QScrollArea* scrollView) const;
 
     // The buttons' action: chooses the sender and tells the delegate.
     void brushListButtonClicked(QObject* sender);
@@ -98,7 +99,8 @@ public:
     KZDabBrushListViewDelegate* delegate() const { return m_delegate; }
     void setDelegate(KZDabBrushListViewDelegate* delegate) { m_delegate = delegate; }
 
-    // The scroll view of a group's tab (its page is the scroll view's parent).
+    // The scroll view of a group's tab (its page is the scroll view's parent),
+    // made now if its page has not shown yet.
     QScrollArea* scrollViewForGroup(int group) const;
     // The frame of a grid's scroll view in a page of that size: the whole
     // page when the grid is taller, else the grid's height at the top.
@@ -111,18 +113,23 @@ protected:
 private:
     struct GroupGrid {
         int group = 0;
-        QScrollArea* scrollView = nullptr;
+        QPointer<QWidget> page; // the tab view's page of the group
+        QScrollArea* scrollView = nullptr; // made when the page first shows
         QWidget* documentView = nullptr;
         QList<QWidget*> cells; // entry k at k - 1
     };
-    void layoutGrid(GroupGrid& grid);
+    void layoutGrid(GroupGrid& grid) const;
+    // The grid's scroll view, made when its page first shows or is drawn,
+    // or when asked for; until then the grid waits on the page, hidden.
+    void makeScrollViewIfNeeded(GroupGrid& grid) const;
     QString resolveInFolder(const QString& relative, const QString& type) const;
 
     QString m_brushFolder;
     bool m_ordersLoaded = false;
     BrushGroups m_brushesOrderArray;
     KZTabView* m_tabView = nullptr;
-    QList<GroupGrid> m_grids;
+    // Scroll views are made on demand, also by the const look-ups.
+    mutable QList<GroupGrid> m_grids;
     QHash<int, KZDabBrushListButton*> m_buttonsByTag;
     platform::ObservableProperty<KZDabBrushListButton*> m_selectedItem{nullptr};
     KZDabBrushListViewDelegate* m_delegate = nullptr;

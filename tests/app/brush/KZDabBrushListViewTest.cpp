@@ -393,6 +393,45 @@ TEST(KZDabBrushListView, AGridTallerThanItsPageFillsThePageAndScrolls)
     EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
 }
 
+// A group's buttons are there from the start (the choice works on them);
+// its scroll view and skinned scroller are made when its page first shows,
+// laid out as if they had always been there.
+TEST(KZDabBrushListView, AGroupsScrollViewIsMadeWhenItsPageFirstShows)
+{
+    BrushFolder folder;
+    KZDabBrushListView chooser(nullptr, QPoint(), folder.dir.path());
+    KZTabView* tabs = chooser.tabView();
+    ASSERT_EQ(tabs->numberOfTabViewItems(), 2);
+    const auto scrollsOn = [&](int tab) { return tabs->tabViewItem(tab).view->findChildren<QScrollArea*>(); };
+    EXPECT_TRUE(scrollsOn(0).isEmpty());
+    EXPECT_TRUE(scrollsOn(1).isEmpty());
+    chooser.selectBrushListItemWithTag(65537);
+    EXPECT_EQ(chooser.selectedItem(), chooser.brushListItemWithTag(65537));
+
+    chooser.show();
+    QApplication::processEvents();
+    ASSERT_EQ(scrollsOn(0).size(), 1);
+    EXPECT_TRUE(scrollsOn(1).isEmpty()) << "a page not shown yet";
+    QScrollArea* first = scrollsOn(0).first();
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->geometry(), QRect(0, 0, 338, 64));
+    EXPECT_NE(qobject_cast<KZTexturalScroller*>(first->verticalScrollBar()), nullptr);
+    for (int tag : {1, 2}) {
+        KZDabBrushListButton* button = chooser.brushListItemWithTag(tag);
+        EXPECT_TRUE(button->isVisible()) << tag;
+        EXPECT_EQ(button->mapTo(first->widget(), QPoint(0, 0)), QPoint((tag - 1) * 64 + 2, 2)) << tag;
+    }
+
+    tabs->labelSegments()->performClick(1);
+    ASSERT_EQ(scrollsOn(1).size(), 1);
+    QScrollArea* second = scrollsOn(1).first();
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->geometry(), QRect(0, 0, 338, 64));
+    EXPECT_EQ(chooser.scrollViewForGroup(1), second);
+    EXPECT_TRUE(chooser.brushListItemWithTag(65537)->isVisible());
+    EXPECT_EQ(chooser.selectedItem(), chooser.brushListItemWithTag(65537));
+}
+
 TEST(KZDabBrushListButton, TheActiveChoiceShowsTheSelectedSkinUnderItsPreview)
 {
     SkinFixtures skins;
