@@ -12,6 +12,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -26,10 +27,6 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Velumo"));
     QApplication::setApplicationVersion(platform::Bundle::shortVersion());
     QApplication::setDesktopFileName(QStringLiteral("velumo"));
-    // Read as the PNG it is: an icon made from a file name asks every image
-    // format plug-in whether it reads the file, which loads them all.
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageResource::readFile(
-        platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))))));
     // The style as chosen, with the toolbar's arrows read without loading
     // every image format plug-in.
     QApplication::setStyle(new platform::StandardIconStyle(QApplication::style()->name()));
@@ -47,6 +44,15 @@ int main(int argc, char** argv)
         controller.applicationWillFinishLaunching();
         controller.openFiles(SWAppController::filesInArguments(platform::Bundle::arguments()));
         controller.applicationDidFinishLaunching();
+        // The windows get the program's icon once the first has shown: a
+        // window made with it converts its pixels twice and sends them to
+        // the display ahead of the window itself. Read as the PNG it is: an
+        // icon made from a file name asks every image format plug-in
+        // whether it reads the file, which loads them all.
+        QTimer::singleShot(0, &app, [] {
+            QApplication::setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageResource::readFile(
+                platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))))));
+        });
         result = app.exec();
         // Whatever is still open goes before the application object does.
         platform::DocumentController::shared().closeAllDocuments();

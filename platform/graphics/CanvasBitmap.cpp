@@ -6,6 +6,7 @@
 #include <cmath>
 #include <mutex>
 #include <map>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -88,9 +89,16 @@ QImage CanvasBitmap::make(int width, int height)
         }
         return image;
     }
-    QImage image(width, height, Format); // null when the allocation fails
-    if (!image.isNull())
-        image.fill(0u);
+    // Zeroed by the allocator, which writes nothing when the memory comes
+    // fresh from the system (a window's canvas bitmaps at start-up): the
+    // pages then cost nothing until drawn on.
+    void* bits = std::calloc(bytes, 1);
+    if (!bits)
+        return {};
+    QImage image(static_cast<uchar*>(bits), width, height, qsizetype(rowBytes), Format,
+                 [](void* info) { std::free(info); }, bits);
+    if (image.isNull())
+        std::free(bits);
     return image;
 }
 
