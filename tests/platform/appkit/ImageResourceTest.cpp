@@ -48,6 +48,10 @@ TEST(ImageResource, FindsEachNameAsItsTypesResolutionsAndFoldersRank)
                              "mixed@2x.png", "twice@2x.png", "dotted.name.png", "skins/skin.png", "skins/photo.png",
                              "skins/deep.jpg", "skins/deep@2x.jpg", "notes.txt", "bare@2x.gif"})
         bundle.add(QString::fromLatin1(file));
+    // A link to an image counts as the image; a folder, or a link to nothing, does not.
+    ASSERT_TRUE(QFile::link(bundle.path("skins/skin.png"), bundle.path("linked.png")));
+    ASSERT_TRUE(QFile::link(bundle.path("gone.png"), bundle.path("dangling.png")));
+    ASSERT_TRUE(QDir().mkpath(bundle.path("folder.png")));
     const struct {
         const char* name;
         const char* path;
@@ -62,6 +66,9 @@ TEST(ImageResource, FindsEachNameAsItsTypesResolutionsAndFoldersRank)
         {"dotted.name", "dotted.name.png", ""},
         {"skin", "skins/skin.png", ""},
         {"deep", "skins/deep.jpg", "skins/deep@2x.jpg"},
+        {"linked", "linked.png", ""},
+        {"dangling", "", ""},
+        {"folder", "", ""},
         {"notes", "", ""},                  // not an image type
         {"bare", "", ""},
         {"missing", "", ""},

@@ -46,6 +46,30 @@ std::size_t residentPages(const QImage& image)
 
 } // namespace
 
+// A bitmap of any size starts transparent, also in memory that held other
+// pixels just before, and is an image of its own: a copy drawn on leaves it.
+TEST(CanvasBitmap, AMadeBitmapStartsTransparentInMemoryThatHeldOtherPixels)
+{
+    for (const QSize size : {QSize(40, 30), QSize(300, 300), QSize(1200, 1000), QSize(2000, 1500)}) {
+        SCOPED_TRACE(size.width());
+        {
+            QImage used = CanvasBitmap::make(size);
+            ASSERT_FALSE(used.isNull());
+            used.fill(CanvasBitmap::pack(10, 20, 30, 255));
+        } // its memory goes back, for the next one to take
+        QImage image = CanvasBitmap::make(size);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), size);
+        EXPECT_EQ(image.format(), CanvasBitmap::Format);
+        EXPECT_TRUE(allTransparent(image));
+        QImage copy = image;
+        copy.setPixel(1, 1, 0xff00ff00u);
+        EXPECT_TRUE(allTransparent(image));
+        image.setPixel(2, 2, 0xff0000ffu);
+        EXPECT_EQ(image.pixel(2, 2), 0xff0000ffu);
+    }
+}
+
 TEST(CanvasBitmap, ClearingMakesEveryPixelTransparentWhateverTheBitmap)
 {
     const std::uint32_t red = CanvasBitmap::pack(255, 0, 0, 255);
