@@ -42,7 +42,8 @@ void KZOrbStyleToolPanel::sizeToFit()
     // A group's priority follows its mode, which only shrinking or
     // enlarging it changes: the priorities are read again after each step,
     // not for every priority tried (the walks try a hundred).
-    const QList<KZOrbStyleToolPanelItem*> items = m_delegate ? m_delegate->allItems() : QList<KZOrbStyleToolPanelItem*>();
+    const QList<KZOrbStyleToolPanelItem*> items =
+        m_delegate ? m_delegate->allItems() : QList<KZOrbStyleToolPanelItem*>();
     QList<qint32> priorities;
     const auto readPriorities = [&] {
         priorities.clear();

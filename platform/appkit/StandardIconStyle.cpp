@@ -39,10 +39,14 @@ QIcon StandardIconStyle::standardIcon(StandardPixmap which, const QStyleOption* 
     if (which == SP_ToolBarHorizontalExtensionButton || which == SP_ToolBarVerticalExtensionButton) {
         // Decided as the common style decides it.
         const Qt::LayoutDirection direction = option ? option->direction : QGuiApplication::layoutDirection();
-        const QIcon icon = toolBarExtensionIcon(
-            which == SP_ToolBarHorizontalExtensionButton ? Qt::Horizontal : Qt::Vertical, direction);
-        if (!icon.isNull())
-            return icon;
+        const int key = int(which) * 2 + (direction == Qt::RightToLeft ? 1 : 0);
+        auto known = m_extensionIcons.constFind(key);
+        if (known == m_extensionIcons.constEnd())
+            known = m_extensionIcons.insert(
+                key, toolBarExtensionIcon(which == SP_ToolBarHorizontalExtensionButton ? Qt::Horizontal : Qt::Vertical,
+                                          direction));
+        if (!known->isNull())
+            return *known;
     }
     return QProxyStyle::standardIcon(which, option, widget);
 }

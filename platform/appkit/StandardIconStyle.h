@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QIcon>
 #include <QProxyStyle>
 
 namespace platform {
@@ -21,6 +23,11 @@ public:
     // The overflow arrow's icon read from the toolkit's own files; null
     // when this toolkit has no such files (the caller then asks the style).
     static QIcon toolBarExtensionIcon(Qt::Orientation orientation, Qt::LayoutDirection direction);
+
+private:
+    // The arrows read so far, by pixmap and direction: the menu bar and
+    // every toolbar ask for one as a window is made.
+    mutable QHash<int, QIcon> m_extensionIcons;
 };
 
 } // namespace platform
