@@ -115,8 +115,11 @@ KZToolboxPanel::KZToolboxPanel(KZToolboxController* controller, const QStringLis
         if (item->mode() != KZOrbStyleToolPanelItem::kSmall)
             m_smallestWidth += KZOrbStyleToolPanel::kSeparatorWidth;
     }
+    // At a width of one point the groups stay as narrow as that: they are
+    // already laid out for it, and are fitted again as the panel gets its
+    // real width.
     resize(qMax(width(), 1), kGroupHeight);
-    m_toolPanel.sizeToFit();
+    m_toolPanel.setLastSize(width());
 
     if (!controller)
         return;
