@@ -19,8 +19,8 @@
 #include <QUuid>
 
 #include <algorithm>
-#include <utility>
 #include <cstdint>
+#include <utility>
 
 const QString KZDabBrushListView::kBrushFolder = QStringLiteral("brushes/brushes");
 

@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QScrollArea>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -20,7 +21,6 @@
 class KZDabBrushListButton;
 class KZDabBrushListViewDelegate;
 class KZTabView;
-class QScrollArea;
 
 // The brush chooser: one tab of a skinned tab view per group of the brush
 // set's list file ("brushes/brushes/order.conf" in the resources), each a
@@ -113,9 +113,11 @@ protected:
 private:
     struct GroupGrid {
         int group = 0;
-        QPointer<QWidget> page; // the tab view's page of the group
-        QScrollArea* scrollView = nullptr; // made when the page first shows
-        QWidget* documentView = nullptr;
+        // The tab view's page of the group, and what lies on it (watched:
+        // a page made again by the tab view takes them with it).
+        QPointer<QWidget> page;
+        QPointer<QScrollArea> scrollView; // made when the page first shows
+        QPointer<QWidget> documentView;
         QList<QWidget*> cells; // entry k at k - 1
     };
     void layoutGrid(GroupGrid& grid) const;
