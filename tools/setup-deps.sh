@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-image-formats-plugins libgl-dev qt6-webengine-dev qt6-declarative-dev
+  qt6-base-dev qt6-image-formats-plugins libgl-dev libxcb1-dev qt6-webengine-dev qt6-declarative-dev
   zlib1g-dev libpng-dev libxml2-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick python3 dbus-daemon at-spi2-core

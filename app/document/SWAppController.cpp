@@ -37,7 +37,6 @@
 #include "ZIDAboutWindowController.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDialog>
 #include <QFileInfo>
 #include <QMimeData>
@@ -310,7 +309,7 @@ bool SWAppController::clipboardOffersPicture()
     // decoded or read (a picture that turns out unreadable beeps when chosen).
     if (platform::Pasteboard::general().hasImageType())
         return true;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const QMimeData* data = platform::Pasteboard::general().contents();
     if (!data || !data->hasUrls())
         return false;
     const QStringList readable = SWDocument::readableExtensions();

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QMimeData;
+
 namespace platform {
 
 // The general clipboard, seen through the types the program deals in.
@@ -17,10 +19,15 @@ public:
     static QString pngType();   // "public.png"
     static QString textType();  // "public.utf8-plain-text"
 
+    // What the clipboard holds; null when nothing is on offer.
+    const QMimeData* contents() const;
+
     // The types on offer: the TIFF type whenever the clipboard announces
     // an image in any form, the PNG type when PNG bytes are there, the
     // text type for text.
     QStringList types() const;
+    // Whether a picture is on offer: PNG, TIFF, BMP, GIF or JPEG bytes, or
+    // Qt's own image. Nothing is read or decoded.
     bool hasImageType() const;
     // The clipboard's image, decoded; a null image when there is none or
     // its bytes do not decode.

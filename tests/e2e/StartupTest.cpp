@@ -127,3 +127,33 @@ TEST(Startup, LibrariesOfLaterFeaturesLoadWithTheirFirstUse)
     h.quitCleanly(window);
     EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
 }
+
+TEST(Startup, ImageReadersLoadWithTheFirstPictureNotWithTheFirstLook)
+{
+    E2EHarness h;
+    ASSERT_TRUE(h.launch());
+    const QString window = h.waitForWindow();
+    ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+    ASSERT_TRUE(h.findControl(E2EHarness::kCanvasName, window).found);
+    // Made main and given a key, the window asks the (empty) clipboard
+    // whether a picture can be pasted; the tree answers after that.
+    h.focus(window);
+    h.key(QStringLiteral("shift"));
+    ASSERT_TRUE(h.findControl(QStringLiteral("Copy"), window).found);
+    EXPECT_FALSE(mappedFiles(h.processId()).contains("/imageformats/"));
+
+    // The same look finds a reader once a picture is copied: it goes to
+    // the clipboard as TIFF too.
+    h.key(QStringLiteral("ctrl+a"));
+    h.key(QStringLiteral("ctrl+c"));
+    EXPECT_TRUE(E2EHarness::waitUntil([&] { return mappedFiles(h.processId()).contains("/imageformats/libqtiff"); }));
+    // Selecting all counts as an edit: the program asks, "Don't Save".
+    h.focus(window);
+    h.key(QStringLiteral("ctrl+q"));
+    const QString alert = h.waitForWindow(QStringLiteral("^Velumo$"));
+    ASSERT_FALSE(alert.isEmpty()) << h.standardError().toStdString();
+    h.focus(alert);
+    h.key(QStringLiteral("ctrl+d"));
+    EXPECT_EQ(h.waitForExit(), 0);
+    EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
+}

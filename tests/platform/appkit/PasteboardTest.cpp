@@ -1,7 +1,29 @@
 #include "platform/appkit/Pasteboard.h"
+#include "platform/graphics/GifEncoder.h"
 
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
+#include <QMimeData>
 #include <gtest/gtest.h>
+
+namespace {
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
+void offer(QMimeData* data)
+{
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+} // namespace
 
 TEST(Pasteboard, ImagesTravelAsTiffAndComeBackWhole)
 {
@@ -31,4 +53,56 @@ TEST(Pasteboard, TextAndUnreadableBytesGiveNoImage)
     EXPECT_TRUE(pb.hasImageType());
     EXPECT_TRUE(pb.readImage().isNull());
     pb.clearContents();
+}
+
+// What other programs and this one put on the clipboard: a picture in each
+// encoding the program reads, Qt's own image, and offers without a picture
+// (a copied file's name and address, a page with an image tag, raw bytes).
+// A picture is on offer exactly when one decodes.
+TEST(Pasteboard, OffersAPictureExactlyWhenOneOfItsEncodingsIsThere)
+{
+    auto& pb = platform::Pasteboard::general();
+    QImage picture(6, 4, QImage::Format_ARGB32);
+    picture.fill(QColor(20, 90, 200));
+    const QImage canvas = picture.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    const struct {
+        const char* format;
+        QByteArray bytes;
+    } pictures[] = {{"image/png", encoded(picture, "png")},   {"image/jpeg", encoded(picture, "jpeg")},
+                    {"image/bmp", encoded(picture, "bmp")},   {"image/tiff", encoded(picture, "tiff")},
+                    {"image/gif", platform::GifEncoder::encode(canvas)}};
+    for (const auto& c : pictures) {
+        ASSERT_FALSE(c.bytes.isEmpty()) << c.format;
+        auto* data = new QMimeData;
+        data->setText(QStringLiteral("picture"));
+        data->setData(QString::fromLatin1(c.format), c.bytes);
+        offer(data);
+        EXPECT_TRUE(pb.hasImageType()) << c.format;
+        EXPECT_TRUE(pb.types().contains(platform::Pasteboard::tiffType())) << c.format;
+        EXPECT_EQ(pb.readImage().size(), picture.size()) << c.format;
+    }
+
+    auto* own = new QMimeData;
+    own->setImageData(picture);
+    offer(own);
+    EXPECT_TRUE(pb.hasImageType());
+    EXPECT_EQ(pb.readImage().size(), picture.size());
+
+    const struct {
+        const char* format;
+        QByteArray bytes;
+    } others[] = {{"text/plain", "picture.png"},
+                  {"text/uri-list", "file:///tmp/picture.png\r\n"},
+                  {"text/html", "<img src=\"picture.png\">"},
+                  {"application/octet-stream", encoded(picture, "png")}};
+    for (const auto& c : others) {
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(c.format), c.bytes);
+        offer(data);
+        EXPECT_FALSE(pb.hasImageType()) << c.format;
+        EXPECT_FALSE(pb.types().contains(platform::Pasteboard::tiffType())) << c.format;
+        EXPECT_TRUE(pb.readImage().isNull()) << c.format;
+    }
+    pb.clearContents();
+    EXPECT_FALSE(pb.hasImageType());
 }
