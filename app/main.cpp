@@ -7,6 +7,7 @@
 #include "platform/appkit/ImageResource.h"
 #include "platform/appkit/StandardIconStyle.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/StartUpHeap.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,6 +19,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::StartUpHeap::begin();
     // Keep the arguments as given, before Qt takes out its own options.
     platform::Bundle::captureArguments(argc, argv);
     QApplication app(argc, argv);
@@ -53,6 +55,9 @@ int main(int argc, char** argv)
             QApplication::setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageResource::readFile(
                 platform::Bundle::pathForResource(QStringLiteral("velumo"), QStringLiteral("png"))))));
         });
+        // The first window paints a moment after it shows; its heap comes
+        // from the start-up step too.
+        QTimer::singleShot(1000, &app, [] { platform::StartUpHeap::end(); });
         result = app.exec();
         // Whatever is still open goes before the application object does.
         platform::DocumentController::shared().closeAllDocuments();
