@@ -76,7 +76,9 @@ void renderInsideScalar(unsigned char* pixels, int n, const DabRowShape& shape)
 // The largest sum of squares s whose scaled distance s × inverseRadius2
 // still rounds to at most 1 (-1 when none does). Rounding keeps the product
 // in the order of s, so comparing s with this limit decides every pixel as
-// the product does, without the product. Found at once in the usual case,
+// the product does, without the product. Worked out for every hard dab, so
+// it is sought first a few steps from 1 / inverseRadius2, where it lies in
+// the usual case (often a step below it: r² itself may scale to just over 1);
 // otherwise by halving over the bit patterns of the non-negative floats
 // (ordered as the floats are), which takes 31 steps at most.
 float insideLimit(float inverseRadius2)
@@ -86,12 +88,32 @@ float insideLimit(float inverseRadius2)
         std::memcpy(&s, &bits, 4);
         return s * inverseRadius2 <= 1.0f;
     };
+    auto toFloat = [](uint32_t bits) {
+        float s;
+        std::memcpy(&s, &bits, 4);
+        return s;
+    };
     constexpr uint32_t kInfinity = 0x7F800000u;
     const float guess = 1.0f / inverseRadius2;
     uint32_t bits;
     std::memcpy(&bits, &guess, 4);
-    if (guess > 0.0f && bits < kInfinity && inside(bits) && !inside(bits + 1))
-        return guess;
+    if (guess > 0.0f && bits < kInfinity) {
+        // inside() holds up to the limit and not beyond it: walk towards the
+        // edge from the guess.
+        constexpr int kSteps = 8;
+        if (inside(bits)) {
+            for (int step = 0; step < kSteps; ++step, ++bits) {
+                if (!inside(bits + 1))
+                    return toFloat(bits);
+            }
+        } else {
+            for (int step = 0; step < kSteps && bits > 0; ++step) {
+                --bits;
+                if (inside(bits))
+                    return toFloat(bits);
+            }
+        }
+    }
     if (!inside(0))
         return -1.0f;
     uint32_t lo = 0, hi = kInfinity; // inside(lo); past hi nothing counts
