@@ -90,6 +90,32 @@ private:
     const std::atomic<bool>* m_stop;
 };
 
+// Where the file's own bytes told its kind, the reader is told that kind;
+// only a file of no kind we know is left to the reader to recognise. A
+// reader that recognises the data itself asks every image format plug-in
+// whether it reads it, which loads them all, with libraries of their own,
+// to open a plain PNG.
+void prepareReader(QImageReader& reader, const ImageFileInspector::Result& facts)
+{
+    using Kind = ImageFileInspector::Kind;
+    const char* format = nullptr;
+    switch (facts.kind) {
+    case Kind::Png: format = "png"; break;
+    case Kind::Jpeg: format = "jpeg"; break;
+    case Kind::Gif: format = "gif"; break;
+    case Kind::Bmp: format = "bmp"; break;
+    case Kind::Tiff: format = "tiff"; break;
+    case Kind::Mng: format = "mng"; break;
+    case Kind::Unknown: break;
+    }
+    if (!format) {
+        reader.setDecideFormatFromContent(true);
+        return;
+    }
+    reader.setFormat(format);
+    reader.setAutoDetectImageFormat(false);
+}
+
 // The size the picture will have, from the reader and from the file's own
 // header, or why it will not open. Some readers (MNG) cannot tell the size
 // before they decode, and allocate for it while decoding; others allocate
@@ -172,7 +198,7 @@ ImageDecoder::Result decodeFrom(QIODevice* source, const ImageFileInspector::Res
     // Set before any reader looks at the data.
     limitAllocations();
     QImageReader reader(source);
-    reader.setDecideFormatFromContent(true);
+    prepareReader(reader, facts);
     QSize declared;
     if (const QString refused = checkHeader(reader, facts, declared); !refused.isEmpty())
         return failure(refused);
@@ -314,7 +340,7 @@ ImageDecoder::Header ImageDecoder::readHeader(const QString& path)
         }
         limitAllocations();
         QImageReader reader(&file);
-        reader.setDecideFormatFromContent(true);
+        prepareReader(reader, facts);
         header.error = checkHeader(reader, facts, header.size);
     } catch (const std::bad_alloc&) {
         header.error = kNoMemory;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -156,4 +157,37 @@ TEST(Startup, ImageReadersLoadWithTheFirstPictureNotWithTheFirstLook)
     h.key(QStringLiteral("ctrl+d"));
     EXPECT_EQ(h.waitForExit(), 0);
     EXPECT_FALSE(h.stderrHasSanitizerReport()) << h.standardError().toStdString();
+}
+
+// A picture opens with the one image reader its kind needs, or with none
+// where the toolkit reads the kind itself (PNG): a reader left to recognise
+// the data asks every image format plug-in, which loads them all.
+TEST(Startup, APictureLoadsOnlyTheReaderOfItsKind)
+{
+    E2EHarness h;
+    const QString png = h.writeTestPicture(QStringLiteral("shown.png"), QSize(64, 48));
+    const QString jpeg = h.workDir() + QStringLiteral("/shown.jpg");
+    ASSERT_TRUE(QImage(png).save(jpeg, "JPEG"));
+    const struct {
+        QString file;
+        const char* reader; // the one plug-in expected, or none
+    } cases[] = {{png, nullptr}, {jpeg, "/imageformats/libqjpeg.so"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        ASSERT_TRUE(h.launch({c.file}));
+        const QString window = h.waitForWindow(QFileInfo(c.file).fileName());
+        ASSERT_FALSE(window.isEmpty()) << h.standardError().toStdString();
+        EXPECT_EQ(h.canvasExtents(window).size(), QSize(64, 48));
+        const QList<QByteArray> readers = [&] {
+            QList<QByteArray> found;
+            for (const QByteArray& line : mappedFiles(h.processId()).split('\n')) {
+                const qsizetype at = line.indexOf("/imageformats/");
+                if (at >= 0 && !found.contains(line.mid(at)))
+                    found << line.mid(at);
+            }
+            return found;
+        }();
+        EXPECT_EQ(readers.join(' ').toStdString(), c.reader ? c.reader : "");
+        h.quitCleanly(window);
+    }
 }
