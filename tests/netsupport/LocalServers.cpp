@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <set>
 #include <tuple>
 
 #include <arpa/inet.h>
@@ -121,15 +123,28 @@ void LocalServers::stopAll()
 
 int LocalServers::freePort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    // The system may offer a port it offered a moment ago, once the socket
+    // that held it is closed; two servers of one run, or two listeners of
+    // one server, given the same port would clash (nginx then takes a plain
+    // listener for a TLS one). A port is handed out once per process.
+    static std::mutex handedOutLock;
+    static std::set<int> handedOut;
+    const std::lock_guard<std::mutex> guard(handedOutLock);
+    int port = 0;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        ::close(fd);
+        port = ntohs(address.sin_port);
+        if (handedOut.insert(port).second)
+            break;
+    }
+    return port;
 }
 
 QString LocalServers::dir(const QString& name) const

@@ -1,6 +1,7 @@
 // The servers the network tests start end with the test process that
 // started them, however it ends. Judged from the process table (/proc),
 // not from anything the servers' owner keeps.
+#include "LocalServers.h"
 #include "ProcessTable.h"
 
 #include <QDeadlineTimer>
@@ -12,6 +13,7 @@
 
 #include <csignal>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include <sys/types.h>
@@ -96,5 +98,17 @@ TEST(LocalServers, ServersAndTheirHelpersEndWithTheTestProcessHoweverItEnds)
         // leaves nothing behind either.
         for (const ProcessTable::Entry& process : survivors)
             ::kill(process.pid, SIGKILL);
+    }
+}
+
+// Servers of one run, and listeners of one server, never share a port,
+// although the system offers a port again once its socket is closed.
+TEST(LocalServers, PortsAreHandedOutOnce)
+{
+    std::set<int> ports;
+    for (int i = 0; i < 500; ++i) {
+        const int port = LocalServers::freePort();
+        ASSERT_GT(port, 0);
+        EXPECT_TRUE(ports.insert(port).second) << "port " << port << " handed out twice";
     }
 }
